@@ -1,0 +1,19 @@
+#pragma once
+// The class library's core: include this for everything below the window layer.
+#include <windows.h>
+#include "CObject.h"
+#include "CException.h"
+#include "CString.h"
+#include "CArray.h"
+#include "CStringArray.h"
+#include "CObArray.h"
+#include "CPtrList.h"
+#include "CTypedPtrList.h"
+#include "CMapStringToOb.h"
+#include "CFileException.h"
+#include "CFile.h"
+#include "CStdioFile.h"
+#include "CFileFind.h"
+#include "CTime.h"
+#include "CWinThread.h"
+#include "CWinApp.h"

@@ -1,0 +1,179 @@
+#include "TestSupport.h"
+#include <shlwapi.h>
+#include <shlobj.h>
+#include <atomic>
+#include <cstdio>
+#include <stdexcept>
+#include <vector>
+
+namespace testsupport {
+
+SharedStateLock::SharedStateLock(const char* name)
+    : m_hMutex(CreateMutexA(nullptr, FALSE, name))
+{
+    if (!m_hMutex)
+        throw std::runtime_error("CreateMutex failed");
+    DWORD rc = WaitForSingleObject(m_hMutex, 600000);
+    if (rc != WAIT_OBJECT_0 && rc != WAIT_ABANDONED) {
+        CloseHandle(m_hMutex);
+        throw std::runtime_error("shared state lock timed out");
+    }
+}
+
+SharedStateLock::~SharedStateLock()
+{
+    ReleaseMutex(m_hMutex);
+    CloseHandle(m_hMutex);
+}
+
+std::string UniqueName(const char* prefix)
+{
+    static std::atomic<unsigned> counter{0};
+    char buf[128];
+    snprintf(buf, sizeof buf, "%s_%lu_%lu_%u", prefix, GetCurrentProcessId(), GetTickCount(), counter++);
+    return buf;
+}
+
+TempDir::TempDir()
+{
+    char tmp[MAX_PATH];
+    DWORD n = GetTempPathA(MAX_PATH, tmp);
+    if (n == 0 || n >= MAX_PATH)
+        throw std::runtime_error("GetTempPath failed");
+    m_path = std::string(tmp) + UniqueName("kdx");
+    if (!CreateDirectoryA(m_path.c_str(), nullptr))
+        throw std::runtime_error("CreateDirectory failed: " + m_path);
+}
+
+TempDir::~TempDir()
+{
+    // SHFileOperation wants a double-zero-terminated list.
+    std::vector<char> from(m_path.begin(), m_path.end());
+    from.push_back('\0');
+    from.push_back('\0');
+    SHFILEOPSTRUCTA op{};
+    op.wFunc = FO_DELETE;
+    op.pFrom = from.data();
+    op.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
+    SHFileOperationA(&op);
+}
+
+TestKey::TestKey(HKEY root) : m_root(root), m_subKey("Software\\KeldrixTests\\" + UniqueName("k"))
+{
+    CreateKey("");
+}
+
+TestKey::~TestKey()
+{
+    SHDeleteKeyA(m_root, m_subKey.c_str());
+}
+
+static std::string Join(const std::string& a, const std::string& rel)
+{
+    return rel.empty() ? a : a + "\\" + rel;
+}
+
+void TestKey::CreateKey(const std::string& rel) const
+{
+    HKEY h;
+    if (RegCreateKeyExA(m_root, Join(m_subKey, rel).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h, nullptr) != ERROR_SUCCESS)
+        throw std::runtime_error("RegCreateKeyEx failed: " + rel);
+    RegCloseKey(h);
+}
+
+void TestKey::Set(const std::string& rel, const char* name, DWORD type, const void* data, DWORD size) const
+{
+    HKEY h;
+    if (RegCreateKeyExA(m_root, Join(m_subKey, rel).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h, nullptr) != ERROR_SUCCESS)
+        throw std::runtime_error("RegCreateKeyEx failed: " + rel);
+    LONG rc = RegSetValueExA(h, name, 0, type, static_cast<const BYTE*>(data), size);
+    RegCloseKey(h);
+    if (rc != ERROR_SUCCESS)
+        throw std::runtime_error("RegSetValueEx failed");
+}
+
+void TestKey::SetString(const std::string& rel, const char* name, const std::string& value) const
+{
+    Set(rel, name, REG_SZ, value.c_str(), static_cast<DWORD>(value.size() + 1));
+}
+
+void TestKey::SetDword(const std::string& rel, const char* name, DWORD value) const
+{
+    Set(rel, name, REG_DWORD, &value, sizeof value);
+}
+
+bool TestKey::Exists(const std::string& rel) const
+{
+    HKEY h;
+    if (RegOpenKeyExA(m_root, Join(m_subKey, rel).c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(h);
+    return true;
+}
+
+bool TestKey::ValueExists(const std::string& rel, const char* name) const
+{
+    DWORD type;
+    std::string data;
+    return Get(rel, name, type, data);
+}
+
+bool TestKey::Get(const std::string& rel, const char* name, DWORD& type, std::string& data) const
+{
+    HKEY h;
+    if (RegOpenKeyExA(m_root, Join(m_subKey, rel).c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS)
+        return false;
+    DWORD size = 0;
+    LONG rc = RegQueryValueExA(h, name, nullptr, &type, nullptr, &size);
+    if (rc == ERROR_SUCCESS) {
+        data.assign(size, '\0');
+        rc = RegQueryValueExA(h, name, nullptr, &type, reinterpret_cast<BYTE*>(&data[0]), &size);
+        data.resize(size);
+    }
+    RegCloseKey(h);
+    return rc == ERROR_SUCCESS;
+}
+
+int RunProcess(const std::string& commandLine, DWORD timeoutMs)
+{
+    std::vector<char> cmd(commandLine.begin(), commandLine.end());
+    cmd.push_back('\0');
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return -1;
+    DWORD code = static_cast<DWORD>(-1);
+    if (WaitForSingleObject(pi.hProcess, timeoutMs) == WAIT_OBJECT_0)
+        GetExitCodeProcess(pi.hProcess, &code);
+    else
+        TerminateProcess(pi.hProcess, 1);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return static_cast<int>(code);
+}
+
+bool ReadFileBytes(const std::string& path, std::string& out)
+{
+    FILE* f = fopen(path.c_str(), "rb");
+    if (!f)
+        return false;
+    out.clear();
+    char buf[65536];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, f)) > 0)
+        out.append(buf, n);
+    fclose(f);
+    return true;
+}
+
+bool WriteFileBytes(const std::string& path, const std::string& bytes)
+{
+    FILE* f = fopen(path.c_str(), "wb");
+    if (!f)
+        return false;
+    bool ok = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    return fclose(f) == 0 && ok;
+}
+
+}  // namespace testsupport

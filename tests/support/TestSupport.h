@@ -1,0 +1,76 @@
+#pragma once
+#include <windows.h>
+#include <string>
+
+// Helpers shared by the test programs. Every helper cleans up what it made.
+namespace testsupport {
+
+// Holds a machine-wide named mutex for the scope: tests that touch fixed,
+// shared state (the settings key, the program folder's files) take it so that
+// test processes running side by side do not disturb each other.
+class SharedStateLock {
+public:
+    explicit SharedStateLock(const char* name = "KeldrixTestSharedState");
+    ~SharedStateLock();
+    SharedStateLock(const SharedStateLock&) = delete;
+    SharedStateLock& operator=(const SharedStateLock&) = delete;
+
+private:
+    HANDLE m_hMutex;
+};
+
+// A fresh folder under the temporary folder, removed with its contents.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    // The folder's path, without a trailing backslash.
+    const std::string& Path() const { return m_path; }
+    std::string File(const std::string& name) const { return m_path + "\\" + name; }
+
+private:
+    std::string m_path;
+};
+
+// A registry key of the test's own: HKCU\Software\KeldrixTests\<unique> (or under
+// another root), deleted with its whole tree on destruction.
+class TestKey {
+public:
+    explicit TestKey(HKEY root = HKEY_CURRENT_USER);
+    ~TestKey();
+    TestKey(const TestKey&) = delete;
+    TestKey& operator=(const TestKey&) = delete;
+
+    HKEY Root() const { return m_root; }
+    // Subkey path below the root, without a leading backslash.
+    const std::string& SubKey() const { return m_subKey; }
+    std::string Sub(const std::string& rel) const { return m_subKey + "\\" + rel; }
+
+    // Creates rel (below this key) and sets a value; type REG_SZ etc.
+    void Set(const std::string& rel, const char* name, DWORD type, const void* data, DWORD size) const;
+    void SetString(const std::string& rel, const char* name, const std::string& value) const;
+    void SetDword(const std::string& rel, const char* name, DWORD value) const;
+    void CreateKey(const std::string& rel) const;
+    bool Exists(const std::string& rel) const;
+    bool ValueExists(const std::string& rel, const char* name) const;
+    // Reads a value's type and bytes; false when it is missing.
+    bool Get(const std::string& rel, const char* name, DWORD& type, std::string& data) const;
+
+private:
+    HKEY m_root;
+    std::string m_subKey;
+};
+
+// Runs a command line, waits up to timeoutMs and returns the exit code (-1 on failure).
+int RunProcess(const std::string& commandLine, DWORD timeoutMs = 120000);
+
+// Reads and writes a whole file as bytes.
+bool ReadFileBytes(const std::string& path, std::string& out);
+bool WriteFileBytes(const std::string& path, const std::string& bytes);
+
+// A text unique to this process and call, for names of planted things.
+std::string UniqueName(const char* prefix);
+
+}  // namespace testsupport
