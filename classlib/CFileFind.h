@@ -1,5 +1,8 @@
 #pragma once
 #include <windows.h>
+// commdlg.h maps GetFileTitle to GetFileTitleA: include it always so the member
+// below has the same name in every file, whatever else is included.
+#include <commdlg.h>
 #include "CObject.h"
 #include "CString.h"
 #include "CTime.h"

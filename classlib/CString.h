@@ -99,7 +99,7 @@ public:
     LPSTR GetBufferSetLength(int nNewLength);
     // Ends direct access; -1 takes the length up to the first zero byte.
     void ReleaseBuffer(int nNewLength = -1);
-    void Preallocate(int nLength) { m_str.reserve(nLength); }
+    void Preallocate(int nLength) { m_str.reserve(nLength > 0 ? static_cast<size_t>(nLength) : 0); }
 
     const std::string& str() const { return m_str; }
 

@@ -3,6 +3,11 @@
 #include <ctime>
 #include "CString.h"
 
+// winbase.h maps GetCurrentTime() to GetTickCount(); the member below needs its own name.
+#ifdef GetCurrentTime
+#undef GetCurrentTime
+#endif
+
 // A point in time, in seconds since 1970 (UTC); fields and Format use local time.
 class CTime {
 public:
@@ -37,5 +42,6 @@ public:
 
 private:
     bool Local(struct tm& out) const;
+    int LocalField(int tm::*field, int offset) const;  // 0 for an invalid time
     __time64_t m_time = 0;
 };

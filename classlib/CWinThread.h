@@ -25,7 +25,7 @@ public:
 
     HANDLE m_hThread = nullptr;
     DWORD m_nThreadID = 0;
-    BOOL m_bAutoDelete = FALSE;
+    BOOL m_bAutoDelete = FALSE;   // kept for source compatibility: never honoured
     CWnd* m_pMainWnd = nullptr;
 
 protected:

@@ -17,15 +17,18 @@ prefix_healthy() {
 }
 
 ensure_prefix() {
-  if prefix_healthy; then
-    return 0
+  if ! prefix_healthy; then
+    echo "wine: creating a fresh 32-bit prefix in $WINEPREFIX"
+    wineserver -k 2>/dev/null || true
+    rm -rf "$WINEPREFIX"
+    mkdir -p "$build"
+    timeout 300 wineboot -i >/dev/null 2>&1
+    wineserver -w
+    touch "$WINEPREFIX/.keldrix-ready"
+    prefix_healthy || return 1
   fi
-  echo "wine: creating a fresh 32-bit prefix in $WINEPREFIX"
+  # The check may have run without a display: stop its server, or the next
+  # wine start reuses its desktop, which has no display driver for windows.
   wineserver -k 2>/dev/null || true
-  rm -rf "$WINEPREFIX"
-  mkdir -p "$build"
-  timeout 300 wineboot -i >/dev/null 2>&1
-  wineserver -w
-  touch "$WINEPREFIX/.keldrix-ready"
-  prefix_healthy
+  wineserver -w 2>/dev/null || true
 }
