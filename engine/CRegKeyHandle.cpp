@@ -1,0 +1,116 @@
+#include "CRegKeyHandle.h"
+
+namespace {
+
+// Buffers grow on ERROR_MORE_DATA (a value may change between the size query
+// and the read); past this size the read gives up.
+const DWORD kMaxBuffer = 0x10000000;
+
+DWORD Grow(DWORD current, DWORD wanted)
+{
+    DWORD next = current < kMaxBuffer / 2 ? current * 2 : kMaxBuffer;
+    return wanted > next && wanted <= kMaxBuffer ? wanted : next;
+}
+
+}  // namespace
+
+CRegKeyHandle& CRegKeyHandle::operator=(CRegKeyHandle&& other) noexcept
+{
+    if (this != &other) {
+        Close();
+        m_hKey = other.m_hKey;
+        other.m_hKey = nullptr;
+    }
+    return *this;
+}
+
+LONG CRegKeyHandle::Open(HKEY parent, LPCSTR pszSubKey, REGSAM access)
+{
+    Close();
+    HKEY hKey = nullptr;
+    LONG rc = RegOpenKeyExA(parent, pszSubKey, 0, access, &hKey);
+    if (rc == ERROR_SUCCESS)
+        m_hKey = hKey;
+    return rc;
+}
+
+void CRegKeyHandle::Close()
+{
+    if (m_hKey) {
+        RegCloseKey(m_hKey);
+        m_hKey = nullptr;
+    }
+}
+
+LONG CRegKeyHandle::EnumKey(DWORD index, CString& name) const
+{
+    DWORD maxName = 0;
+    LONG rc = RegQueryInfoKeyA(m_hKey, nullptr, nullptr, nullptr, nullptr, &maxName,
+                               nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+    if (rc != ERROR_SUCCESS)
+        return rc;
+    DWORD size = maxName + 1 > 256 ? maxName + 1 : 256;
+    std::vector<char> buffer;
+    for (;;) {
+        buffer.assign(size, '\0');
+        DWORD length = size;
+        rc = RegEnumKeyExA(m_hKey, index, buffer.data(), &length, nullptr, nullptr, nullptr, nullptr);
+        if (rc == ERROR_MORE_DATA && size < kMaxBuffer) {
+            size = Grow(size, 0);
+            continue;
+        }
+        if (rc == ERROR_SUCCESS)
+            name = CString(buffer.data(), static_cast<int>(length));
+        return rc;
+    }
+}
+
+LONG CRegKeyHandle::EnumValue(DWORD index, CString& name, DWORD& type, std::vector<BYTE>& data) const
+{
+    DWORD maxName = 0, maxData = 0;
+    LONG rc = RegQueryInfoKeyA(m_hKey, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                               nullptr, &maxName, &maxData, nullptr, nullptr);
+    if (rc != ERROR_SUCCESS)
+        return rc;
+    DWORD nameSize = maxName + 1 > 256 ? maxName + 1 : 256;
+    DWORD dataSize = maxData + 1;
+    std::vector<char> nameBuffer;
+    for (;;) {
+        nameBuffer.assign(nameSize, '\0');
+        data.assign(dataSize, 0);
+        DWORD nameLength = nameSize, dataLength = dataSize;
+        rc = RegEnumValueA(m_hKey, index, nameBuffer.data(), &nameLength, nullptr, &type,
+                           data.data(), &dataLength);
+        if (rc == ERROR_MORE_DATA && (nameSize < kMaxBuffer || dataSize < kMaxBuffer)) {
+            nameSize = Grow(nameSize, 0);
+            dataSize = Grow(dataSize, dataLength + 1);
+            continue;
+        }
+        if (rc == ERROR_SUCCESS) {
+            name = CString(nameBuffer.data(), static_cast<int>(nameLength));
+            data.resize(dataLength);
+        }
+        return rc;
+    }
+}
+
+LONG CRegKeyHandle::QueryValue(LPCSTR pszName, DWORD& type, std::vector<BYTE>& data) const
+{
+    DWORD size = 0;
+    LONG rc = RegQueryValueExA(m_hKey, pszName, nullptr, &type, nullptr, &size);
+    if (rc != ERROR_SUCCESS)
+        return rc;
+    size += 1;
+    for (;;) {
+        data.assign(size, 0);
+        DWORD length = size;
+        rc = RegQueryValueExA(m_hKey, pszName, nullptr, &type, data.data(), &length);
+        if (rc == ERROR_MORE_DATA && size < kMaxBuffer) {
+            size = Grow(size, length + 1);
+            continue;
+        }
+        if (rc == ERROR_SUCCESS)
+            data.resize(length);
+        return rc;
+    }
+}
