@@ -1,0 +1,241 @@
+#include "LogFile.h"
+#include "CZipper.h"
+#include "IgnoredItem.h"
+#include "LogText.h"
+#include "MetaInfo.h"
+#include "ScanDetectedItem.h"
+#include "SysInfo.h"
+#include "SystemUtils.h"
+#include <ctime>
+
+namespace {
+
+const char kSystemInfoTitle[] = "Keldrix SystemInformation Log";
+const char kTechSupportTitle[] = "Keldrix Tech-Support Log";
+
+// Holds a critical section for the scope.
+class ScopedLock {
+public:
+    explicit ScopedLock(CRITICAL_SECTION& cs) : m_cs(cs) { EnterCriticalSection(&m_cs); }
+    ~ScopedLock() { LeaveCriticalSection(&m_cs); }
+    ScopedLock(const ScopedLock&) = delete;
+    ScopedLock& operator=(const ScopedLock&) = delete;
+
+private:
+    CRITICAL_SECTION& m_cs;
+};
+
+template <class T>
+void DeleteRecords(CTypedPtrList<CPtrList, T*>& list)
+{
+    while (!list.IsEmpty())
+        delete list.RemoveHead();
+}
+
+template <class T>
+void WriteRecords(const CTypedPtrList<CPtrList, T*>& list, LPCSTR open, LPCSTR close, CString& out)
+{
+    if (list.IsEmpty())
+        return;
+    out += open;
+    for (POSITION pos = list.GetHeadPosition(); pos != nullptr;)
+        out += list.GetNext(pos)->GetXml();
+    out += close;
+}
+
+// The "Logs" folder beside the program, with a trailing backslash.
+CString DefaultLogFolder()
+{
+    char path[MAX_PATH] = "";
+    CString folder;
+    if (GetModuleFilePath(path)) {
+        folder = path;
+        folder = folder.Left(folder.ReverseFind('\\') + 1);
+    }
+    return folder + "Logs\\";
+}
+
+}  // namespace
+
+LogFile::LogFile(const LogSettings& logSettings)
+    : settings(new LogSettings(logSettings)), meta(new MetaInfo(kSystemInfoTitle)), sysInfo(nullptr)
+{
+    InitializeCriticalSection(&lock);
+}
+
+LogFile::~LogFile()
+{
+    DeleteList(processes);
+    DeleteList(registry);
+    DeleteList(hosts);
+    DeleteList(fileSystem);
+    DeleteRecords(scanDetectedItems);
+    DeleteRecords(ignoredItems);
+    delete meta;
+    delete settings;
+    DeleteCriticalSection(&lock);
+}
+
+void LogFile::CreateSystemInformationLog()
+{
+    Gather(kSystemInfoTitle);
+    Save(TRUE);
+}
+
+void LogFile::CreateTechSupportLog()
+{
+    Gather(kTechSupportTitle);
+}
+
+void LogFile::Gather(LPCSTR pszTitle)
+{
+    {
+        ScopedLock hold(lock);
+        delete meta;
+        meta = new MetaInfo(pszTitle);
+        sysInfo = settings->m_pSysInfo;
+    }
+    if (settings->m_registry)
+        GatherRegistry();
+    if (settings->m_hosts)
+        GatherHosts();
+    if (settings->m_processes)
+        GatherProcesses();
+    if (settings->m_filesystem)
+        GatherFileSystem();
+}
+
+void LogFile::Append(LogElementList& section, LogElement* element)
+{
+    ScopedLock hold(lock);
+    section.AddTail(element);
+}
+
+void LogFile::AddScanDetectedItem(ScanDetectedItem* item)
+{
+    ScopedLock hold(lock);
+    scanDetectedItems.AddTail(item);
+}
+
+void LogFile::AddIgnoredItem(IgnoredItem* item)
+{
+    ScopedLock hold(lock);
+    ignoredItems.AddTail(item);
+}
+
+void LogFile::SetSettingsText(const CString& settingsSection)
+{
+    ScopedLock hold(lock);
+    settingsText = settingsSection;
+}
+
+void LogFile::SetLogFolder(const CString& folder)
+{
+    ScopedLock hold(lock);
+    logFolder = folder;
+    if (!logFolder.IsEmpty() && logFolder[logFolder.GetLength() - 1] != '\\')
+        logFolder += '\\';
+}
+
+CString LogFile::GetLogFolder() const
+{
+    ScopedLock hold(lock);
+    return logFolder.IsEmpty() ? DefaultLogFolder() : logFolder;
+}
+
+CString* LogFile::GetXml()
+{
+    ScopedLock hold(lock);
+    return LogElement::GetXml();
+}
+
+void LogFile::WriteXml(CString& out) const
+{
+    ScopedLock hold(lock);
+    out += "<Keldrix>\n";
+    meta->WriteXml(out);
+    if (sysInfo != nullptr)
+        sysInfo->WriteXml(out);
+    const struct {
+        const LogElementList& list;
+        LPCSTR open;
+        LPCSTR close;
+    } sections[] = {
+        {processes, "<Processes>\n", "</Processes>\n"},
+        {registry, "<Registry>\n", "</Registry>\n"},
+        {hosts, "<Hosts>\n", "</Hosts>\n"},
+        {fileSystem, "<FileSystem>\n", "</FileSystem>\n"},
+    };
+    for (const auto& section : sections) {
+        if (section.list.IsEmpty())
+            continue;
+        out += section.open;
+        WriteList(section.list, out);
+        out += section.close;
+    }
+    out += settingsText;
+    WriteRecords(ignoredItems, "<IgnoredItems>\n", "</IgnoredItems>\n", out);
+    WriteRecords(scanDetectedItems, "<ScanDetectedItems>\n", "</ScanDetectedItems>\n", out);
+    out += "</Keldrix>\n";
+}
+
+BOOL LogFile::Save(BOOL systemInfo)
+{
+    ScopedLock hold(lock);
+    CString folder = GetLogFolder();
+    if (!CreateDirectoryA(folder, nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+        return FALSE;
+
+    CString name = "SystemInfo.log";
+    if (!systemInfo) {
+        char stamp[64] = "";
+        time_t now = time(nullptr);
+        const struct tm* local = localtime(&now);
+        if (local == nullptr || strftime(stamp, sizeof stamp, "Keldrix-%d-%m-%y-%H-%M-%S.log", local) == 0)
+            return FALSE;
+        name = stamp;
+    }
+    CString path = folder + name;
+
+    CString xml;
+    WriteXml(xml);
+    CString utf8 = ConvertAnsiToUtf8(xml);
+    xml = CString();
+
+    CFile file;
+    if (!file.Open(path, CFile::modeCreate | CFile::modeReadWrite | CFile::shareDenyNone))
+        return FALSE;
+    try {
+        file.Write((LPCSTR)utf8, static_cast<UINT>(utf8.GetLength()));
+        file.Flush();
+        file.Close();
+    } catch (CFileException* e) {
+        e->Delete();
+        file.Abort();
+        DeleteFileA(path);   // a partial log is of no use
+        return FALSE;
+    }
+
+    if (!CZipper::ZipFile(path))
+        return FALSE;
+    DeleteFileA(path);
+    return TRUE;
+}
+
+// The section gatherers below add nothing yet; each appends its elements
+// through Append.
+void LogFile::GatherRegistry()
+{
+}
+
+void LogFile::GatherHosts()
+{
+}
+
+void LogFile::GatherProcesses()
+{
+}
+
+void LogFile::GatherFileSystem()
+{
+}

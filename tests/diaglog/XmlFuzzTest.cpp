@@ -1,0 +1,232 @@
+#include <gtest/gtest.h>
+#include "xml_parser.h"
+#include "CMarkup.h"
+#include <cstring>
+#include <iterator>
+#include <random>
+#include <string>
+#include <vector>
+
+using namespace pug;
+
+namespace {
+
+const size_t kMaxInput = 16 * 1024;
+const int kIterations = 200000;
+
+// A text placed so that its terminating zero is the last readable byte: the
+// page behind it is PAGE_NOACCESS, so any read past the text faults.
+class GuardedText {
+public:
+    GuardedText()
+    {
+        SYSTEM_INFO info;
+        GetSystemInfo(&info);
+        m_page = info.dwPageSize;
+        m_dataSize = ((kMaxInput + 1 + m_page - 1) / m_page) * m_page;
+        m_base = static_cast<char*>(VirtualAlloc(nullptr, m_dataSize + m_page, MEM_RESERVE | MEM_COMMIT,
+                                                 PAGE_READWRITE));
+        DWORD old = 0;
+        m_guarded = m_base && VirtualProtect(m_base + m_dataSize, m_page, PAGE_NOACCESS, &old);
+    }
+    ~GuardedText()
+    {
+        if (m_base)
+            VirtualFree(m_base, 0, MEM_RELEASE);
+    }
+    bool Ready() const { return m_guarded; }
+    const char* Limit() const { return m_base + m_dataSize; }
+
+    // Copies bytes (at most kMaxInput) to end right before the guard page; returns the text.
+    char* Place(const std::string& bytes)
+    {
+        size_t n = bytes.size() < kMaxInput ? bytes.size() : kMaxInput;
+        char* text = m_base + m_dataSize - n - 1;
+        memcpy(text, bytes.data(), n);
+        text[n] = 0;
+        return text;
+    }
+
+private:
+    char* m_base = nullptr;
+    size_t m_page = 0;
+    size_t m_dataSize = 0;
+    bool m_guarded = false;
+};
+
+const char* const kSeeds[] = {
+    "<?xml version=\"1.0\"?>\n<LogSettings filesystem=\"true\" processes='TRUE' hosts=\"1\" registry=true>\n"
+    "  <RegKey rootKey=\"HKEY_LOCAL_MACHINE\" subKey=\"Software\\Run\" recurse=\"false\"/>\n"
+    "  <Group><RegKey rootKey='hkcu' subKey='a &amp; b'/></Group>\n"
+    "  <Directory name=\"%windir%\\Temp\" recurse=\"true\"></Directory>\n</LogSettings>\n",
+    "<?xml version=\"1.0\"?><!-- settings --><DIDEZADUVEVIZI><APPNAME>Keldrix</APPNAME>"
+    "<REGISTRYNAME>Keldrix</REGISTRYNAME><URLPROD>http://x/?a=1&amp;b=2</URLPROD>"
+    "<LOGEMAIL><![CDATA[a@b.c]]></LOGEMAIL><EMPTY/><VENDID> 12 </VENDID></DIDEZADUVEVIZI>",
+    "<!DOCTYPE r PUBLIC \"-//x//y\" 'r.dtd' [\n<!ENTITY % p \"a>b\">\n<!ELEMENT r (#PCDATA|e)*>\n"
+    "<!ATTLIST r a CDATA #IMPLIED>\n<!NOTATION n SYSTEM 'n'>\n<![INCLUDE[ <!ENTITY q 'x'> ]]>\n]>\n"
+    "<r a='1'>text<e/></r>",
+    "<r><![CDATA[ <not> ]]><!-- c -- c --><?pi a='1' b?><a x=\"'\" y='\"'>  t  x  </b></r>",
+    "<a b c=d e = 'f' g=\"h\"/><i/><j k='l'></j></m><n>",
+};
+
+const char* const kTokens[] = {
+    "<", ">", "/>", "</", "<?", "?>", "<!", "<!--", "-->", "<![CDATA[", "]]>", "<![INCLUDE[",
+    "<!DOCTYPE", "<!ENTITY", "<!ELEMENT", "<!ATTLIST", "<!NOTATION", "[", "]", "\"", "'", "=",
+    " ", "\t", "\r\n", "%", "&amp;", "&", "a", "RegKey", "LogSettings", "x='1'", "\xE9", "!", "?",
+};
+
+class Fuzzer {
+public:
+    explicit Fuzzer(unsigned seed) : m_rng(seed) {}
+
+    size_t Pick(size_t n) { return n ? m_rng() % n : 0; }
+
+    std::string Next()
+    {
+        std::string s;
+        if (Pick(4) == 0) {
+            // A fresh document of tokens and stray bytes.
+            for (size_t i = 0, n = 1 + Pick(60); i < n; ++i)
+                s += Pick(5) ? std::string(kTokens[Pick(std::size(kTokens))]) : std::string(1, RandomByte());
+            return s;
+        }
+        s = kSeeds[Pick(std::size(kSeeds))];
+        for (size_t i = 0, n = 1 + Pick(4); i < n; ++i)
+            Mutate(s);
+        return s;
+    }
+
+private:
+    char RandomByte() { return static_cast<char>(1 + Pick(255)); }
+
+    void Mutate(std::string& s)
+    {
+        size_t at = Pick(s.size() + 1);
+        switch (Pick(6)) {
+        case 0:
+            if (!s.empty())
+                s[Pick(s.size())] = RandomByte();
+            break;
+        case 1:
+            s.insert(at, kTokens[Pick(std::size(kTokens))]);
+            break;
+        case 2:
+            s.erase(at, Pick(16));
+            break;
+        case 3:
+            s.resize(at);
+            break;
+        case 4:
+            s.insert(at, s.substr(Pick(s.size() + 1), Pick(40)));
+            break;
+        default: {
+            std::string other = kSeeds[Pick(std::size(kSeeds))];
+            s = s.substr(0, at) + other.substr(Pick(other.size() + 1));
+            break;
+        }
+        }
+    }
+
+    std::mt19937 m_rng;
+};
+
+// Reads the whole tree the way a caller would: every text, every attribute, the searches.
+void WalkTree(xml_node document)
+{
+    std::vector<xml_node> stack{document};
+    size_t bytes = 0;
+    while (!stack.empty()) {
+        xml_node node = stack.back();
+        stack.pop_back();
+        bytes += strlen(node.name() ? node.name() : "") + strlen(node.value() ? node.value() : "");
+        for (int i = 0; i < node.attribute_count(); ++i) {
+            xml_attribute a = node.attribute_at(i);
+            bytes += strlen(a.name() ? a.name() : "") + strlen(a.value() ? a.value() : "");
+        }
+        for (int i = 0; i < node.child_count(); ++i)
+            stack.push_back(node.child(i));
+    }
+    xml_node settings = document.first_element_by_name("LogSettings");
+    bytes += strlen(settings.attribute("registry").value());
+    xml_node key = document.first_element_by_name("*");
+    for (BOOL more = !key.empty(); more; more = key.moveto_next_sibling("[A-Z]*"))
+        bytes += strlen(key.attribute("subKey").value());
+    (void)bytes;
+}
+
+void ReadMarkup(const char* text)
+{
+    CMarkup markup;
+    if (!markup.SetDoc(text))
+        return;
+    markup.FindElem();
+    for (int i = 0; i < 50 && markup.FindChildElem(); ++i) {
+        markup.GetData();
+        if (markup.IntoElem()) {
+            markup.FindChildElem();
+            markup.GetData();
+            markup.OutOfElem();
+        }
+    }
+}
+
+// Parses one input in place and checks where the parse stopped.
+void ParseGuarded(GuardedText& guard, const std::string& input, unsigned long options)
+{
+    char* text = guard.Place(input);
+    size_t length = strlen(text);
+    xml_parser parser;
+    if (parser.parse(text, options)) {
+        ASSERT_GE(parser.stopped_at(), text);
+        ASSERT_LE(parser.stopped_at(), text + length);
+        WalkTree(parser.document());
+    }
+}
+
+TEST(XmlFuzz, GuardPageIsInPlace)
+{
+    GuardedText guard;
+    ASSERT_TRUE(guard.Ready());
+    char* text = guard.Place("<a/>");
+    EXPECT_EQ(text + 5, guard.Limit());
+    EXPECT_FALSE(IsBadReadPtr(text, 5));
+    EXPECT_TRUE(IsBadReadPtr(text + 5, 1));
+}
+
+// Every prefix of a rich document: each construct cut short at every byte.
+TEST(XmlFuzz, EveryTruncation)
+{
+    GuardedText guard;
+    ASSERT_TRUE(guard.Ready());
+    for (const char* seed : kSeeds) {
+        std::string doc(seed);
+        for (size_t n = 0; n <= doc.size(); ++n) {
+            SCOPED_TRACE(doc.substr(0, n));
+            ParseGuarded(guard, doc.substr(0, n), all_options);
+            ParseGuarded(guard, doc.substr(0, n), all_options & ~stop_after_subset);
+            ReadMarkup(guard.Place(doc.substr(0, n)));
+            if (HasFatalFailure())
+                return;
+        }
+    }
+}
+
+// Random and mutated documents, with a fixed seed and count.
+TEST(XmlFuzz, RandomAndMutatedDocuments)
+{
+    GuardedText guard;
+    ASSERT_TRUE(guard.Ready());
+    Fuzzer fuzzer(20240611u);
+    for (int i = 0; i < kIterations; ++i) {
+        std::string input = fuzzer.Next();
+        unsigned long options = (i % 3 == 0) ? static_cast<unsigned long>(fuzzer.Pick(0x10000)) : all_options;
+        ParseGuarded(guard, input, options);
+        ReadMarkup(guard.Place(input));
+        if (HasFatalFailure()) {
+            ADD_FAILURE() << "input " << i << ": " << input;
+            return;
+        }
+    }
+}
+
+}  // namespace
