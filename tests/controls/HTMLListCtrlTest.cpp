@@ -1,0 +1,448 @@
+#include <gtest/gtest.h>
+#include <algorithm>
+#include <memory>
+#include <vector>
+#include "CHTMLListCtrl.h"
+
+// The list in a real window of the test thread, driven with the messages the
+// system sends for mouse and keyboard input. The parent records every
+// WM_NOTIFY; a list subclass records what each paint drew and where.
+namespace {
+
+const UINT LIST_ID = 12345;
+
+struct Note {
+    UINT code;
+    UINT_PTR idFrom;
+    HWND from;
+    int item;
+    void* data;
+    bool textEmpty;
+    bool stillListed;   // code 5: the problem was still in the array and the list
+};
+
+struct Drawn {
+    int id, kind, checkState;
+    BOOL expanded, selected;
+    RECT rect;
+};
+
+class RecordingList : public CHTMLListCtrl {
+public:
+    using CHTMLListCtrl::CHTMLListCtrl;
+    void DrawItem(CDC* dc, RECT rect, HTMLLIST_ITEM* item, BOOL selected) override
+    {
+        drawn.push_back({ item->id, item->kind, item->checkState, item->expanded, selected, rect });
+        CHTMLListCtrl::DrawItem(dc, rect, item, selected);
+    }
+    std::vector<Drawn> drawn;
+};
+
+class HTMLListCtrlTest : public ::testing::Test {
+protected:
+    static LRESULT CALLBACK ParentProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+    {
+        auto* self = reinterpret_cast<HTMLListCtrlTest*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+        if (msg != WM_NOTIFY || !self)
+            return DefWindowProcA(hwnd, msg, wp, lp);
+        const NMHTMLLIST* nm = reinterpret_cast<const NMHTMLLIST*>(lp);
+        Note n = { nm->hdr.code, nm->hdr.idFrom, nm->hdr.hwndFrom, nm->item, nm->data, nm->text.IsEmpty() != FALSE,
+                   false };
+        if (nm->hdr.code == HTMLLIST_IGNORE) {
+            bool inArray = false;
+            for (INT_PTR i = 0; i < self->problems.GetSize(); ++i)
+                inArray = inArray || self->problems[i] == nm->data;
+            n.stillListed = inArray && self->IdOf(nm->data) >= 0;
+        }
+        self->notes.push_back(n);
+        return 0;
+    }
+
+    // One shown parent for the whole program: under Wine without a window
+    // manager, destroying a shown top-level window waits for the display.
+    static HWND Parent()
+    {
+        static HWND parent = [] {
+            WNDCLASSA wc = {};
+            wc.lpfnWndProc = ParentProc;
+            wc.hInstance = GetModuleHandleA(nullptr);
+            wc.lpszClassName = "KeldrixHtmlListTestParent";
+            RegisterClassA(&wc);
+            return CreateWindowExA(0, wc.lpszClassName, "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 640, 480,
+                                   nullptr, nullptr, wc.hInstance, nullptr);
+        }();
+        return parent;
+    }
+
+    void SetUp() override
+    {
+        ASSERT_NE(nullptr, Parent());
+        SetWindowLongPtrA(Parent(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        list = std::make_unique<RecordingList>(&problems);
+        ASSERT_TRUE(list->Create(CWnd::FromHandle(Parent()), RECT{ 20, 20, 555, 300 }, LIST_ID,
+                                 WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_TABSTOP));
+        list->SetDisplayMode(7);
+    }
+
+    void TearDown() override
+    {
+        list.reset();
+        SetWindowLongPtrA(Parent(), GWLP_USERDATA, 0);
+        for (INT_PTR i = 0; i < problems.GetSize(); ++i)
+            delete problems[i];
+    }
+
+    // Fills the list as the results page does, every problem selected.
+    void Fill(const std::vector<int>& rowsPerGroup)
+    {
+        for (size_t c = 0; c < rowsPerGroup.size(); ++c) {
+            groups.push_back(std::make_unique<CScanCategory>(CString("Group ") + char('A' + c), int(c)));
+            groups[c]->count = groups[c]->selectedCount = rowsPerGroup[c];
+            list->InsertItem(groups[c]->name, groups[c].get(), HTMLLIST_HEADER, 0);
+            for (int r = 0; r < rowsPerGroup[c]; ++r) {
+                CString key;
+                key.Format("HKEY_LOCAL_MACHINE\\SOFTWARE\\Keldrix\\Group%d\\Entry%d", int(c), r);
+                CRegistryProblem* p = new CRegistryProblem(key, "Path", "C:\\Missing\\file.dll", int(c));
+                problems.Add(p);
+                list->InsertItem("<font color=#ff0000><b>The file referenced doesn't exist.</b></font><br>Key:" + key +
+                                     "<br>Path=C:\\Missing\\file.dll",
+                                 p, HTMLLIST_ROW, 0);
+            }
+        }
+    }
+    std::vector<CRegistryProblem*> Rows(int group) const
+    {
+        std::vector<CRegistryProblem*> rows;
+        for (INT_PTR i = 0; i < problems.GetSize(); ++i) {
+            if (problems[i]->m_category == group)
+                rows.push_back(problems[i]);
+        }
+        return rows;
+    }
+    int IdOf(const void* data) const
+    {
+        for (int id = 0; list->GetItemData(id); ++id) {
+            if (list->GetItemData(id) == data)
+                return id;
+        }
+        return -1;
+    }
+
+    // Paints now, recording every shown item.
+    void Paint()
+    {
+        list->drawn.clear();
+        list->Invalidate(FALSE);
+        list->UpdateWindow();
+    }
+    const Drawn* Find(const void* data) const
+    {
+        for (const Drawn& d : list->drawn) {
+            if (d.id == IdOf(data))
+                return &d;
+        }
+        return nullptr;
+    }
+    // Paints and returns where an item was drawn (empty if hidden).
+    RECT At(const void* data)
+    {
+        Paint();
+        const Drawn* d = Find(data);
+        return d ? d->rect : RECT{};
+    }
+    static int Y(const RECT& r) { return r.top + (r.bottom - r.top) / 2 - 8; }
+    static POINT Glyph(const RECT& r) { return { r.left + 10, Y(r) + 7 }; }
+    static POINT Box(const RECT& r) { return { r.left + 25, Y(r) + 7 }; }
+    static POINT Link(const RECT& r) { return { r.right - 20, r.bottom - 7 }; }
+    static POINT Text(const RECT& r) { return { r.left + 100, r.top + 3 }; }
+
+    void Click(POINT pt)
+    {
+        list->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(pt.x, pt.y));
+        list->SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(pt.x, pt.y));
+    }
+    void Key(UINT vk, int times = 1)
+    {
+        for (int i = 0; i < times; ++i)
+            list->SendMessage(WM_KEYDOWN, vk, 1);
+    }
+    void Toggle(int group) { Click(Glyph(At(groups[group].get()))); }
+    int ScrollPos() { return list->GetScrollPos(SB_VERT); }
+    int ScrollMax()
+    {
+        SCROLLINFO info = {};
+        list->GetScrollInfo(SB_VERT, &info, SIF_RANGE);
+        return info.nMax;
+    }
+    // The check state an item is painted with now.
+    int StateOf(const void* data)
+    {
+        At(data);
+        return Find(data) ? Find(data)->checkState : -1;
+    }
+    int HeaderState(int group) { return StateOf(groups[group].get()); }
+    size_t Count(UINT code) const
+    {
+        return std::count_if(notes.begin(), notes.end(), [code](const Note& n) { return n.code == code; });
+    }
+
+    CRegistryProblemArray problems;
+    std::vector<std::unique_ptr<CScanCategory>> groups;
+    std::unique_ptr<RecordingList> list;
+    std::vector<Note> notes;
+};
+
+}  // namespace
+
+TEST_F(HTMLListCtrlTest, GroupsCollapseAndExpandByClickAndHiddenRowsTakeNoRoom)
+{
+    Fill({ 2, 3 });
+    Paint();
+    ASSERT_EQ(2u, list->drawn.size());
+    const int headers = list->drawn[1].rect.bottom;
+    EXPECT_EQ(list->drawn[0].rect.bottom, list->drawn[1].rect.top);
+    EXPECT_EQ(headers, ScrollMax());
+
+    Toggle(1);
+    Paint();
+    ASSERT_EQ(5u, list->drawn.size());
+    EXPECT_TRUE(list->drawn[1].expanded);
+    EXPECT_EQ(list->drawn[4].rect.bottom, ScrollMax());
+    const RECT firstRow = list->drawn[2].rect;
+
+    // Collapsed again: the rows are gone and cannot be hit; a press where one
+    // was, below the last item, selects the last shown item.
+    Toggle(1);
+    Paint();
+    EXPECT_EQ(2u, list->drawn.size());
+    EXPECT_EQ(headers, ScrollMax());
+    Click(Box(firstRow));
+    EXPECT_EQ(IdOf(groups[1].get()), list->GetSelection());
+    for (CRegistryProblem* p : Rows(1))
+        EXPECT_TRUE(p->m_checked);
+    EXPECT_TRUE(notes.empty());
+}
+
+TEST_F(HTMLListCtrlTest, CheckBoxesOfRowsAndHeadersKeepCountsAndStatesInStep)
+{
+    Fill({ 3, 2 });
+    Toggle(0);
+    const std::vector<CRegistryProblem*> rows = Rows(0);
+    CScanCategory* group = groups[0].get();
+
+    Click(Box(At(rows[0])));
+    EXPECT_FALSE(rows[0]->m_checked);
+    EXPECT_EQ(2, group->selectedCount);
+    EXPECT_EQ(0, StateOf(rows[0]));
+    EXPECT_EQ(2, HeaderState(0));
+    Click(Box(At(rows[1])));
+    Click(Box(At(rows[2])));
+    EXPECT_EQ(0, group->selectedCount);
+    EXPECT_EQ(0, HeaderState(0));
+    Click(Box(At(rows[1])));
+
+    // Some checked: the header box checks all; then it clears all, only here.
+    Click(Box(At(group)));
+    EXPECT_EQ(3, group->selectedCount);
+    EXPECT_EQ(1, HeaderState(0));
+    for (CRegistryProblem* p : rows)
+        EXPECT_EQ(1, StateOf(p));
+    Click(Box(At(group)));
+    EXPECT_EQ(0, group->selectedCount);
+    EXPECT_EQ(0, HeaderState(0));
+    for (CRegistryProblem* p : rows)
+        EXPECT_FALSE(p->m_checked);
+    for (CRegistryProblem* p : Rows(1))
+        EXPECT_TRUE(p->m_checked);
+    EXPECT_EQ(2, groups[1]->selectedCount);
+
+    // One notification per changing press, from the list; none for a press on
+    // text or on a glyph.
+    ASSERT_EQ(6u, notes.size());
+    for (const Note& n : notes) {
+        EXPECT_EQ(UINT(HTMLLIST_CHECKCHANGED), n.code);
+        EXPECT_EQ(LIST_ID, n.idFrom);
+        EXPECT_EQ(list->m_hWnd, n.from);
+    }
+    Click(Text(At(rows[1])));
+    Toggle(1);
+    EXPECT_EQ(6u, notes.size());
+}
+
+TEST_F(HTMLListCtrlTest, IgnoreTellsTheParentThenRemovesRowProblemAndEmptiedHeader)
+{
+    Fill({ 3, 1 });
+    Toggle(0);
+    const std::vector<CRegistryProblem*> rows = Rows(0);
+    Click(Box(At(rows[2])));
+    notes.clear();
+
+    Click(Link(At(rows[0])));
+    ASSERT_EQ(2u, notes.size());
+    EXPECT_EQ(UINT(HTMLLIST_IGNORE), notes[0].code);
+    EXPECT_EQ(rows[0], notes[0].data);
+    EXPECT_TRUE(notes[0].stillListed);
+    EXPECT_EQ(UINT(HTMLLIST_CHECKCHANGED), notes[1].code);
+    EXPECT_EQ(3, problems.GetSize());
+    EXPECT_EQ(-1, IdOf(rows[0]));
+    EXPECT_EQ(2, groups[0]->count);
+    EXPECT_EQ(1, groups[0]->selectedCount);
+    EXPECT_EQ(2, HeaderState(0));
+    EXPECT_EQ(IdOf(rows[1]), list->GetSelection());   // the row that moved up
+
+    // An unchecked row leaves the selected count alone.
+    Click(Link(At(rows[2])));
+    EXPECT_EQ(1, groups[0]->count);
+    EXPECT_EQ(1, groups[0]->selectedCount);
+    EXPECT_EQ(1, HeaderState(0));
+
+    // The group's last row takes its header with it.
+    Click(Link(At(rows[1])));
+    EXPECT_EQ(1, problems.GetSize());
+    EXPECT_EQ(-1, IdOf(groups[0].get()));
+    EXPECT_EQ(0, IdOf(groups[1].get()));
+    Paint();
+    EXPECT_EQ(1u, list->drawn.size());
+}
+
+TEST_F(HTMLListCtrlTest, OtherButtonsNotifyAndThePointerShowsTheLink)
+{
+    Fill({ 1 });
+    Toggle(0);
+    const RECT row = At(Rows(0)[0]);
+    const POINT text = Text(row), link = Link(row);
+    list->SendMessage(WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(text.x, text.y));
+    list->SendMessage(WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(text.x, text.y));
+    ASSERT_EQ(2u, notes.size());
+    EXPECT_EQ(UINT(HTMLLIST_RCLICK), notes[0].code);
+    EXPECT_EQ(UINT(HTMLLIST_DBLCLK), notes[1].code);
+    for (const Note& n : notes) {
+        EXPECT_EQ(-1, n.item);
+        EXPECT_EQ(nullptr, n.data);
+        EXPECT_TRUE(n.textEmpty);
+    }
+    list->SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(link.x, link.y));
+    EXPECT_EQ(LoadCursorA(nullptr, IDC_HAND), GetCursor());
+    list->SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(text.x, text.y));
+    EXPECT_EQ(LoadCursorA(nullptr, IDC_ARROW), GetCursor());
+}
+
+TEST_F(HTMLListCtrlTest, ArrowKeysMoveOverShownItemsAndKeepThemInView)
+{
+    Fill({ 6, 6, 6 });
+    Key(VK_DOWN);   // no selection: the last shown item
+    EXPECT_EQ(IdOf(groups[2].get()), list->GetSelection());
+
+    Toggle(1);
+    Paint();
+    std::vector<int> shown;
+    for (const Drawn& d : list->drawn)
+        shown.push_back(d.id);
+    ASSERT_EQ(9u, shown.size());
+    Key(VK_UP, 2);
+    EXPECT_EQ(0, list->GetSelection());
+    EXPECT_EQ(0, ScrollPos());
+
+    // Down walks the shown items in order, past the collapsed groups' rows,
+    // and each selected item ends up wholly in view.
+    RECT client;
+    list->GetClientRect(&client);
+    for (size_t k = 1; k < shown.size(); ++k) {
+        Key(VK_DOWN);
+        ASSERT_EQ(shown[k], list->GetSelection());
+        Paint();
+        const Drawn* d = Find(list->GetItemData(shown[k]));
+        EXPECT_TRUE(d->selected);
+        EXPECT_GE(d->rect.top, 0) << k;
+        EXPECT_LE(d->rect.bottom, client.bottom) << k;
+    }
+    EXPECT_GT(ScrollPos(), 0);
+    Key(VK_DOWN);
+    EXPECT_EQ(shown.back(), list->GetSelection());
+    Key(VK_UP, 9);
+    EXPECT_EQ(0, list->GetSelection());
+    EXPECT_EQ(0, ScrollPos());
+
+    // Space on a header toggles its group with a notification; on a row nothing.
+    Click(Text(At(groups[1].get())));
+    Key(VK_SPACE);
+    EXPECT_EQ(0, groups[1]->selectedCount);
+    EXPECT_EQ(1u, Count(HTMLLIST_CHECKCHANGED));
+    Click(Text(At(Rows(1)[0])));
+    Key(VK_SPACE);
+    EXPECT_FALSE(Rows(1)[0]->m_checked);
+    EXPECT_EQ(1u, Count(HTMLLIST_CHECKCHANGED));
+}
+
+TEST_F(HTMLListCtrlTest, WheelAndScrollBarSteps)
+{
+    Fill({ 8, 8 });
+    Toggle(0);
+    Toggle(1);
+    const int limit = list->GetScrollLimit(SB_VERT);
+    ASSERT_GT(limit, 200);
+    for (short delta : { -1, -240 })
+        list->SendMessage(WM_MOUSEWHEEL, MAKEWPARAM(0, delta), 0);
+    EXPECT_EQ(80, ScrollPos());
+    for (short delta : { 120, 1, 1 })
+        list->SendMessage(WM_MOUSEWHEEL, MAKEWPARAM(0, delta), 0);
+    EXPECT_EQ(0, ScrollPos());
+
+    list->SendMessage(WM_VSCROLL, SB_LINEDOWN, 0);
+    list->SendMessage(WM_VSCROLL, SB_PAGEDOWN, 0);
+    list->SendMessage(WM_VSCROLL, SB_LINEUP, 0);
+    EXPECT_EQ(50, ScrollPos());
+    for (int i = 0; i < 100; ++i)
+        list->SendMessage(WM_VSCROLL, SB_PAGEDOWN, 0);
+    list->SendMessage(WM_MOUSEWHEEL, MAKEWPARAM(0, -120), 0);
+    EXPECT_EQ(limit, ScrollPos());
+    Paint();
+    EXPECT_EQ(-limit, list->drawn.front().rect.top);
+}
+
+TEST_F(HTMLListCtrlTest, LongHeaderIsShortenedAndStaysShort)
+{
+    const CString name = "C:\\Program Files\\Keldrix Test Vendor\\A Rather Long Product Folder Name\\bin\\plugins\\"
+                         "more\\and more\\still more\\the very end of it.dll";
+    groups.push_back(std::make_unique<CScanCategory>(name, 0));
+    list->InsertItem(name, groups[0].get(), HTMLLIST_HEADER, 0);
+    Paint();
+    const CString shown = list->GetItemText(0);
+    EXPECT_NE(-1, shown.Find("..."));
+    EXPECT_LT(shown.GetLength(), name.GetLength());
+    list->MoveWindow(0, 0, 2000, 280);
+    Paint();
+    EXPECT_EQ(shown, list->GetItemText(0));
+    list->SetItemText(0, "Short", TRUE);
+    Paint();
+    EXPECT_EQ(CString("Short"), list->GetItemText(0));
+}
+
+TEST_F(HTMLListCtrlTest, SelectionPaintingAndEmptying)
+{
+    Fill({ 2 });
+    Toggle(0);
+    RECT client;
+    list->GetClientRect(&client);
+    Click(POINT{ 100, client.bottom - 2 });   // below the last row
+    EXPECT_EQ(2, list->GetSelection());
+    const RECT selected = At(Rows(0)[1]), other = At(Rows(0)[0]);
+    EXPECT_TRUE(Find(Rows(0)[1])->selected);
+    HDC dc = GetDC(list->m_hWnd);
+    EXPECT_EQ(RGB(127, 202, 254), GetPixel(dc, selected.left + 45, selected.top + 2));
+    EXPECT_EQ(RGB(255, 255, 255), GetPixel(dc, other.left + 45, other.top + 2));
+    ReleaseDC(list->m_hWnd, dc);
+
+    EXPECT_TRUE(list->GetItemText(7).IsEmpty());
+    EXPECT_FALSE(list->DeleteItem(7));
+    EXPECT_TRUE(list->DeleteItem(2));
+    EXPECT_EQ(-1, list->GetSelection());
+
+    // Emptying keeps the selection, which then names no item: keys do nothing.
+    Click(Text(At(Rows(0)[0])));
+    list->DeleteAllItems();
+    EXPECT_EQ(nullptr, list->GetItemData(0));
+    EXPECT_EQ(0, ScrollMax());
+    Key(VK_UP);
+    EXPECT_EQ(1, list->GetSelection());
+}
