@@ -1,12 +1,22 @@
 #include "LogFile.h"
+#include "CHostFileScanner.h"
+#include "CMD5.h"
+#include "CProcessSnapshot.h"
 #include "CZipper.h"
+#include "Directory.h"
+#include "Host.h"
 #include "IgnoredItem.h"
+#include "LogSettingsDirectory.h"
+#include "LogSettingsKey.h"
 #include "LogText.h"
 #include "MetaInfo.h"
+#include "MyProcess.h"
+#include "RegKey.h"
 #include "ScanDetectedItem.h"
 #include "SysInfo.h"
 #include "SystemUtils.h"
 #include <ctime>
+#include <memory>
 
 namespace {
 
@@ -222,20 +232,52 @@ BOOL LogFile::Save(BOOL systemInfo)
     return TRUE;
 }
 
-// The section gatherers below add nothing yet; each appends its elements
-// through Append.
 void LogFile::GatherRegistry()
 {
+    if (settings->m_pKeys == nullptr)
+        return;
+    for (POSITION pos = settings->m_pKeys->GetHeadPosition(); pos != nullptr;) {
+        const LogSettingsKey* entry = static_cast<const LogSettingsKey*>(settings->m_pKeys->GetNext(pos));
+        RegKey* key = ReadRegKey(entry->m_root, entry->m_subKey, entry->m_recurse, *settings);
+        if (key != nullptr)
+            Append(registry, key);
+    }
 }
 
 void LogFile::GatherHosts()
 {
+    CHostFileScanner scanner;
+    scanner.Scan();
+    for (int i = 0; i < scanner.GetLineCount(); i++)
+        Append(hosts, new Host(scanner.GetLine(i)));
 }
 
 void LogFile::GatherProcesses()
 {
+    CProcessSnapshot snapshot;
+    EnableDebugPrivilege();
+    BOOL loaded = snapshot.LoadPsapi() || snapshot.LoadToolhelp();
+    snapshot.SetStatus(loaded ? CProcessSnapshot::statusOk : CProcessSnapshot::statusNoLibrary);
+    std::unique_ptr<ProcessEntryList> list = snapshot.CreateProcessList();
+    if (!list)
+        return;
+    ProcessEntry entry;
+    while (snapshot.GetNextProcess(*list, entry)) {
+        if (!MyProcess::IsListed(entry.path))
+            continue;
+        CString digest;
+        CMD5::GetFileDigest(entry.path, digest);
+        Append(processes, new MyProcess(entry.path, digest));
+    }
 }
 
 void LogFile::GatherFileSystem()
 {
+    if (settings->m_pDirectories == nullptr)
+        return;
+    for (POSITION pos = settings->m_pDirectories->GetHeadPosition(); pos != nullptr;) {
+        const LogSettingsDirectory* entry =
+            static_cast<const LogSettingsDirectory*>(settings->m_pDirectories->GetNext(pos));
+        Append(fileSystem, AddDirectory(entry->m_path, entry->m_recurse));
+    }
 }

@@ -1,0 +1,126 @@
+#include "Directory.h"
+#include "File.h"
+#include "LogText.h"
+#include "PathMatching.h"
+#include <memory>
+#include <objbase.h>
+#include <shlobj.h>
+
+namespace {
+
+// Folder trees deeper than this are not followed.
+const int kMaxDepth = 64;
+
+// Releases a COM interface pointer when it goes out of scope.
+template <class T>
+class ComPtr {
+public:
+    ComPtr() = default;
+    ~ComPtr() { if (m_p != nullptr) m_p->Release(); }
+    ComPtr(const ComPtr&) = delete;
+    ComPtr& operator=(const ComPtr&) = delete;
+    T** operator&() { return &m_p; }
+    T* operator->() const { return m_p; }
+
+private:
+    T* m_p = nullptr;
+};
+
+// Keeps COM initialised on the calling thread for the scope.
+class ComScope {
+public:
+    ComScope() : m_initialized(SUCCEEDED(CoInitialize(nullptr))) {}
+    ~ComScope() { if (m_initialized) CoUninitialize(); }
+    ComScope(const ComScope&) = delete;
+    ComScope& operator=(const ComScope&) = delete;
+
+private:
+    bool m_initialized;
+};
+
+Directory* DescribeFolder(const CString& folder, const CString& expanded, BOOL recurse, int depth)
+{
+    std::unique_ptr<Directory> element(new Directory(folder, expanded));
+    CString pattern = expanded;
+    pattern.TrimRight('\\');
+    pattern += "\\*.*";
+
+    CFileFind finder;
+    BOOL more = finder.FindFile(pattern);
+    while (more) {
+        more = finder.FindNextFile();
+        if (finder.IsDots())
+            continue;
+        CString path = finder.GetFilePath();
+        if (finder.IsDirectory()) {
+            if (recurse && !finder.IsReparsePoint() && depth < kMaxDepth)
+                element->AddChild(DescribeFolder(path, path, recurse, depth + 1));
+            continue;
+        }
+        CString target = ResolveShortcutTarget(path);
+        element->AddFile(new File(path));
+        if (!target.IsEmpty())
+            element->AddFile(new File(target));
+    }
+    return element.release();
+}
+
+}  // namespace
+
+Directory::Directory(const CString& folderName, const CString& expandedFolderName)
+    : name(folderName), expandedName(expandedFolderName)
+{
+    EscapeXml(name);
+    EscapeXml(expandedName);
+}
+
+Directory::~Directory()
+{
+    DeleteList(children);
+}
+
+void Directory::WriteXml(CString& out) const
+{
+    out += "<Directory name=\"";
+    out += name;
+    out += "\" expanded-name=\"";
+    out += expandedName;
+    out += "\">\n";
+    WriteList(files, out);
+    WriteList(children, out);
+    out += "</Directory>\n";
+}
+
+Directory* AddDirectory(const CString& folder, BOOL recurse)
+{
+    CString expanded;
+    ExpandEnvironmentPath(folder, expanded);
+    return DescribeFolder(folder, expanded, recurse, 0);
+}
+
+CString ResolveShortcutTarget(const CString& filePath)
+{
+    CString lower = filePath;
+    lower.MakeLower();
+    if (lower.Find(".lnk") < 0)
+        return CString();
+
+    ComScope com;
+    ComPtr<IShellLinkA> link;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                reinterpret_cast<void**>(&link))))
+        return CString();
+    ComPtr<IPersistFile> file;
+    if (FAILED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))))
+        return CString();
+    WCHAR widePath[MAX_PATH];
+    if (MultiByteToWideChar(CP_ACP, 0, filePath, -1, widePath, MAX_PATH) == 0)
+        return CString();
+    if (FAILED(file->Load(widePath, STGM_READ)))
+        return CString();
+    char target[1024] = "";
+    if (link->GetPath(target, sizeof target, nullptr, SLGP_UNCPRIORITY) != S_OK)
+        return CString();
+    target[sizeof target - 1] = '\0';
+    return target;
+}
