@@ -1,0 +1,273 @@
+// The styled label: its text, font and colours, transparency over the
+// parent's background, and the enter / click / leave notifications under
+// real mouse input.
+#include "CLabel.h"
+#include "SkinTestSupport.h"
+
+namespace {
+
+const UINT kHover = 1101;
+const UINT kWide = 1102;
+const UINT kPlain = 1103;
+
+const COLORREF kBlack = RGB(0, 0, 0);
+const COLORREF kWhite = RGB(255, 255, 255);
+const COLORREF kYellow = RGB(255, 255, 0);
+const COLORREF kBlue = RGB(0, 0, 255);
+
+// Exposes what the label keeps of its font.
+class LabelProbe : public CLabel {
+public:
+    const LOGFONTA& Font() const { return m_lf; }
+};
+
+class LabelTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        auto t = skintest::HostTemplate();
+        t.Add("STATIC", "Registry Scan", kHover, SS_LEFT | SS_NOTIFY, 10, 10, 100, 12)
+            .Add("STATIC", "A long text that will be replaced", kWide, SS_LEFT, 10, 30, 180, 15)
+            .Add("STATIC", "Plain", kPlain, SS_LEFT, 10, 50, 100, 12);
+        ASSERT_TRUE(skintest::CreateHost(host, t));
+        ASSERT_TRUE(hover.SubclassDlgItem(kHover, &host));
+        ASSERT_TRUE(wide.SubclassDlgItem(kWide, &host));
+        ASSERT_TRUE(plain.SubclassDlgItem(kPlain, &host));
+        hover.MoveWindow(20, 20, 200, 24);
+        wide.MoveWindow(20, 60, 360, 30);
+        plain.MoveWindow(20, 110, 200, 30);
+        Park();
+    }
+
+    void TearDown() override
+    {
+        if (GetCapture())
+            ReleaseCapture();
+        host.DestroyWindow();
+    }
+
+    // Puts the mouse on the host's empty corner and lets everything settle.
+    void Park()
+    {
+        skintest::MoveMouseTo(host, 395, 195);
+        skintest::Settle(host);
+    }
+
+    // Moves the mouse to (x, y) of the label and waits until the host has count notices.
+    bool MoveAndWait(CWnd& label, int x, int y, size_t count)
+    {
+        skintest::MoveMouseTo(label, x, y);
+        return wintest::PumpUntil([&] { return host.notices.size() >= count; });
+    }
+
+    // The label's client rectangle in the host's coordinates.
+    RECT InHost(CWnd& label, int left = 0, int right = -1)
+    {
+        RECT r;
+        label.GetWindowRect(&r);
+        host.ScreenToClient(&r);
+        const int l = r.left;
+        r.left = l + left;
+        if (right >= 0)
+            r.right = l + right;
+        return r;
+    }
+
+    skintest::ScreenLock lock;
+    skintest::HostDialog host;
+    LabelProbe hover;
+    CLabel wide;
+    CLabel plain;
+};
+
+TEST_F(LabelTest, StartsWithItsTemplateTextAndFontAndIgnoresTextBeforeItsWindow)
+{
+    CLabel unbound;
+    unbound.SetText("ignored");
+    EXPECT_TRUE(unbound.GetText().IsEmpty());
+
+    EXPECT_EQ(CString("Registry Scan"), hover.GetText());
+    CLabel made;
+    ASSERT_TRUE(made.Create("Made here", WS_VISIBLE | SS_LEFT, CRect(20, 150, 200, 170), &host));
+    EXPECT_EQ(CString("Made here"), made.GetText());
+    LOGFONTA dialogFont = {};
+    GetObjectA(reinterpret_cast<HFONT>(host.SendMessage(WM_GETFONT)), sizeof dialogFont, &dialogFont);
+    EXPECT_STREQ(dialogFont.lfFaceName, hover.Font().lfFaceName);
+    EXPECT_EQ(dialogFont.lfHeight, hover.Font().lfHeight);
+
+    // The template's text is what the label draws.
+    hover.SetBkFillColor(kWhite);
+    hover.SetTextColor(kBlack);
+    skintest::Settle(host);
+    skintest::ScreenPixels screen(host);
+    EXPECT_GT(screen.Count(InHost(hover), kWhite, false), 0);
+
+    hover.SetLabelStyle(FALSE, "Arial", 14, kBlack, kWhite);
+    EXPECT_STREQ("Arial", hover.Font().lfFaceName);
+    HDC dc = GetDC(nullptr);
+    EXPECT_EQ(-MulDiv(14, GetDeviceCaps(dc, LOGPIXELSY), 72), hover.Font().lfHeight);
+    ReleaseDC(nullptr, dc);
+}
+
+TEST_F(LabelTest, FillsWithTheDefaultOrGivenColourUnlessTransparent)
+{
+    skintest::Settle(host);
+    {
+        skintest::ScreenPixels screen(host);
+        RECT empty = InHost(plain, 150);  // right of the short text
+        EXPECT_EQ(0, screen.Count(empty, GetSysColor(COLOR_3DFACE), false));
+    }
+    plain.SetBkFillColor(kYellow);
+    skintest::Settle(host);
+    {
+        skintest::ScreenPixels screen(host);
+        EXPECT_EQ(0, screen.Count(InHost(plain, 150), kYellow, false));
+    }
+    plain.SetTransparent(TRUE);
+    EXPECT_TRUE(plain.GetExStyle() & WS_EX_TRANSPARENT);
+    skintest::Settle(host);
+    {
+        skintest::ScreenPixels screen(host);
+        EXPECT_EQ(0, screen.Count(InHost(plain, 150), host.background, false));
+    }
+}
+
+TEST_F(LabelTest, TransparentLabelShowsTheParentWhereTheOldTextWas)
+{
+    wide.SetLabelStyle(TRUE, "Arial", 14, kBlack, kYellow);
+    wide.SetFontBold(TRUE);
+    wide.SetText("WWWWWWWWWWWWWWWWWWWW");
+    skintest::Settle(host);
+    const RECT tail = InHost(wide, 60);
+    {
+        skintest::ScreenPixels screen(host);
+        EXPECT_GT(screen.Count(tail, kBlack), 0) << "the long text reaches the tail";
+        EXPECT_EQ(0, screen.Count(InHost(wide), kYellow)) << "a transparent label is not filled";
+    }
+    wide.SetText("W");
+    skintest::Settle(host);
+    {
+        skintest::ScreenPixels screen(host);
+        EXPECT_EQ(0, screen.Count(tail, host.background, false)) << "remains of the old text";
+        EXPECT_GT(screen.Count(InHost(wide, 0, 60), kBlack), 0) << "the new text is drawn";
+    }
+
+    // Not transparent: the old text's place takes the fill colour.
+    wide.SetTransparent(FALSE);
+    wide.SetText("WWWWWWWWWWWWWWWWWWWW");
+    wide.SetText("W");
+    skintest::Settle(host);
+    skintest::ScreenPixels screen(host);
+    EXPECT_EQ(0, screen.Count(tail, kYellow, false));
+}
+
+TEST_F(LabelTest, TabsExpandToTheNextTabStop)
+{
+    plain.SetLabelStyle(FALSE, "Arial", 12, kBlack, kWhite);
+    plain.SetText("X");
+    skintest::Settle(host);
+    const RECT area = InHost(plain);
+    int plainStart;
+    {
+        skintest::ScreenPixels screen(host);
+        plainStart = screen.FirstColumnUnlike(area, kWhite);
+    }
+    ASSERT_GE(plainStart, area.left);
+
+    plain.SetText("\tX");
+    skintest::Settle(host);
+    skintest::ScreenPixels screen(host);
+    HDC dc = GetDC(plain);
+    CFont probe;
+    probe.CreatePointFont(120, "Arial");
+    HGDIOBJ old = SelectObject(dc, probe);
+    TEXTMETRICA tm = {};
+    GetTextMetricsA(dc, &tm);
+    SelectObject(dc, old);
+    ReleaseDC(plain, dc);
+    EXPECT_GE(screen.FirstColumnUnlike(area, kWhite) - plainStart, 8 * tm.tmAveCharWidth - 2);
+}
+
+// Entering gives one 0x8201, a click 0x8200, leaving one 0x8202, however
+// many moves come between; the click does not end the hover.
+TEST_F(LabelTest, EveryPassGivesOneEnterAndOneLeave)
+{
+    ASSERT_TRUE(MoveAndWait(hover, 10, 10, 1));
+    for (int x = 20; x < 150; x += 20)
+        skintest::MoveMouseTo(hover, x, 12);
+    wintest::PumpPending();
+    EXPECT_EQ(std::vector<UINT>({CLabel::LabelEntered}), host.Codes(kHover));
+    EXPECT_TRUE(hover.IsHovered());
+
+    skintest::LeftDown();
+    ASSERT_TRUE(wintest::PumpUntil([&] { return host.notices.size() >= 2; }));
+    skintest::LeftUp();
+    for (int x = 150; x > 10; x -= 20)
+        skintest::MoveMouseTo(hover, x, 8);
+    wintest::PumpPending();
+    EXPECT_EQ(std::vector<UINT>({CLabel::LabelEntered, CLabel::LabelClicked}), host.Codes(kHover));
+    EXPECT_TRUE(hover.IsHovered()) << "the click does not end the hover";
+
+    skintest::MoveMouseTo(host, 395, 195);
+    ASSERT_TRUE(wintest::PumpUntil([&] { return host.notices.size() >= 3; }));
+    EXPECT_FALSE(hover.IsHovered());
+
+    // A second pass, this time without a click.
+    ASSERT_TRUE(MoveAndWait(hover, 100, 12, 4));
+    skintest::MoveMouseTo(host, 395, 195);
+    ASSERT_TRUE(wintest::PumpUntil([&] { return host.notices.size() >= 5; }));
+    skintest::MoveMouseTo(host, 390, 190);
+    wintest::PumpPending();
+    EXPECT_EQ(std::vector<UINT>({CLabel::LabelEntered, CLabel::LabelClicked, CLabel::LabelLeft,
+                                 CLabel::LabelEntered, CLabel::LabelLeft}),
+              host.Codes(kHover));
+    EXPECT_NE(hover.m_hWnd, GetCapture());
+}
+
+TEST_F(LabelTest, LosingTheCaptureCountsAsLeaving)
+{
+    ASSERT_TRUE(MoveAndWait(hover, 10, 10, 1));
+    host.SetCapture();
+    ASSERT_TRUE(wintest::PumpUntil([&] { return host.notices.size() >= 2; }));
+    ReleaseCapture();
+    EXPECT_EQ(std::vector<UINT>({CLabel::LabelEntered, CLabel::LabelLeft}), host.Codes(kHover));
+    EXPECT_FALSE(hover.IsHovered());
+}
+
+TEST_F(LabelTest, HoverColourOnlyShowsForALinkThatDoesNotNotify)
+{
+    // Styled by the pages: the label keeps its colour while hovered.
+    hover.SetLabelStyle(FALSE, "Arial", 14, kBlack, kWhite);
+    hover.SetFontBold(TRUE);
+    ASSERT_TRUE(MoveAndWait(hover, 10, 10, 1));
+    skintest::Settle(host);
+    {
+        skintest::ScreenPixels screen(host);
+        EXPECT_GT(screen.Count(InHost(hover), kBlack), 0);
+        EXPECT_EQ(0, screen.Count(InHost(hover), kBlue));
+    }
+    Park();
+    ASSERT_TRUE(wintest::PumpUntil([&] { return !hover.IsHovered(); }));
+
+    // A link that opens by itself lights up in the hover colour while hovered.
+    CLabel& link = plain;
+    link.SetFontName("Arial").SetFontSize(14).SetFontBold(TRUE).SetTextColor(kBlack).SetBkFillColor(kWhite);
+    link.SetLink(TRUE, FALSE);
+    EXPECT_TRUE(link.GetStyle() & SS_NOTIFY);
+    skintest::MoveMouseTo(link, 10, 10);
+    ASSERT_TRUE(wintest::PumpUntil([&] { return link.IsHovered(); }));
+    skintest::Settle(host);
+    {
+        skintest::ScreenPixels screen(host);
+        EXPECT_GT(screen.Count(InHost(link), kBlue), 0);
+    }
+    Park();
+    ASSERT_TRUE(wintest::PumpUntil([&] { return !link.IsHovered(); }));
+    skintest::Settle(host);
+    skintest::ScreenPixels screen(host);
+    EXPECT_EQ(0, screen.Count(InHost(link), kBlue));
+    EXPECT_EQ(std::vector<UINT>({CLabel::LabelEntered, CLabel::LabelLeft}), host.Codes(kPlain))
+        << "enter and leave are reported even so";
+}
+
+}  // namespace
