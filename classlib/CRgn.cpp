@@ -1,0 +1,7 @@
+#include "CRgn.h"
+#include "CTempMap.h"
+
+CRgn* CRgn::FromHandle(HRGN hRgn)
+{
+    return CTempMap::Get<CRgn>(hRgn);
+}

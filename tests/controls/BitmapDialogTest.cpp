@@ -1,0 +1,246 @@
+// The shaped bitmap dialog: the region cut from generated bitmaps, checked
+// with PtInRegion; painting, dragging and transparent statics.
+#include <gtest/gtest.h>
+#include <memory>
+#include "CBitmapDialog.h"
+#include "GalleryResources.h"
+#include "TestSupport.h"
+
+namespace {
+
+const COLORREF kBody = RGB(30, 144, 255);
+const COLORREF kBlack = RGB(0, 0, 0);
+
+// 40 x 30 body with black 5 x 5 corner squares and black row 12.
+COLORREF Shape(int x, int y)
+{
+    bool corner = (x < 5 || x >= 35) && (y < 5 || y >= 25);
+    return (corner || y == 12) ? kBlack : kBody;
+}
+
+class TestBitmapDialog : public CBitmapDialog {
+public:
+    explicit TestBitmapDialog(CBitmap* bitmap = nullptr) : CBitmapDialog(0, nullptr, nullptr, 0, 0, bitmap) {}
+
+    // A borderless pop-up with a static and a trackbar, clientWidth x clientHeight pixels.
+    BOOL Make(int clientWidth = 40, int clientHeight = 30)
+    {
+        m_template.Add("STATIC", "label", 10, 0, 1, 1, 10, 8).Add(TRACKBAR_CLASSA, "", 11, 0, 1, 10, 20, 8);
+        if (!CreateIndirect(m_template.Get()))
+            return FALSE;
+        SetWindowPos(nullptr, 50, 50, clientWidth, clientHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+        return TRUE;
+    }
+    CBitmap* Bitmap() const { return m_hasBitmap ? m_bitmap : nullptr; }
+
+    // The window's region now; NULL when it has none.
+    std::unique_ptr<CRgn> Region()
+    {
+        auto region = std::make_unique<CRgn>();
+        region->CreateRectRgn(0, 0, 0, 0);
+        if (GetWindowRgn(*region) == ERROR)
+            return nullptr;
+        return region;
+    }
+
+private:
+    wintest::DialogTemplate m_template{WS_POPUP, 0, 0, 20, 20};
+};
+
+CBitmap* Generated(CBitmap& bitmap, int width, int height, COLORREF (*colorAt)(int, int))
+{
+    bitmap.Attach(wintest::MakeBitmap(width, height, colorAt));
+    return &bitmap;
+}
+
+TEST(BitmapDialogRegion, TransparentPixelsAreCutOut)
+{
+    TestBitmapDialog dialog;
+    ASSERT_TRUE(dialog.Make());
+    CBitmap bitmap;
+    dialog.AttachBitmap(Generated(bitmap, 40, 30, Shape));
+    // The default transparent colour is red: this bitmap has none, so it is a rectangle.
+    auto region = dialog.Region();
+    ASSERT_TRUE(region);
+    EXPECT_TRUE(region->PtInRegion(0, 0));
+    EXPECT_TRUE(region->PtInRegion(39, 29));
+    EXPECT_FALSE(region->PtInRegion(40, 10));
+
+    dialog.SetTransparentColor(kBlack);
+    region = dialog.Region();
+    ASSERT_TRUE(region);
+    EXPECT_FALSE(region->PtInRegion(0, 0));
+    EXPECT_FALSE(region->PtInRegion(4, 4));
+    EXPECT_TRUE(region->PtInRegion(5, 4));
+    EXPECT_TRUE(region->PtInRegion(4, 5));
+    EXPECT_FALSE(region->PtInRegion(39, 29));
+    EXPECT_FALSE(region->PtInRegion(36, 0));
+    EXPECT_TRUE(region->PtInRegion(20, 15));
+    // A row of the transparent colour adds nothing.
+    EXPECT_FALSE(region->PtInRegion(0, 12));
+    EXPECT_FALSE(region->PtInRegion(20, 12));
+    EXPECT_TRUE(region->PtInRegion(20, 11));
+    EXPECT_TRUE(region->PtInRegion(20, 13));
+
+    // Not shaped: the whole window whatever the bitmap holds.
+    dialog.SetShaped(FALSE);
+    region = dialog.Region();
+    ASSERT_TRUE(region);
+    EXPECT_TRUE(region->PtInRegion(0, 0));
+    EXPECT_TRUE(region->PtInRegion(20, 12));
+    dialog.DestroyWindow();
+}
+
+TEST(BitmapDialogRegion, TheRegionStopsAtTheSmallerOfBitmapAndClientArea)
+{
+    TestBitmapDialog dialog;
+    ASSERT_TRUE(dialog.Make(60, 20));
+    CBitmap bitmap;
+    dialog.AttachBitmap(Generated(bitmap, 40, 30, [](int, int) { return kBody; }));
+    auto region = dialog.Region();
+    ASSERT_TRUE(region);
+    CRect box;
+    region->GetRgnBox(&box);
+    EXPECT_EQ(box, CRect(0, 0, 40, 20));   // bitmap width, client height
+
+    // All transparent: an empty region.
+    CBitmap black;
+    dialog.AttachBitmap(Generated(black, 40, 30, [](int, int) { return kBlack; }));
+    dialog.SetTransparentColor(kBlack);
+    region = dialog.Region();
+    ASSERT_TRUE(region);
+    EXPECT_EQ(region->GetRgnBox(&box), NULLREGION);
+    dialog.DestroyWindow();
+}
+
+TEST(BitmapDialogRegion, ABitmapGivenBeforeTheWindowShapesItWhenItIsMade)
+{
+    CBitmap bitmap;
+    TestBitmapDialog dialog(Generated(bitmap, 40, 30, Shape));   // no window yet: no region work
+    dialog.SetTransparentColor(kBlack);
+    ASSERT_TRUE(dialog.Make());
+    auto region = dialog.Region();
+    ASSERT_TRUE(region);
+    EXPECT_FALSE(region->PtInRegion(0, 0));
+    EXPECT_TRUE(region->PtInRegion(20, 15));
+
+    // Without a bitmap the region is cleared.
+    dialog.FreeBitmap();
+    dialog.SetTransparentColor(kBlack);
+    EXPECT_FALSE(dialog.Region());
+    dialog.DestroyWindow();
+}
+
+TEST(BitmapDialogBitmaps, CopiesKeepTheirColoursAndFilesAreReadIntoCopies)
+{
+    TestBitmapDialog dialog;
+    ASSERT_TRUE(dialog.Make());
+    CBitmap source;
+    ASSERT_TRUE(dialog.CopyBitmap(Generated(source, 40, 30, Shape)));
+    ASSERT_NE(dialog.Bitmap(), nullptr);
+    EXPECT_NE(dialog.Bitmap(), &source);
+    BITMAP info = {};
+    dialog.Bitmap()->GetBitmap(&info);
+    EXPECT_GT(info.bmBitsPixel, 1);   // not a monochrome copy
+    EXPECT_EQ(info.bmWidth, 40);
+    CDC dc;
+    ASSERT_TRUE(dc.CreateCompatibleDC(nullptr));
+    CBitmap* old = dc.SelectObject(dialog.Bitmap());
+    EXPECT_EQ(dc.GetPixel(20, 15), kBody);
+    EXPECT_EQ(dc.GetPixel(0, 0), kBlack);
+    dc.SelectObject(old);
+
+    // Copying the bitmap it already has is safe.
+    EXPECT_TRUE(dialog.CopyBitmap(dialog.Bitmap()));
+    dialog.SetTransparentColor(kBlack);
+    auto region = dialog.Region();
+    ASSERT_TRUE(region);
+    EXPECT_FALSE(region->PtInRegion(0, 0));
+
+    testsupport::TempDir dir;
+    std::string file = dir.File("shape.bmp");
+    ASSERT_TRUE(testsupport::WriteFileBytes(file, wintest::MakeBmpFile(40, 30, Shape)));
+    ASSERT_TRUE(dialog.SetBitmapFile(nullptr, file.c_str()));
+    old = dc.SelectObject(dialog.Bitmap());
+    EXPECT_EQ(dc.GetPixel(20, 15), kBody);
+    EXPECT_EQ(dc.GetPixel(39, 29), kBlack);
+    dc.SelectObject(old);
+    region = dialog.Region();
+    ASSERT_TRUE(region);
+    EXPECT_FALSE(region->PtInRegion(39, 29));
+    EXPECT_TRUE(region->PtInRegion(20, 15));
+
+    EXPECT_FALSE(dialog.SetBitmapFile(nullptr, dir.File("missing.bmp").c_str()));
+    EXPECT_EQ(dialog.Bitmap(), nullptr);
+    EXPECT_FALSE(dialog.SetBitmap(IDB_MISSING));
+    EXPECT_EQ(dialog.Bitmap(), nullptr);
+    dialog.DestroyWindow();
+}
+
+TEST(BitmapDialogBitmaps, ResourceBitmapsAreLoadedFromTheApplication)
+{
+    ASSERT_NE(wintest::GalleryModule(), nullptr) << "gallery.exe beside the tests";
+    TestBitmapDialog dialog;
+    ASSERT_TRUE(dialog.Make(200, 150));
+    {
+        wintest::GalleryResourceScope resources;
+        ASSERT_TRUE(dialog.SetBitmap(IDB_SHAPE));
+    }
+    dialog.SetTransparentColor(kBlack);
+    auto region = dialog.Region();
+    ASSERT_TRUE(region);
+    EXPECT_FALSE(region->PtInRegion(2, 2));       // a cut corner
+    EXPECT_FALSE(region->PtInRegion(100, 75));    // the hole
+    EXPECT_TRUE(region->PtInRegion(60, 50));
+    EXPECT_TRUE(region->PtInRegion(60, 25));
+    dialog.DestroyWindow();
+}
+
+TEST(BitmapDialogMessages, PaintsDragsAndMakesStaticsTransparent)
+{
+    TestBitmapDialog dialog;
+    ASSERT_TRUE(dialog.Make());
+    CDC dc;
+    ASSERT_TRUE(dc.CreateCompatibleDC(nullptr));
+    CBitmap target;
+    ASSERT_TRUE(target.Attach(wintest::MakeBitmap(60, 40, [](int, int) { return RGB(9, 9, 9); })));
+    CBitmap* old = dc.SelectObject(&target);
+
+    // Without a bitmap the dialog's own erasing; with one, the bitmap unstretched.
+    dialog.SendMessage(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc.m_hDC));
+    EXPECT_NE(dc.GetPixel(20, 15), RGB(9, 9, 9));
+    CBitmap bitmap;
+    dialog.AttachBitmap(Generated(bitmap, 30, 20, Shape));
+    dc.FillSolidRect(0, 0, 60, 40, RGB(9, 9, 9));
+    EXPECT_EQ(dialog.SendMessage(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc.m_hDC)), TRUE);
+    EXPECT_EQ(dc.GetPixel(10, 15), kBody);
+    EXPECT_EQ(dc.GetPixel(0, 0), kBlack);
+    EXPECT_EQ(dc.GetPixel(45, 35), RGB(9, 9, 9));   // outside the client area: untouched
+
+    // Statics are transparent; a trackbar keeps its background.
+    HWND label = ::GetDlgItem(dialog.m_hWnd, 10);
+    HWND trackbar = ::GetDlgItem(dialog.m_hWnd, 11);
+    ASSERT_NE(trackbar, nullptr);
+    dc.SetBkMode(OPAQUE);
+    LRESULT brush = dialog.SendMessage(WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc.m_hDC), reinterpret_cast<LPARAM>(label));
+    EXPECT_EQ(brush, reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH)));
+    EXPECT_EQ(dc.GetBkMode(), TRANSPARENT);
+    dc.SetBkMode(OPAQUE);
+    brush = dialog.SendMessage(WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc.m_hDC), reinterpret_cast<LPARAM>(trackbar));
+    EXPECT_NE(brush, reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH)));
+    EXPECT_EQ(dc.GetBkMode(), OPAQUE);
+    dc.SelectObject(old);
+
+    // A left-button press asks the system to move the window as by its caption.
+    wintest::PumpPending();
+    dialog.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(7, 8));
+    MSG msg;
+    ASSERT_TRUE(PeekMessageA(&msg, dialog.m_hWnd, WM_NCLBUTTONDOWN, WM_NCLBUTTONDOWN, PM_REMOVE));
+    EXPECT_EQ(msg.wParam, static_cast<WPARAM>(HTCAPTION));
+    CPoint screen(7, 8);
+    dialog.ClientToScreen(&screen);
+    EXPECT_EQ(CPoint(static_cast<short>(LOWORD(msg.lParam)), static_cast<short>(HIWORD(msg.lParam))), screen);
+    dialog.DestroyWindow();
+}
+
+}  // namespace
