@@ -1,0 +1,165 @@
+#pragma once
+#include "afx.h"
+#include "CCleanSweep.h"
+#include "CIgnoreList.h"
+#include "CRegistryProblem.h"
+#include <atomic>
+
+class LogFile;
+
+// Notifications of the engine's worker threads, sent with SendMessageA to the
+// window given to StartScan or StartFix; the worker waits while they are handled.
+#define WM_FIX_PROGRESS (WM_USER + 678)      // wParam progress code, lParam category
+#define WM_FIX_DONE (WM_USER + 679)          // 0, 0
+#define WM_SCAN_DONE (WM_USER + 680)         // 0, 0
+#define WM_SCAN_PATH (WM_USER + 681)         // 0, LPCSTR valid during the call
+#define WM_PROBLEM_FOUND (WM_USER + 682)     // 0, CRegistryProblem* just stored
+#define WM_CATEGORY_START (WM_USER + 683)    // 0, category
+#define WM_CATEGORY_DONE (WM_USER + 684)     // 0, category
+#define WM_CATEGORY_SKIPPED (WM_USER + 685)  // 0, category
+
+// The wParam of WM_FIX_PROGRESS for each category.
+extern const int g_fixProgressCodes[REGPROBLEM_TYPE_COUNT];
+
+// The registry scan-and-fix engine. One object serves one scan and the fix
+// that follows it; its worker threads report to a window by message.
+class CRegScanner : public CCleanSweep {
+public:
+    // Size of the buffers the file-path helpers work in.
+    enum { PATH_BUFFER = 1024 };
+
+    // Neither the log, the problem array nor the ignore arrays are owned; the
+    // records inside the problem array are. The whitelists are copied.
+    CRegScanner(LogFile* pLog, CRegistryProblemArray* pProblems, CStringArray* pIgnoreTexts,
+                CIgnoreTypeArray* pIgnoreTypes, const CStringArray* pWhitelistKeys,
+                const CStringArray* pWhitelistValues, const CStringArray* pWhitelistValueNames);
+    // Deletes the records of the problem array. Should a worker still run, it is
+    // cancelled and waited for (its messages are still delivered meanwhile).
+    ~CRegScanner() override;
+
+    // Selects the categories (eleven flags by category) and zeroes the counters.
+    void SetCategories(const BYTE enabled[REGPROBLEM_TYPE_COUNT]);
+    // Start the scan or the fix thread, reporting to hNotifyWnd. FALSE when a
+    // worker still runs or the thread cannot be started (nothing runs then).
+    BOOL StartScan(HWND hNotifyWnd);
+    BOOL StartFix(HWND hNotifyWnd);
+    // Asks the running scan to stop at its next test; returns at once.
+    void Cancel() { m_cancel = 1; }
+    // TRUE from StartScan/StartFix until the worker's very last step.
+    BOOL IsScanning() const { return m_scanning ? TRUE : FALSE; }
+    // The thread last started, or NULL; its handle signals when it has ended.
+    CWinThread* GetWorker() const { return m_pWorker; }
+
+    int GetFoundCount(int category) const { return IsValidCategory(category) ? m_found[category] : 0; }
+    int GetFixedCount(int category) const { return IsValidCategory(category) ? m_fixed[category] : 0; }
+    int GetTotalFound() const { return m_totalFound; }
+    int GetTotalFixed() const { return m_totalFixed; }
+    BOOL IsCategoryEnabled(int category) const { return IsValidCategory(category) && m_enabled[category]; }
+
+    // The filter: stores the problem (the array then owns it), counts it and
+    // announces it, unless the whitelist or the ignore list drops it, in which
+    // case the record is deleted. Either way the caller must not use it again.
+    BOOL AddProblem(CRegistryProblem* pProblem);
+    // TRUE when an ignore-list entry of the problem's category has its text.
+    BOOL IsIgnored(const CRegistryProblem* pProblem) const;
+
+    // TRUE for a name known to App Paths (any case) or one containing "rundll32".
+    BOOL IsSkippedProgram(const CString& name) const;
+    // The part of a registry command that names a file, into pszOut (never
+    // longer than the input). "Folder:" texts give the folder after the marker,
+    // regsvr32 commands the file they register; other texts stay as they are.
+    static void CleanCommand(LPCSTR pszText, LPSTR pszOut, int nOutSize);
+    // The file path of a command line, environment references expanded, into
+    // pszResult (PATH_BUFFER bytes); pszText is cut on the way. Returns what
+    // ExpandEnvironmentStringsA reported; 0 with an empty result when the
+    // expanded path does not fit.
+    static DWORD ExtractFilePath(LPSTR pszText, LPSTR pszResult);
+    // FALSE when the shortcut leads to a missing file; TRUE when the target is
+    // there or the shortcut cannot be read. pszTarget (MAX_PATH bytes) gets
+    // the target path.
+    static BOOL ResolveShortcut(LPCSTR pszShortcut, LPSTR pszTarget);
+
+    // The scan thread and the fix (which the scan thread may also run itself).
+    static UINT ScanThreadProc(LPVOID pParam);
+    static UINT FixAll(LPVOID pParam);
+
+protected:
+    typedef void (CRegScanner::*ScannerProc)();
+    // The category scanners, by category.
+    static const ScannerProc s_scanners[REGPROBLEM_TYPE_COUNT];
+
+    void ScanComActiveX();
+    void ScanUninstallEntries();
+    void ScanFontEntries();
+    void ScanSharedDlls();
+    void ScanAppPaths();
+    void ScanHelpFiles();
+    void ScanStartupItems();
+    void ScanFilePaths();
+    void ScanProgramShortcuts();
+    void ScanEmptyKeys();
+    void ScanFileAssociations();
+
+    // The per-category repairs of the fix.
+    void FixComKey(CRegistryProblem* pProblem);
+    void FixUninstallKey(CRegistryProblem* pProblem);
+    void FixFontValue(CRegistryProblem* pProblem);
+    void FixSharedDllValue(CRegistryProblem* pProblem);
+    void FixAppPathKey(CRegistryProblem* pProblem);
+    void FixHelpValue(CRegistryProblem* pProblem);
+    void FixStartupItem(CRegistryProblem* pProblem);
+    void FixFilePathValue(CRegistryProblem* pProblem);
+    void FixUsersKey(CRegistryProblem* pProblem);
+    void FixClassesKey(CRegistryProblem* pProblem);
+
+    BOOL IsCancelled() const { return m_cancel != 0; }
+    // Sends WM_SCAN_PATH with the text.
+    void SendScanPath(LPCSTR pszPath) const;
+    // Reads a string value (REG_SZ or REG_EXPAND_SZ) into the buffer, ended at
+    // the length the registry returned. FALSE, with an empty buffer, for a
+    // missing value, another type or one that does not fit.
+    static BOOL ReadRegText(HKEY key, LPCSTR pszName, LPSTR pszBuffer, DWORD nSize);
+    // PathFindOnPathA on a copy of its own, so the argument is never rewritten.
+    static BOOL FindOnPath(LPCSTR pszFile);
+    // TRUE when a registry text names a drive path that is not there; the
+    // path that was tested goes to tested. bCutIconIndex drops a ",n" suffix.
+    BOOL IsMissingFile(LPCSTR pszValue, BOOL bCutIconIndex, CString& tested) const;
+    // Deletes every record of the problem array and empties it.
+    void DeleteProblems();
+
+    std::atomic<int> m_cancel{0};
+    CWinThread* m_pWorker = nullptr;
+    CMapStringToOb m_appPathNames{10};
+    HWND m_hNotifyWnd = nullptr;
+    int m_found[REGPROBLEM_TYPE_COUNT] = {};
+    int m_fixed[REGPROBLEM_TYPE_COUNT] = {};
+    int m_totalFound = 0;
+    int m_totalFixed = 0;
+    std::atomic<bool> m_scanning{false};
+    BYTE m_enabled[REGPROBLEM_TYPE_COUNT] = {};
+    CString m_renameFolder;
+    CString m_renameLogPath;
+    CString m_backupPath;
+    CRegistryProblemArray* m_pProblems;
+    CStringArray* m_pIgnoreTexts;
+    CIgnoreTypeArray* m_pIgnoreTypes;
+    LogFile* m_pLog;
+    CStringArray m_whitelistKeys;        // lower-cased copies
+    CStringArray m_whitelistValues;
+    CStringArray m_whitelistValueNames;
+
+private:
+    void CopyExclusionLists(const CStringArray* pKeys, const CStringArray* pValues,
+                            const CStringArray* pValueNames);
+    void LoadAppPathNames();
+    BOOL StartWorker(AFX_THREADPROC pfnProc, HWND hNotifyWnd);
+    void RunScan();
+    // The two tests of the COM/ActiveX scanner (paths below HKEY_CLASSES_ROOT).
+    void CheckComFile(HKEY parent, LPCSTR pszSubKey, REGSAM access, const CString& problemKey, BOOL bCutIconIndex);
+    void CheckComReference(const CString& keyPath, LPCSTR pszValueName, LPCSTR pszTargetRoot,
+                           LPCSTR pszProblemValueName);
+    static UINT FixThreadProc(LPVOID pParam);
+};
+
+// The one engine of the program; the application deletes it at exit.
+extern CRegScanner* g_pRegScanner;

@@ -1,0 +1,259 @@
+#include "CRegScanner.h"
+#include <msi.h>
+#include <shlobj.h>
+#include <shlwapi.h>
+#include <cstring>
+#include <string>
+
+namespace {
+
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+bool IsAsciiLetter(char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+bool IsAsciiLetterOrDigit(char c)
+{
+    return IsAsciiLetter(c) || (c >= '0' && c <= '9');
+}
+
+// "Folder:C:\Docs" gives C:\Docs: the text after the last colon, except that
+// a drive letter standing right before that colon is kept.
+CString FolderPart(const CString& text)
+{
+    const int colon = text.ReverseFind(':');
+    int start = colon + 1;
+    if (colon >= 1 && IsAsciiLetter(text[colon - 1]) && (colon == 1 || !IsAsciiLetterOrDigit(text[colon - 2])))
+        start = colon - 1;
+    CString part = text.Mid(start);
+    part.Trim('"');
+    return part;
+}
+
+// A regsvr32 command line: the file it registers, after the program (with
+// any path, ".exe" and quotes) and its switches. FALSE when "regsvr32" does
+// not stand in the text as the program's name.
+BOOL RegisteredFile(const CString& text, CString& file)
+{
+    const int length = text.GetLength();
+    for (int at = text.Find("regsvr32"); at >= 0; at = text.Find("regsvr32", at + 1)) {
+        if (at > 0 && strchr(" \t\"\\/", text[at - 1]) == nullptr)
+            continue;
+        int pos = at + 8;
+        if (text.Mid(pos, 4).CompareNoCase(".exe") == 0)
+            pos += 4;
+        if (pos < length && text[pos] == '"')
+            pos++;
+        if (pos < length && !IsBlank(text[pos]))
+            continue;
+        // Switches such as /s, /u, /n or /i:"text with blanks".
+        for (;;) {
+            while (pos < length && IsBlank(text[pos]))
+                pos++;
+            if (pos >= length || (text[pos] != '/' && text[pos] != '-'))
+                break;
+            bool quoted = false;
+            while (pos < length && (quoted || !IsBlank(text[pos]))) {
+                if (text[pos] == '"')
+                    quoted = !quoted;
+                pos++;
+            }
+        }
+        CString rest = text.Mid(pos);
+        rest.TrimRight(" \t");
+        if (!rest.IsEmpty() && rest[0] == '"') {
+            const int close = rest.Find('"', 1);
+            rest = close < 0 ? rest.Mid(1) : rest.Mid(1, close - 1);
+        }
+        rest.Trim('"');
+        file = rest;
+        return TRUE;
+    }
+    return FALSE;
+}
+
+// Releases a COM interface pointer when it goes out of scope.
+template <class T>
+class ComPtr {
+public:
+    ComPtr() = default;
+    ~ComPtr()
+    {
+        if (m_p != nullptr)
+            m_p->Release();
+    }
+    ComPtr(const ComPtr&) = delete;
+    ComPtr& operator=(const ComPtr&) = delete;
+    T* operator->() const { return m_p; }
+    void** Out() { return reinterpret_cast<void**>(&m_p); }
+
+private:
+    T* m_p = nullptr;
+};
+
+// The target of an installer shortcut: TRUE when it could be asked (then
+// bExists says whether the component's file is there).
+BOOL ResolveInstallerShortcut(LPCSTR pszShortcut, LPSTR pszTarget, BOOL& bExists)
+{
+    char product[39] = "";
+    char component[39] = "";
+    if (MsiGetShortcutTargetA(pszShortcut, product, nullptr, component) != ERROR_SUCCESS || component[0] == '\0')
+        return FALSE;
+    char path[CRegScanner::PATH_BUFFER] = "";
+    DWORD length = MAX_PATH;
+    const INSTALLSTATE state = MsiGetComponentPathA(product, component, path, &length);
+    bExists = FALSE;
+    if (state != INSTALLSTATE_LOCAL && state != INSTALLSTATE_SOURCE && state != INSTALLSTATE_NOTUSED)
+        return TRUE;
+    char file[CRegScanner::PATH_BUFFER];
+    CRegScanner::ExtractFilePath(path, file);
+    if (file[0] != '\0' && PathFileExistsA(file)) {
+        lstrcpynA(pszTarget, path, MAX_PATH);
+        bExists = TRUE;
+    }
+    return TRUE;
+}
+
+// The target of a shell link: TRUE when the link could be read (then bExists
+// says whether its file is there and pszTarget holds its path).
+BOOL ResolveShellLink(LPCSTR pszShortcut, LPSTR pszTarget, BOOL& bExists)
+{
+    ComPtr<IShellLinkA> link;
+    ComPtr<IPersistFile> persist;
+    WCHAR widePath[MAX_PATH];
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.Out()))
+        || FAILED(link->QueryInterface(IID_IPersistFile, persist.Out()))
+        || MultiByteToWideChar(CP_ACP, 0, pszShortcut, -1, widePath, MAX_PATH) == 0
+        || FAILED(persist->Load(widePath, STGM_READ))
+        || FAILED(link->Resolve(nullptr, SLR_NO_UI | SLR_UPDATE)))
+        return FALSE;
+    char path[CRegScanner::PATH_BUFFER] = "";
+    if (link->GetPath(path, MAX_PATH, nullptr, SLGP_RAWPATH) != S_OK)
+        return FALSE;
+    char file[CRegScanner::PATH_BUFFER];
+    CRegScanner::ExtractFilePath(path, file);
+    bExists = file[0] != '\0' && PathFileExistsA(file);
+    lstrcpynA(pszTarget, path, MAX_PATH);
+    return TRUE;
+}
+
+}  // namespace
+
+BOOL CRegScanner::IsSkippedProgram(const CString& name) const
+{
+    CString lower = name;
+    lower.MakeLower();
+    CObject* unused = nullptr;
+    return m_appPathNames.Lookup(lower, unused) || lower.Find("rundll32") >= 0;
+}
+
+void CRegScanner::CleanCommand(LPCSTR pszText, LPSTR pszOut, int nOutSize)
+{
+    if (pszOut == nullptr || nOutSize <= 0)
+        return;
+    const CString text = pszText != nullptr ? pszText : "";
+    CString result;
+    if (text.Find("Folder:") >= 0 || text.Find("folder:") >= 0)
+        result = FolderPart(text);
+    else if (!RegisteredFile(text, result))
+        result = text;
+    lstrcpynA(pszOut, result, nOutSize);
+}
+
+DWORD CRegScanner::ExtractFilePath(LPSTR pszText, LPSTR pszResult)
+{
+    pszResult[0] = '\0';
+    LPSTR text = pszText;
+    while (*text == '"')
+        text++;
+    if (LPSTR quote = strchr(text, '"'))
+        *quote = '\0';
+
+    // End the text after the first of the three extensions, in any case.
+    std::string upper(text);
+    if (!upper.empty())
+        CharUpperBuffA(&upper[0], static_cast<DWORD>(upper.size()));
+    static const char* const extensions[] = {".EXE", ".DLL", ".OCX"};
+    for (const char* extension : extensions) {
+        const size_t at = upper.find(extension);
+        if (at != std::string::npos)
+            text[at + 4] = '\0';
+    }
+
+    const DWORD length = ExpandEnvironmentStringsA(text, pszResult, PATH_BUFFER);
+    if (length == 0 || length > PATH_BUFFER) {
+        // A cut path would name another file: give none.
+        pszResult[0] = '\0';
+        return 0;
+    }
+    return length;
+}
+
+BOOL CRegScanner::ResolveShortcut(LPCSTR pszShortcut, LPSTR pszTarget)
+{
+    BOOL bExists = FALSE;
+    if (ResolveInstallerShortcut(pszShortcut, pszTarget, bExists))
+        return bExists;
+
+    pszTarget[0] = '\0';
+    const HRESULT hrCom = CoInitialize(nullptr);
+    // A shortcut that cannot be read is never reported.
+    BOOL bResult = TRUE;
+    if (ResolveShellLink(pszShortcut, pszTarget, bExists))
+        bResult = bExists;
+    if (SUCCEEDED(hrCom))
+        CoUninitialize();
+    return bResult;
+}
+
+BOOL CRegScanner::ReadRegText(HKEY key, LPCSTR pszName, LPSTR pszBuffer, DWORD nSize)
+{
+    if (nSize == 0)
+        return FALSE;
+    pszBuffer[0] = '\0';
+    DWORD type = 0;
+    DWORD length = nSize - 1;
+    if (RegQueryValueExA(key, pszName, nullptr, &type, reinterpret_cast<BYTE*>(pszBuffer), &length) != ERROR_SUCCESS
+        || (type != REG_SZ && type != REG_EXPAND_SZ) || length > nSize - 1) {
+        pszBuffer[0] = '\0';
+        return FALSE;
+    }
+    pszBuffer[length] = '\0';
+    return TRUE;
+}
+
+BOOL CRegScanner::FindOnPath(LPCSTR pszFile)
+{
+    // PathFindOnPathA writes what it finds into its argument, which must hold MAX_PATH.
+    char path[MAX_PATH];
+    if (pszFile == nullptr || lstrlenA(pszFile) >= MAX_PATH)
+        return FALSE;
+    lstrcpyA(path, pszFile);
+    return PathFindOnPathA(path, nullptr);
+}
+
+BOOL CRegScanner::IsMissingFile(LPCSTR pszValue, BOOL bCutIconIndex, CString& tested) const
+{
+    char command[PATH_BUFFER];
+    char file[PATH_BUFFER];
+    CleanCommand(pszValue, command, sizeof command);
+    ExtractFilePath(command, file);
+    // Only drive paths are judged; one too long for the path functions is not.
+    if (file[0] == '\0' || file[1] != ':' || lstrlenA(file) >= MAX_PATH)
+        return FALSE;
+    if (IsSkippedProgram(file) || FindOnPath(file))
+        return FALSE;
+    if (bCutIconIndex) {
+        if (LPSTR comma = strchr(file, ','))
+            *comma = '\0';
+    }
+    if (PathFileExistsA(file))
+        return FALSE;
+    tested = file;
+    return TRUE;
+}

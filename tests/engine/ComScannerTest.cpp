@@ -1,0 +1,167 @@
+#include <gtest/gtest.h>
+#include "ScanTestSupport.h"
+#include <set>
+
+using scantest::ClassesKeys;
+using scantest::Event;
+using scantest::NewGuid;
+using scantest::RecordingWindow;
+using scantest::TestScanner;
+
+namespace {
+
+// Broken and healthy registrations of every kind the scanner looks at, under
+// names of this test's own; the expected problems as "key|value name|value".
+class PlantedRegistrations {
+public:
+    PlantedRegistrations()
+    {
+        const std::string gone = "C:\\" + tag + "\\";
+
+        // Pass 1: files of classes.
+        const std::string broken = "CLSID\\" + badClass;
+        Plant(broken, "InprocServer32", "\"" + gone + "x.dll\"");
+        Expect("HKEY_CLASSES_ROOT\\" + broken + "\\InprocServer32", "(Default)", gone + "x.dll");
+        Plant(broken, "InprocServer", "C:\\" + std::string(1100, 'a') + ".dll");  // too long: skipped
+        Plant(broken, "LocalServer32", "x.dll");                                    // no drive path
+        Plant(broken, "LocalServer", gone + "rundll32.exe " + gone + "r.dll,Run");   // skipped program
+        Plant(broken, "InprocHandler32", "regsvr32.exe /s " + gone + "reg.dll");
+        Expect("HKEY_CLASSES_ROOT\\" + broken + "\\InprocHandler32", "(Default)", gone + "reg.dll");
+        Plant(broken, "DefaultIcon", gone + "icon.ico,2");
+        Expect("HKEY_CLASSES_ROOT\\" + broken + "\\DefaultIcon", "(Default)", gone + "icon.ico");
+
+        const std::string healthy = "CLSID\\" + goodClass;
+        Plant(healthy, "InprocServer32", "%SystemRoot%\\system32\\kernel32.dll", REG_EXPAND_SZ);
+        Plant(healthy, "LocalServer32", "\"%SystemRoot%\\system32\\notepad.exe\" -Embedding");
+        Plant(healthy, "DefaultIcon", "C:\\windows\\system32\\shell32.dll,3");
+        Plant(healthy, "InprocHandler32", "");
+        Plant(healthy, "InprocHandler", gone + "binary.dll", REG_BINARY);  // not a string value
+
+        // Pass 2: classes whose AppID names no AppID key.
+        keys.Set("AppID\\" + goodAppId, "", "", REG_SZ);
+        keys.Set("CLSID\\" + appIdClass[0], "AppID", missingAppId);
+        Expect("HKEY_CLASSES_ROOT\\CLSID\\" + appIdClass[0], "AppID", missingAppId);
+        keys.Set("CLSID\\" + appIdClass[1], "AppID", bareAppId);
+        Expect("HKEY_CLASSES_ROOT\\CLSID\\" + appIdClass[1], "AppID", bareAppId);
+        keys.Set("CLSID\\" + appIdClass[2], "AppID", goodAppId);
+        keys.Set("CLSID\\" + appIdClass[3], "AppID", "");
+
+        // Pass 3: named AppIDs; names in braces are not examined.
+        keys.Set("AppID\\" + tag + "_bad.exe", "AppID", missingNamedAppId);
+        Expect("HKEY_CLASSES_ROOT\\AppID\\" + tag + "_bad.exe", "AppID", missingNamedAppId);
+        keys.Set("AppID\\" + tag + "_good.exe", "AppID", goodAppId);
+        keys.Set("AppID\\" + bracedAppId, "AppID", NewGuid());
+
+        // Pass 4: CLSID references of class-root keys.
+        keys.Set(tag + ".Bad\\CLSID", nullptr, missingClass, REG_SZ, tag + ".Bad");
+        Expect("HKEY_CLASSES_ROOT\\" + tag + ".Bad\\CLSID", "{Default}", missingClass);
+        keys.Set(tag + ".Good\\CLSID", nullptr, goodClass, REG_SZ, tag + ".Good");
+        keys.Set(tag + ".Bare\\CLSID", nullptr, goodClass.substr(1, 36), REG_SZ, tag + ".Bare");
+        keys.Set(tag + ".Empty\\CLSID", nullptr, "", REG_SZ, tag + ".Empty");
+
+        // Pass 5: type libraries, two versions of one of them broken.
+        const std::string library = "TypeLib\\" + badLibrary;
+        keys.Set(library + "\\1.0\\0\\win32", nullptr, gone + "one.tlb", REG_SZ, library);
+        Expect("HKEY_CLASSES_ROOT\\" + library + "\\1.0\\0\\win32", "(Default)", gone + "one.tlb");
+        keys.Set(library + "\\2.0\\409\\win32", nullptr, gone + "two.tlb", REG_SZ, library);
+        Expect("HKEY_CLASSES_ROOT\\" + library + "\\2.0\\409\\win32", "(Default)", gone + "two.tlb");
+        keys.Set(library + "\\2.0\\FLAGS", nullptr, "0", REG_SZ, library);
+        keys.Set("TypeLib\\" + goodLibrary + "\\1.0\\0\\win32", nullptr, "C:\\windows\\system32\\shell32.dll", REG_SZ,
+                 "TypeLib\\" + goodLibrary);
+    }
+
+    // TRUE for a text that names one of the planted registrations.
+    bool IsOurs(const std::string& text) const
+    {
+        for (const std::string& name : names)
+            if (text.find(name) != std::string::npos)
+                return true;
+        return false;
+    }
+
+    const std::string tag = testsupport::UniqueName("KdxCom");
+    const std::string badClass = NewGuid(), goodClass = NewGuid(), missingClass = NewGuid();
+    const std::string appIdClass[4] = {NewGuid(), NewGuid(), NewGuid(), NewGuid()};
+    const std::string goodAppId = NewGuid(), missingAppId = NewGuid(), missingNamedAppId = NewGuid();
+    const std::string bareAppId = tag + "_abc", bracedAppId = NewGuid();
+    const std::string badLibrary = NewGuid(), goodLibrary = NewGuid();
+    const std::vector<std::string> names = {tag, badClass, goodClass, missingClass, appIdClass[0], appIdClass[1],
+                                            appIdClass[2], appIdClass[3], goodAppId, missingAppId,
+                                            missingNamedAppId, bracedAppId, badLibrary, goodLibrary};
+    std::set<std::string> expected;
+
+private:
+    void Plant(const std::string& classKey, const char* subKey, const std::string& value, DWORD type = REG_SZ)
+    {
+        keys.Set(classKey + "\\" + subKey, nullptr, value, type, classKey);
+    }
+    void Expect(const std::string& key, const std::string& valueName, const std::string& value)
+    {
+        expected.insert(key + "|" + valueName + "|" + value);
+    }
+
+    ClassesKeys keys;
+};
+
+}  // namespace
+
+TEST(ComScanner, EachPassFindsItsPlantedFaultAndPassesTheHealthyEntries)
+{
+    PlantedRegistrations planted;
+    RecordingWindow window;
+    CRegistryProblemArray problems;
+    TestScanner engine(problems);
+    engine.SetNotifyWindow(window.Get());
+
+    engine.ScanComActiveX();
+
+    std::set<std::string> found;
+    for (INT_PTR i = 0; i < problems.GetSize(); i++) {
+        const CRegistryProblem* p = problems[i];
+        EXPECT_EQ(p->m_category, 0);
+        EXPECT_TRUE(p->m_checked);
+        const std::string text = std::string(p->m_key) + "|" + std::string(p->m_valueName) + "|"
+                                 + std::string(p->m_value);
+        if (planted.IsOurs(text)) {
+            EXPECT_TRUE(found.insert(text).second) << "reported twice: " << text;
+        }
+    }
+    EXPECT_EQ(found, planted.expected);
+
+    // Each stored problem was announced with its record.
+    std::set<std::string> announced;
+    std::set<std::string> paths;
+    for (const Event& e : window.events) {
+        if (e.message == WM_PROBLEM_FOUND && planted.IsOurs(e.text))
+            announced.insert(e.text);
+        if (e.message == WM_SCAN_PATH && planted.IsOurs(e.text))
+            paths.insert(e.text);
+    }
+    EXPECT_EQ(announced, planted.expected);
+
+    // The paths the passes announce as they go.
+    const std::string typeLib = "HKEY_CLASSES_ROOT\\TypeLib\\" + planted.badLibrary + "\\";
+    for (const std::string& path : {
+             "CLSID\\" + planted.badClass + "\\InprocServer32", "CLSID\\" + planted.badClass + "\\DefaultIcon",
+             "AppID\\" + planted.missingAppId, "AppID\\{" + planted.bareAppId + "}",
+             "AppID\\" + planted.tag + "_bad.exe", "AppID\\" + planted.missingNamedAppId,
+             planted.tag + ".Bad\\CLSID", "CLSID\\" + planted.missingClass, typeLib, typeLib + "1.0\\",
+             typeLib + "1.0\\0\\win32", typeLib + "2.0\\409\\win32"})
+        EXPECT_EQ(paths.count(path), 1u) << path;
+    EXPECT_EQ(paths.count("AppID\\" + planted.bracedAppId), 0u) << "an AppID in braces was examined by name";
+}
+
+TEST(ComScanner, ACancelledScanWalksNothing)
+{
+    PlantedRegistrations planted;
+    RecordingWindow window;
+    CRegistryProblemArray problems;
+    TestScanner engine(problems);
+    engine.SetNotifyWindow(window.Get());
+
+    engine.Cancel();
+    engine.ScanComActiveX();
+
+    EXPECT_EQ(problems.GetSize(), 0);
+    EXPECT_TRUE(window.events.empty());
+}

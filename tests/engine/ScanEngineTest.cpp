@@ -1,0 +1,229 @@
+#include <gtest/gtest.h>
+#include "RegistrySettings.h"
+#include "ScanTestSupport.h"
+#include <cstdlib>
+#include <cstring>
+
+using scantest::Event;
+using scantest::RecordingWindow;
+using scantest::SavedSettings;
+using scantest::TestScanner;
+
+namespace {
+
+typedef std::vector<std::pair<UINT, LPARAM>> Sequence;
+
+const BYTE kNone[REGPROBLEM_TYPE_COUNT] = {};
+const BYTE kAll[REGPROBLEM_TYPE_COUNT] = {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1};
+
+void AddSkipped(Sequence& sequence, int from, int to)
+{
+    for (int category = from; category <= to; category++)
+        sequence.emplace_back(WM_CATEGORY_SKIPPED, category);
+}
+
+void AddRun(Sequence& sequence, int category)
+{
+    sequence.emplace_back(WM_CATEGORY_START, category);
+    sequence.emplace_back(WM_CATEGORY_DONE, category);
+}
+
+// One scan engine with its window, run under the shared-state lock; the
+// settings values that a scan writes or reads are put back afterwards.
+struct ScanRun {
+    testsupport::SharedStateLock lock;
+    SavedSettings settings{{SETTING_LASTSCAN, SETTING_LASTFOUNDERRORS, SETTING_REPAIRAFTERFIND}};
+    CRegistryProblemArray problems;
+    TestScanner engine{problems};
+    RecordingWindow window;
+
+    ScanRun() { window.Watch(&engine); }
+
+    void SetRepairAfterFind(int value) { SetRegistrySettingInt(SETTINGS_PRODUCT, SETTING_REPAIRAFTERFIND, value); }
+
+    // Starts a scan and handles its messages until the worker has ended.
+    bool Scan(const BYTE enabled[REGPROBLEM_TYPE_COUNT])
+    {
+        engine.SetCategories(enabled);
+        return engine.StartScan(window.Get()) && RecordingWindow::PumpUntilEnded(engine.GetWorker()->m_hThread);
+    }
+};
+
+// Parses a "%b %d, %Y %H:%M:%S" text; 0 when it does not have that form.
+__time64_t ParseScanTime(const CString& text)
+{
+    static const char* const months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                         "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    char month[4] = "";
+    int day = 0, year = 0, hour = 0, minute = 0, second = 0;
+    char rest = 0;
+    if (text.GetLength() != 21
+        || sscanf(text, "%3s %2d, %4d %2d:%2d:%2d%c", month, &day, &year, &hour, &minute, &second, &rest) != 6)
+        return 0;
+    for (int m = 0; m < 12; m++)
+        if (strcmp(month, months[m]) == 0)
+            return CTime(year, m + 1, day, hour, minute, second).GetTime();
+    return 0;
+}
+
+}  // namespace
+
+TEST(ScanEngine, NoCategoryEnabledSkipsAllElevenAndEmptiesTheArray)
+{
+    ScanRun run;
+    // A record of an earlier scan: every scan starts with an empty array.
+    run.problems.Add(new CRegistryProblem("HKEY_CLASSES_ROOT\\old", "", "", 0));
+    SetRegistrySettingInt(SETTINGS_PRODUCT, SETTING_LASTFOUNDERRORS, 77);
+    const __time64_t before = CTime::GetCurrentTime().GetTime();
+
+    ASSERT_TRUE(run.Scan(kNone));
+
+    Sequence expected;
+    AddSkipped(expected, 0, 10);
+    expected.emplace_back(WM_SCAN_DONE, 0);
+    EXPECT_EQ(run.window.Sequence(), expected);
+    EXPECT_EQ(run.problems.GetSize(), 0);
+    EXPECT_EQ(run.engine.GetTotalFound(), 0);
+    EXPECT_FALSE(run.engine.IsScanning());
+    for (const Event& e : run.window.events) {
+        EXPECT_EQ(e.wParam, 0u);
+        EXPECT_TRUE(e.scanning) << "message " << e.message << " arrived after the engine said it was idle";
+    }
+
+    EXPECT_EQ(GetRegistrySettingInt(SETTINGS_PRODUCT, SETTING_LASTFOUNDERRORS, -1), 0);
+    const CString lastScan = GetRegistrySettingString(SETTINGS_PRODUCT, SETTING_LASTSCAN);
+    const __time64_t stamp = ParseScanTime(lastScan);
+    EXPECT_NE(stamp, 0) << (LPCSTR)lastScan;
+    EXPECT_LE(std::llabs(stamp - before), 60) << (LPCSTR)lastScan;
+}
+
+TEST(ScanEngine, CancelDuringACategoryFinishesItSkipsTheRestAndStartsNoFix)
+{
+    ScanRun run;
+    run.SetRepairAfterFind(1);
+    run.window.onMessage = [&](const Event& e) {
+        if (e.message == WM_CATEGORY_START && e.lParam == 3)
+            run.engine.Cancel();
+    };
+
+    ASSERT_TRUE(run.Scan(kAll));
+
+    Sequence expected;
+    for (int category = 0; category <= 3; category++)
+        AddRun(expected, category);
+    AddSkipped(expected, 4, 10);
+    expected.emplace_back(WM_SCAN_DONE, 0);
+    EXPECT_EQ(run.window.Sequence(), expected);
+    EXPECT_EQ(run.window.Count(WM_FIX_DONE), 0);
+    // What was found before the cancel stays, counted.
+    EXPECT_EQ(run.problems.GetSize(), run.window.Count(WM_PROBLEM_FOUND));
+    EXPECT_EQ(run.engine.GetTotalFound(), run.problems.GetSize());
+    EXPECT_EQ(GetRegistrySettingInt(SETTINGS_PRODUCT, SETTING_LASTFOUNDERRORS, -1), run.engine.GetTotalFound());
+}
+
+TEST(ScanEngine, CancelInsideTheComScannerStopsItAtItsNextTest)
+{
+    ScanRun run;
+    run.window.onMessage = [&](const Event& e) {
+        if (e.message == WM_SCAN_PATH)
+            run.engine.Cancel();
+    };
+
+    ASSERT_TRUE(run.Scan(kAll));
+
+    Sequence expected;
+    AddRun(expected, 0);
+    AddSkipped(expected, 1, 10);
+    expected.emplace_back(WM_SCAN_DONE, 0);
+    EXPECT_EQ(run.window.Sequence(), expected);
+    // The class being examined finishes its eight subkeys; no further key is walked.
+    EXPECT_GE(run.window.Count(WM_SCAN_PATH), 1);
+    EXPECT_LE(run.window.Count(WM_SCAN_PATH), 8);
+}
+
+TEST(ScanEngine, CategoriesRunInOrderAndTheScanningFlagOutlastsTheLastMessage)
+{
+    ScanRun run;
+    const BYTE some[REGPROBLEM_TYPE_COUNT] = {0, 1, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    // Only one worker at a time: a second start while this one runs is refused.
+    BOOL secondStart = TRUE;
+    run.window.onMessage = [&](const Event& e) {
+        if (e.message == WM_CATEGORY_START && e.lParam == 5)
+            secondStart = run.engine.StartScan(run.window.Get());
+    };
+
+    ASSERT_TRUE(run.Scan(some));
+
+    Sequence expected;
+    AddSkipped(expected, 0, 0);
+    AddRun(expected, 1);
+    AddSkipped(expected, 2, 4);
+    AddRun(expected, 5);
+    AddSkipped(expected, 6, 9);
+    AddRun(expected, 10);
+    expected.emplace_back(WM_SCAN_DONE, 0);
+    EXPECT_EQ(run.window.Sequence(), expected);
+    EXPECT_FALSE(secondStart);
+    EXPECT_TRUE(run.window.events.back().scanning);
+    EXPECT_FALSE(run.engine.IsScanning());
+}
+
+// With "repairafterfind" 1 the scan thread runs the fix itself: WM_SCAN_DONE,
+// the fix's own messages ending in its WM_FIX_DONE, then WM_FIX_DONE once more.
+// The engine counts as running until after that last message.
+TEST(ScanEngine, RepairAfterFindRunsTheFixOnTheScanThread)
+{
+    ScanRun run;
+    run.SetRepairAfterFind(1);
+
+    ASSERT_TRUE(run.Scan(kNone));
+
+    const Sequence sequence = run.window.Sequence();
+    ASSERT_GE(sequence.size(), 14u);
+    EXPECT_EQ(sequence[11], std::make_pair(static_cast<UINT>(WM_SCAN_DONE), static_cast<LPARAM>(0)));
+    EXPECT_EQ(sequence[sequence.size() - 2].first, static_cast<UINT>(WM_FIX_DONE));
+    EXPECT_EQ(sequence.back().first, static_cast<UINT>(WM_FIX_DONE));
+    EXPECT_EQ(run.window.Count(WM_FIX_DONE), 2);
+    for (const Event& e : run.window.events)
+        EXPECT_TRUE(e.scanning);
+    EXPECT_FALSE(run.engine.IsScanning());
+}
+
+TEST(ScanEngine, StartFixReportsItsEndWhileStillRunning)
+{
+    ScanRun run;
+    run.engine.SetCategories(kNone);
+    ASSERT_TRUE(run.engine.StartFix(run.window.Get()));
+    ASSERT_TRUE(RecordingWindow::PumpUntilEnded(run.engine.GetWorker()->m_hThread));
+
+    ASSERT_FALSE(run.window.events.empty());
+    EXPECT_EQ(run.window.events.back().message, static_cast<UINT>(WM_FIX_DONE));
+    EXPECT_EQ(run.window.Count(WM_SCAN_DONE), 0);
+    for (const Event& e : run.window.events)
+        EXPECT_TRUE(e.scanning);
+    EXPECT_FALSE(run.engine.IsScanning());
+}
+
+TEST(ScanEngine, DeletingTheEngineUnderARunningScanStopsAndWaitsForIt)
+{
+    testsupport::SharedStateLock lock;
+    SavedSettings settings{{SETTING_LASTSCAN, SETTING_LASTFOUNDERRORS, SETTING_REPAIRAFTERFIND}};
+    CRegistryProblemArray problems;
+    RecordingWindow window;
+    HANDLE thread = nullptr;
+    {
+        TestScanner engine(problems);
+        engine.SetCategories(kAll);
+        ASSERT_TRUE(engine.StartScan(window.Get()));
+        ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), engine.GetWorker()->m_hThread, GetCurrentProcess(), &thread,
+                                    SYNCHRONIZE, FALSE, 0));
+        // The engine goes out of scope at once, its scan barely started; the
+        // worker's messages to this thread's window still arrive meanwhile.
+    }
+    EXPECT_EQ(WaitForSingleObject(thread, 0), WAIT_OBJECT_0);
+    CloseHandle(thread);
+    EXPECT_EQ(problems.GetSize(), 0);
+    // Cancelled at once: at most the first category ran, the rest were skipped.
+    EXPECT_EQ(window.Count(WM_SCAN_DONE), 1);
+    EXPECT_LE(window.Count(WM_CATEGORY_DONE), 1);
+}

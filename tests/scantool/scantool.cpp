@@ -1,0 +1,245 @@
+// scantool: runs the scan engine the way the application does and prints what
+// it finds, for the end-to-end tests and the benchmarks. Its own folder is the
+// program folder. Usage: scantool scan [category ...]
+// Output: one line per problem, "category<TAB>key<TAB>value name<TAB>value"
+// (bytes below 0x20 written as \xNN), then "counts" and the eleven per-category
+// counts, tab-separated. Exit code 0 on success, 1 on a failure (including a
+// break of the engine's message contract), 2 on a usage error.
+#include "afx.h"
+#include "CAppConfig.h"
+#include "CCleanSweep.h"
+#include "CIgnoreList.h"
+#include "CRegScanner.h"
+#include "LogFile.h"
+#include "TestSupport.h"
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <io.h>
+#include <string>
+
+namespace {
+
+const char kUsage[] =
+    "usage: scantool scan [category ...]\n"
+    "  scans the given categories (0 to 10) and prints every problem found\n";
+
+// Follows the worker's messages and checks them against the engine's contract:
+// every category once, in order, either started and done or skipped, then one
+// WM_SCAN_DONE; problems only inside a category.
+class MessageTrace {
+public:
+    void OnMessage(UINT message, LPARAM lParam)
+    {
+        switch (message) {
+        case WM_CATEGORY_START:
+            Expect(!m_inCategory && lParam == m_next && !m_scanDone, "WM_CATEGORY_START out of order");
+            m_inCategory = true;
+            m_started[m_next] = true;
+            break;
+        case WM_CATEGORY_DONE:
+            Expect(m_inCategory && lParam == m_next, "WM_CATEGORY_DONE out of order");
+            m_inCategory = false;
+            m_next++;
+            break;
+        case WM_CATEGORY_SKIPPED:
+            Expect(!m_inCategory && lParam == m_next && !m_scanDone, "WM_CATEGORY_SKIPPED out of order");
+            m_next++;
+            break;
+        case WM_PROBLEM_FOUND:
+            Expect(m_inCategory && lParam != 0, "WM_PROBLEM_FOUND outside a category");
+            m_problems++;
+            break;
+        case WM_SCAN_DONE:
+            Expect(m_next == REGPROBLEM_TYPE_COUNT && !m_scanDone, "WM_SCAN_DONE before every category");
+            m_scanDone = true;
+            break;
+        case WM_FIX_DONE:
+            Expect(m_scanDone, "WM_FIX_DONE before WM_SCAN_DONE");
+            break;
+        default:
+            break;
+        }
+    }
+
+    bool Started(int category) const { return m_started[category]; }
+    bool ScanDone() const { return m_scanDone; }
+    int Problems() const { return m_problems; }
+    const std::string& Error() const { return m_error; }
+
+private:
+    void Expect(bool condition, const char* what)
+    {
+        if (!condition && m_error.empty())
+            m_error = what;
+    }
+
+    int m_next = 0;
+    bool m_inCategory = false;
+    bool m_started[REGPROBLEM_TYPE_COUNT] = {};
+    bool m_scanDone = false;
+    int m_problems = 0;
+    std::string m_error;
+};
+
+LRESULT CALLBACK TraceWindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message >= WM_FIX_PROGRESS && message <= WM_CATEGORY_SKIPPED) {
+        auto* trace = reinterpret_cast<MessageTrace*>(GetWindowLongPtrA(hWnd, GWLP_USERDATA));
+        if (trace != nullptr)
+            trace->OnMessage(message, lParam);
+        return 0;
+    }
+    return DefWindowProcA(hWnd, message, wParam, lParam);
+}
+
+// A hidden top-level window of this thread that feeds a trace.
+class TraceWindow {
+public:
+    explicit TraceWindow(MessageTrace& trace)
+    {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = TraceWindowProc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "KeldrixScanToolWindow";
+        RegisterClassA(&wc);
+        m_hWnd = CreateWindowExA(0, wc.lpszClassName, "scantool", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, HWND_MESSAGE,
+                                 nullptr, wc.hInstance, nullptr);
+        if (m_hWnd != nullptr)
+            SetWindowLongPtrA(m_hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&trace));
+    }
+    ~TraceWindow()
+    {
+        if (m_hWnd != nullptr)
+            DestroyWindow(m_hWnd);
+    }
+    TraceWindow(const TraceWindow&) = delete;
+    TraceWindow& operator=(const TraceWindow&) = delete;
+    HWND Get() const { return m_hWnd; }
+
+private:
+    HWND m_hWnd = nullptr;
+};
+
+// Runs this thread's message loop until the worker thread has ended.
+void PumpUntilEnded(HANDLE thread)
+{
+    for (;;) {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        if (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0)
+            return;
+    }
+}
+
+std::string Printable(const CString& text)
+{
+    std::string out;
+    for (int i = 0; i < text.GetLength(); i++) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c < 0x20) {
+            char escaped[8];
+            snprintf(escaped, sizeof escaped, "\\x%02X", c);
+            out += escaped;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out;
+}
+
+bool ParseCategories(int argc, char** argv, BYTE enabled[REGPROBLEM_TYPE_COUNT])
+{
+    for (int i = 2; i < argc; i++) {
+        char* end = nullptr;
+        const long category = strtol(argv[i], &end, 10);
+        if (end == argv[i] || *end != '\0' || !IsValidCategory(static_cast<int>(category)))
+            return false;
+        enabled[category] = 1;
+    }
+    return true;
+}
+
+int Fail(const char* what)
+{
+    fprintf(stderr, "scantool: %s\n", what);
+    return 1;
+}
+
+int RunScan(const BYTE enabled[REGPROBLEM_TYPE_COUNT])
+{
+    // Settings, statistics and the program folder's files are shared with the tests.
+    testsupport::SharedStateLock lock;
+    SetCurrentDirectoryA(CCleanSweep::GetProgramFolder());
+
+    // The engine's inputs, as the application gathers them.
+    g_appConfig.LoadWhitelist();
+    CStringArray ignoreTexts;
+    CIgnoreTypeArray ignoreTypes;
+    CIgnoreList(ignoreTexts, ignoreTypes, CIgnoreList::GetDefaultPath()).Load();
+    LogFile log{LogSettings()};
+    CRegistryProblemArray problems;
+
+    MessageTrace trace;
+    TraceWindow window(trace);
+    if (window.Get() == nullptr)
+        return Fail("cannot create the message window");
+
+    CRegScanner engine(&log, &problems, &ignoreTexts, &ignoreTypes, &g_appConfig.m_whitelistKeys,
+                       &g_appConfig.m_whitelistValues, &g_appConfig.m_whitelistValueNames);
+    engine.SetCategories(enabled);
+    if (!engine.StartScan(window.Get()))
+        return Fail("cannot start the scan");
+    PumpUntilEnded(engine.GetWorker()->m_hThread);
+
+    if (engine.IsScanning())
+        return Fail("the engine still reports a running scan after its thread ended");
+    if (!trace.Error().empty())
+        return Fail(trace.Error().c_str());
+    if (!trace.ScanDone())
+        return Fail("no WM_SCAN_DONE");
+    int counted = 0;
+    for (int category = 0; category < REGPROBLEM_TYPE_COUNT; category++) {
+        if (trace.Started(category) != (enabled[category] != 0))
+            return Fail("a category was run or skipped against its selection");
+        counted += engine.GetFoundCount(category);
+    }
+    if (problems.GetSize() != trace.Problems() || counted != engine.GetTotalFound()
+        || counted != problems.GetSize())
+        return Fail("the problem array, the counters and the messages disagree");
+
+    for (INT_PTR i = 0; i < problems.GetSize(); i++) {
+        const CRegistryProblem* problem = problems[i];
+        printf("%d\t%s\t%s\t%s\n", problem->m_category, Printable(problem->m_key).c_str(),
+               Printable(problem->m_valueName).c_str(), Printable(problem->m_value).c_str());
+    }
+    printf("counts");
+    for (int category = 0; category < REGPROBLEM_TYPE_COUNT; category++)
+        printf("\t%d", engine.GetFoundCount(category));
+    printf("\n");
+    fflush(stdout);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    _setmode(_fileno(stdout), _O_BINARY);
+    BYTE enabled[REGPROBLEM_TYPE_COUNT] = {};
+    if (argc < 2 || strcmp(argv[1], "scan") != 0 || !ParseCategories(argc, argv, enabled)) {
+        fputs(kUsage, stderr);
+        return 2;
+    }
+    try {
+        return RunScan(enabled);
+    } catch (CException* e) {
+        e->Delete();
+        return Fail("class library exception");
+    } catch (const std::exception& e) {
+        return Fail(e.what());
+    }
+}
