@@ -1,0 +1,300 @@
+#pragma once
+// Helpers of the category scanner tests: an engine whose scanners the tests
+// call one by one, entries planted in the fixed registry locations the
+// scanners walk, files planted in fixed folders, and the problems found.
+#include "ScanTestSupport.h"
+#include <algorithm>
+#include <cstring>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace scannertest {
+
+// An engine whose category scanners the tests call directly, reporting to a
+// recording window of the test's thread.
+class Scanner : public scantest::TestScanner {
+public:
+    Scanner(CRegistryProblemArray& problems, scantest::RecordingWindow& window, CStringArray* ignoreTexts = nullptr,
+            CIgnoreTypeArray* ignoreTypes = nullptr)
+        : TestScanner(problems, ignoreTexts, ignoreTypes)
+    {
+        SetNotifyWindow(window.Get());
+        window.Watch(this);
+    }
+    using CRegScanner::ScanAppPaths;
+    using CRegScanner::ScanEmptyKeys;
+    using CRegScanner::ScanFileAssociations;
+    using CRegScanner::ScanFilePaths;
+    using CRegScanner::ScanFontEntries;
+    using CRegScanner::ScanHelpFiles;
+    using CRegScanner::ScanProgramShortcuts;
+    using CRegScanner::ScanSharedDlls;
+    using CRegScanner::ScanStartupItems;
+    using CRegScanner::ScanUninstallEntries;
+};
+
+// A problem's texts as "key|value name|value".
+inline std::string Text(const CRegistryProblem& problem)
+{
+    return std::string(problem.m_key) + "|" + std::string(problem.m_valueName) + "|" + std::string(problem.m_value);
+}
+
+inline std::string Text(const std::string& key, const std::string& valueName, const std::string& value)
+{
+    return key + "|" + valueName + "|" + value;
+}
+
+// The texts of the problems that mention mark, in array order; every
+// problem found must be of the category.
+inline std::vector<std::string> FoundInOrder(const CRegistryProblemArray& problems, const std::string& mark,
+                                             int category)
+{
+    std::vector<std::string> found;
+    for (INT_PTR i = 0; i < problems.GetSize(); i++) {
+        EXPECT_EQ(problems[i]->m_category, category);
+        EXPECT_TRUE(problems[i]->m_checked);
+        const std::string text = Text(*problems[i]);
+        if (text.find(mark) != std::string::npos)
+            found.push_back(text);
+    }
+    return found;
+}
+
+inline std::set<std::string> Found(const CRegistryProblemArray& problems, const std::string& mark, int category)
+{
+    const std::vector<std::string> inOrder = FoundInOrder(problems, mark, category);
+    return std::set<std::string>(inOrder.begin(), inOrder.end());
+}
+
+// The WM_SCAN_PATH texts the window saw.
+inline std::set<std::string> ScanPaths(const scantest::RecordingWindow& window)
+{
+    std::set<std::string> paths;
+    for (const scantest::Event& e : window.events)
+        if (e.message == WM_SCAN_PATH)
+            paths.insert(e.text);
+    return paths;
+}
+
+// Runs a scanner with the engine cancelled at its first stored problem and
+// returns how many problems and WM_SCAN_PATH messages came after that.
+template <class Scan>
+std::pair<int, int> AfterCancelAtFirstProblem(Scan scan)
+{
+    scantest::RecordingWindow window;
+    CRegistryProblemArray problems;
+    Scanner engine(problems, window);
+    bool cancelled = false;
+    int problemsAfter = 0, pathsAfter = 0;
+    window.onMessage = [&](const scantest::Event& e) {
+        if (cancelled) {
+            problemsAfter += e.message == WM_PROBLEM_FOUND;
+            pathsAfter += e.message == WM_SCAN_PATH;
+        } else if (e.message == WM_PROBLEM_FOUND) {
+            engine.Cancel();
+            cancelled = true;
+        }
+    };
+    scan(engine);
+    EXPECT_TRUE(cancelled) << "the scanner found nothing to cancel at";
+    EXPECT_EQ(problems.GetSize(), cancelled ? 1 : 0);
+    return {problemsAfter, pathsAfter};
+}
+
+// Values and keys planted in fixed registry locations. Planted keys go with
+// their trees; planted values go alone, and a fixed key that did not exist
+// before goes too when nothing else is left in it. Hold the FixedKeysLock
+// while planting and removing in keys that may be missing.
+class Planted {
+public:
+    Planted() = default;
+    ~Planted()
+    {
+        for (auto it = m_values.rbegin(); it != m_values.rend(); ++it) {
+            HKEY key = nullptr;
+            if (RegOpenKeyExA(it->root, it->path.c_str(), 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
+                RegDeleteValueA(key, it->name.c_str());
+                RegCloseKey(key);
+            }
+        }
+        for (auto it = m_keys.rbegin(); it != m_keys.rend(); ++it)
+            SHDeleteKeyA(it->root, it->path.c_str());
+        for (auto it = m_created.rbegin(); it != m_created.rend(); ++it)
+            DeleteIfEmpty(it->root, it->path);
+    }
+    Planted(const Planted&) = delete;
+    Planted& operator=(const Planted&) = delete;
+
+    // A value of an existing or missing fixed key, removed alone at the end.
+    void Value(HKEY root, const std::string& path, const std::string& name, const std::string& data,
+               DWORD type = REG_SZ)
+    {
+        Create(root, path, true);
+        m_values.push_back({root, path, name});
+        Write(root, path, name.c_str(), type, data.c_str(), static_cast<DWORD>(data.size() + 1));
+    }
+    void Dword(HKEY root, const std::string& path, const std::string& name, DWORD data)
+    {
+        Create(root, path, true);
+        m_values.push_back({root, path, name});
+        Write(root, path, name.c_str(), REG_DWORD, &data, sizeof data);
+    }
+    // A key of the test's own (path below root), removed with its tree at the
+    // end; missing fixed keys above it are made and removed like those of values.
+    void Key(HKEY root, const std::string& path)
+    {
+        const size_t parent = path.rfind('\\');
+        if (parent != std::string::npos)
+            Create(root, path.substr(0, parent), true);
+        m_keys.push_back({root, path, std::string()});
+        Create(root, path, false);
+    }
+    // A string value (empty name: the default value) of a key of the test's own.
+    void KeyValue(HKEY root, const std::string& path, const std::string& name, const std::string& data,
+                  DWORD type = REG_SZ)
+    {
+        Key(root, path);
+        Write(root, path, name.empty() ? nullptr : name.c_str(), type, data.c_str(),
+              static_cast<DWORD>(data.size() + 1));
+    }
+
+private:
+    struct Entry {
+        HKEY root;
+        std::string path;
+        std::string name;
+    };
+
+    // Creates the key level by level; the fixed keys that were missing are remembered.
+    void Create(HKEY root, const std::string& path, bool fixed)
+    {
+        for (size_t end = path.find('\\');; end = path.find('\\', end + 1)) {
+            const std::string level = path.substr(0, end);
+            HKEY key = nullptr;
+            DWORD disposition = 0;
+            if (RegCreateKeyExA(root, level.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, &disposition)
+                != ERROR_SUCCESS)
+                throw std::runtime_error("cannot create the key " + level);
+            RegCloseKey(key);
+            if (fixed && disposition == REG_CREATED_NEW_KEY)
+                m_created.push_back({root, level, std::string()});
+            if (end == std::string::npos)
+                return;
+        }
+    }
+    static void Write(HKEY root, const std::string& path, const char* name, DWORD type, const void* data, DWORD size)
+    {
+        HKEY key = nullptr;
+        if (RegOpenKeyExA(root, path.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+            throw std::runtime_error("cannot open the key " + path);
+        const LONG rc = RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size);
+        RegCloseKey(key);
+        if (rc != ERROR_SUCCESS)
+            throw std::runtime_error("cannot set a value of " + path);
+    }
+    static void DeleteIfEmpty(HKEY root, const std::string& path)
+    {
+        HKEY key = nullptr;
+        if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+            return;
+        DWORD subKeys = 1, values = 1;
+        RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, &values, nullptr, nullptr,
+                         nullptr, nullptr);
+        RegCloseKey(key);
+        if (subKeys == 0 && values == 0)
+            RegDeleteKeyA(root, path.c_str());
+    }
+
+    std::vector<Entry> m_values;
+    std::vector<Entry> m_keys;
+    std::vector<Entry> m_created;
+};
+
+// Serialises the scanner tests that plant in fixed keys a fresh prefix may
+// lack, so that one test never removes such a key under another.
+class FixedKeysLock : public testsupport::SharedStateLock {
+public:
+    FixedKeysLock() : SharedStateLock("KeldrixScannerFixedKeys") {}
+};
+
+// A file of the test's own, written now and deleted at the end.
+class PlantedFile {
+public:
+    explicit PlantedFile(const std::string& path) : m_path(path)
+    {
+        if (!testsupport::WriteFileBytes(path, "keldrix test file\r\n"))
+            throw std::runtime_error("cannot write " + path);
+    }
+    ~PlantedFile() { DeleteFileA(m_path.c_str()); }
+    PlantedFile(const PlantedFile&) = delete;
+    PlantedFile& operator=(const PlantedFile&) = delete;
+    const std::string& Path() const { return m_path; }
+
+private:
+    std::string m_path;
+};
+
+// A folder of the test's own, made now and removed at the end (it must be empty then).
+class PlantedFolder {
+public:
+    explicit PlantedFolder(const std::string& path) : m_path(path)
+    {
+        if (!CreateDirectoryA(path.c_str(), nullptr))
+            throw std::runtime_error("cannot create " + path);
+    }
+    ~PlantedFolder() { RemoveDirectoryA(m_path.c_str()); }
+    PlantedFolder(const PlantedFolder&) = delete;
+    PlantedFolder& operator=(const PlantedFolder&) = delete;
+
+private:
+    std::string m_path;
+};
+
+// The path of a key below root with every name in the case the registry
+// keeps it, as a walk of the registry shows it; throws when it is missing.
+inline std::string RegistryCase(HKEY root, const std::string& path)
+{
+    std::string out;
+    HKEY parent = root;
+    size_t start = 0;
+    while (start <= path.size()) {
+        const size_t end = std::min(path.find('\\', start), path.size());
+        const std::string name = path.substr(start, end - start);
+        HKEY key = nullptr;
+        char found[300] = "";
+        for (DWORD i = 0; RegEnumKeyA(parent, i, found, sizeof found) == ERROR_SUCCESS; i++)
+            if (lstrcmpiA(found, name.c_str()) == 0)
+                break;
+        if (lstrcmpiA(found, name.c_str()) != 0 || RegOpenKeyExA(parent, found, 0, KEY_READ, &key) != ERROR_SUCCESS)
+            throw std::runtime_error("no key " + path);
+        if (parent != root)
+            RegCloseKey(parent);
+        parent = key;
+        out += (out.empty() ? "" : "\\") + std::string(found);
+        start = end + 1;
+    }
+    if (parent != root)
+        RegCloseKey(parent);
+    return out;
+}
+
+// The name of the current user's hive under HKEY_USERS.
+inline std::string UserHiveName()
+{
+    HKEY users = nullptr;
+    std::string sid;
+    if (RegOpenKeyExA(HKEY_USERS, nullptr, 0, KEY_READ, &users) != ERROR_SUCCESS)
+        throw std::runtime_error("cannot open HKEY_USERS");
+    char name[300];
+    for (DWORD i = 0; sid.empty() && RegEnumKeyA(users, i, name, sizeof name) == ERROR_SUCCESS; i++)
+        if (strncmp(name, "S-1-5-21-", 9) == 0 && strstr(name, "_Classes") == nullptr)
+            sid = name;
+    RegCloseKey(users);
+    if (sid.empty())
+        throw std::runtime_error("no user hive under HKEY_USERS");
+    return sid;
+}
+
+}  // namespace scannertest

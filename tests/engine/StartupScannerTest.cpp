@@ -1,0 +1,213 @@
+// The startup scanners: Run commands and Start-menu order entries, and the
+// walk of the program shortcuts (the shortcut finds themselves are checked
+// end to end by scan_shortcuts.sh on a small mapped drive).
+#include <gtest/gtest.h>
+#include "ScannerTestSupport.h"
+#include <shlobj.h>
+#include <algorithm>
+
+using scannertest::AfterCancelAtFirstProblem;
+using scannertest::Found;
+using scannertest::Planted;
+using scannertest::PlantedFile;
+using scannertest::PlantedFolder;
+using scannertest::ScanPaths;
+using scannertest::Scanner;
+using scannertest::Text;
+using scantest::Event;
+using scantest::RecordingWindow;
+
+namespace {
+
+const std::string kRun = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+const std::string kShellFolders = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+const std::string kMenuOrder =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MenuOrder\\Start Menu\\Programs";
+const std::string kMenuOrder2 =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MenuOrder\\Start Menu2\\Programs";
+
+std::string CommonPrograms()
+{
+    HKEY key = nullptr;
+    char folder[MAX_PATH] = "";
+    DWORD size = sizeof folder - 1;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kShellFolders.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS) {
+        RegQueryValueExA(key, "Common Programs", nullptr, nullptr, reinterpret_cast<BYTE*>(folder), &size);
+        RegCloseKey(key);
+    }
+    if (folder[0] == '\0')
+        throw std::runtime_error("no all-users Programs folder");
+    return folder;
+}
+
+std::string UserPrograms()
+{
+    char folder[MAX_PATH] = "";
+    if (!SHGetSpecialFolderPathA(nullptr, folder, CSIDL_PROGRAMS, FALSE) || folder[0] == '\0')
+        throw std::runtime_error("no Programs folder of the user");
+    return folder;
+}
+
+// Takes a value of a machine key away for the scope and puts it back.
+class HiddenValue {
+public:
+    HiddenValue(const std::string& path, const char* name) : m_path(path), m_name(name)
+    {
+        HKEY key = nullptr;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+            throw std::runtime_error("cannot open " + path);
+        DWORD size = 0;
+        m_present = RegQueryValueExA(key, name, nullptr, &m_type, nullptr, &size) == ERROR_SUCCESS;
+        if (m_present) {
+            m_data.resize(size);
+            RegQueryValueExA(key, name, nullptr, &m_type, reinterpret_cast<BYTE*>(&m_data[0]), &size);
+            RegDeleteValueA(key, name);
+        }
+        RegCloseKey(key);
+    }
+    ~HiddenValue()
+    {
+        HKEY key = nullptr;
+        if (m_present && RegOpenKeyExA(HKEY_LOCAL_MACHINE, m_path.c_str(), 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
+            RegSetValueExA(key, m_name.c_str(), 0, m_type, reinterpret_cast<const BYTE*>(m_data.data()),
+                           static_cast<DWORD>(m_data.size()));
+            RegCloseKey(key);
+        }
+    }
+    HiddenValue(const HiddenValue&) = delete;
+    HiddenValue& operator=(const HiddenValue&) = delete;
+
+private:
+    std::string m_path;
+    std::string m_name;
+    bool m_present = false;
+    DWORD m_type = REG_SZ;
+    std::string m_data;
+};
+
+// Sets the current folder for the scope.
+class CurrentFolder {
+public:
+    explicit CurrentFolder(const char* folder)
+    {
+        GetCurrentDirectoryA(sizeof m_saved, m_saved);
+        if (!SetCurrentDirectoryA(folder))
+            throw std::runtime_error(std::string("cannot change to ") + folder);
+    }
+    ~CurrentFolder() { SetCurrentDirectoryA(m_saved); }
+    CurrentFolder(const CurrentFolder&) = delete;
+    CurrentFolder& operator=(const CurrentFolder&) = delete;
+
+private:
+    char m_saved[MAX_PATH] = "";
+};
+
+}  // namespace
+
+TEST(StartupScanner, ReportsRunCommandsAndMenuGroupsThatAreGone)
+{
+    // Another test here takes the all-users Programs folder away for a while.
+    testsupport::SharedStateLock sharedState;
+    scannertest::FixedKeysLock fixedKeys;
+    const std::string tag = testsupport::UniqueName("KdxStartup");
+    testsupport::TempDir temp;
+    PlantedFile program(temp.File(tag + "_app.exe"));
+    const std::string common = CommonPrograms();
+    const std::string user = UserPrograms();
+    PlantedFolder userGroup(user + "\\" + tag + "_UserGroup");
+    PlantedFolder commonGroup(common + "\\" + tag + "_CommonGroup");
+
+    Planted planted;
+    const std::string machineGone = "\"C:\\" + tag + "\\Old\\upd.exe\" /background";
+    const std::string userGone = "C:\\" + tag + "\\user.exe /tray";
+    planted.Value(HKEY_LOCAL_MACHINE, kRun, tag + "_Gone", machineGone);
+    planted.Value(HKEY_LOCAL_MACHINE, kRun, tag + "_Present", "\"" + program.Path() + "\" -min");
+    planted.Value(HKEY_LOCAL_MACHINE, kRun, tag + "_Rundll", "rundll32.exe C:\\" + tag + "\\gone.dll,Start");
+    planted.Value(HKEY_LOCAL_MACHINE, kRun, tag + "_Empty", "");
+    planted.Value(HKEY_CURRENT_USER, kRun, tag + "_UserGone", userGone);
+    planted.Value(HKEY_CURRENT_USER, kRun, tag + "_Expanded", "%SystemRoot%\\system32\\notepad.exe /x",
+                  REG_EXPAND_SZ);
+    planted.Dword(HKEY_CURRENT_USER, kRun, tag + "_Number", 1);
+    planted.Key(HKEY_CURRENT_USER, kMenuOrder + "\\" + tag + "_GoneGroup");
+    planted.Key(HKEY_CURRENT_USER, kMenuOrder + "\\" + tag + "_UserGroup");
+    planted.Key(HKEY_CURRENT_USER, kMenuOrder2 + "\\" + tag + "_CommonGroup");
+    planted.Key(HKEY_CURRENT_USER, kMenuOrder2 + "\\" + tag + "_GoneGroup2");
+
+    RecordingWindow window;
+    CRegistryProblemArray problems;
+    Scanner engine(problems, window);
+    engine.ScanStartupItems();
+
+    const std::set<std::string> expected = {
+        Text("HKEY_LOCAL_MACHINE\\" + kRun, tag + "_Gone", machineGone),
+        Text("HKEY_CURRENT_USER\\" + kRun, tag + "_UserGone", userGone),
+        Text("HKEY_CURRENT_USER\\" + kMenuOrder, tag + "_GoneGroup", common + "\\" + tag + "_GoneGroup"),
+        Text("HKEY_CURRENT_USER\\" + kMenuOrder2, tag + "_GoneGroup2", common + "\\" + tag + "_GoneGroup2"),
+    };
+    EXPECT_EQ(Found(problems, tag, REGPROBLEM_STARTUP), expected);
+
+    // The second order key announces both folders tested for each group.
+    const std::set<std::string> paths = ScanPaths(window);
+    EXPECT_EQ(paths.count(user + "\\" + tag + "_GoneGroup2"), 1u);
+    EXPECT_EQ(paths.count(common + "\\" + tag + "_GoneGroup2"), 1u);
+    EXPECT_EQ(paths.count(user + "\\" + tag + "_GoneGroup"), 0u);
+
+    const auto after = AfterCancelAtFirstProblem([](Scanner& e) { e.ScanStartupItems(); });
+    EXPECT_EQ(after.first, 0);
+}
+
+TEST(StartupScanner, MenuGroupsAreNotJudgedWithoutTheAllUsersFolder)
+{
+    testsupport::SharedStateLock sharedState;
+    scannertest::FixedKeysLock fixedKeys;
+    const std::string tag = testsupport::UniqueName("KdxMenu");
+    Planted planted;
+    planted.Key(HKEY_CURRENT_USER, kMenuOrder + "\\" + tag + "_GoneGroup");
+    HiddenValue hidden(kShellFolders, "Common Programs");
+
+    RecordingWindow window;
+    CRegistryProblemArray problems;
+    Scanner engine(problems, window);
+    engine.ScanStartupItems();
+
+    EXPECT_TRUE(Found(problems, tag, REGPROBLEM_STARTUP).empty());
+    for (INT_PTR i = 0; i < problems.GetSize(); i++)
+        EXPECT_NE(problems[i]->m_value.Left(1), "\\") << "a group was tested against a bare relative path";
+}
+
+TEST(ShortcutScanner, WalksTheCurrentDriveByFullPathsAndUnwindsAtACancel)
+{
+    // The walk starts at the root of the current folder's drive: the prefix's C: here.
+    CurrentFolder current("C:\\windows\\system32");
+    RecordingWindow window;
+    CRegistryProblemArray problems;
+    Scanner engine(problems, window);
+    std::string cancelledAt;
+    int pathsAfter = 0;
+    window.onMessage = [&](const Event& e) {
+        if (e.message != WM_SCAN_PATH)
+            return;
+        if (!cancelledAt.empty()) {
+            pathsAfter++;
+        } else if (std::count(e.text.begin(), e.text.end(), '\\') >= 4) {
+            engine.Cancel();  // four folders below the root
+            cancelledAt = e.text;
+        }
+    };
+    engine.ScanProgramShortcuts();
+
+    ASSERT_FALSE(cancelledAt.empty()) << "the walk never went four folders deep";
+    EXPECT_EQ(pathsAfter, 0) << "the walk went on after the cancel at " << cancelledAt;
+    for (const Event& e : window.events) {
+        if (e.message == WM_SCAN_PATH) {
+            EXPECT_EQ(e.text.compare(0, 3, "C:\\"), 0) << e.text;
+            EXPECT_EQ(e.text.find("\\\\"), std::string::npos) << e.text;
+        }
+    }
+
+    // The flag stays set: run again, the walk reads nothing.
+    window.events.clear();
+    window.onMessage = nullptr;
+    engine.ScanProgramShortcuts();
+    EXPECT_TRUE(window.events.empty());
+}
