@@ -237,11 +237,45 @@ BOOL CRegScanner::FindOnPath(LPCSTR pszFile)
     return PathFindOnPathA(path, nullptr);
 }
 
+namespace {
+
+// TRUE when the command names an existing file under a reading the first cut
+// misses: a program given without ".exe" (it runs as name.exe), or a folder
+// whose name holds ".exe", ".dll" or ".ocx" (the file ends at a later one).
+BOOL ExistsUnderAnotherReading(const char* pszCommand, const char* pszFile)
+{
+    if (*PathFindExtensionA(pszFile) == '\0') {
+        const std::string withExe = std::string(pszFile) + ".exe";
+        if (withExe.size() < MAX_PATH && PathFileExistsA(withExe.c_str()))
+            return TRUE;
+    }
+    std::string text(pszCommand);
+    const size_t first = text.find_first_not_of('"');
+    text = first == std::string::npos ? std::string() : text.substr(first);
+    text = text.substr(0, text.find('"'));
+    std::string upper(text);
+    if (!upper.empty())
+        CharUpperBuffA(&upper[0], static_cast<DWORD>(upper.size()));
+    for (size_t at = 0; at + 4 <= upper.size(); ++at) {
+        const std::string ext = upper.substr(at, 4);
+        if (ext != ".EXE" && ext != ".DLL" && ext != ".OCX")
+            continue;
+        char expanded[CRegScanner::PATH_BUFFER];
+        const DWORD length = ExpandEnvironmentStringsA(text.substr(0, at + 4).c_str(), expanded, sizeof expanded);
+        if (length > 0 && length <= sizeof expanded && lstrlenA(expanded) < MAX_PATH && PathFileExistsA(expanded))
+            return TRUE;
+    }
+    return FALSE;
+}
+
+}  // namespace
+
 BOOL CRegScanner::IsMissingFile(LPCSTR pszValue, BOOL bCutIconIndex, CString& tested) const
 {
     char command[PATH_BUFFER];
     char file[PATH_BUFFER];
     CleanCommand(pszValue, command, sizeof command);
+    const std::string cleaned(command);
     ExtractFilePath(command, file);
     // Only drive paths are judged; one too long for the path functions is not.
     if (file[0] == '\0' || file[1] != ':' || lstrlenA(file) >= MAX_PATH)
@@ -252,7 +286,7 @@ BOOL CRegScanner::IsMissingFile(LPCSTR pszValue, BOOL bCutIconIndex, CString& te
         if (LPSTR comma = strchr(file, ','))
             *comma = '\0';
     }
-    if (PathFileExistsA(file))
+    if (PathFileExistsA(file) || ExistsUnderAnotherReading(cleaned.c_str(), file))
         return FALSE;
     tested = file;
     return TRUE;
