@@ -93,6 +93,15 @@ int CompareIgnoringCase(LPCSTR a, LPCSTR b)
     return r - CSTR_EQUAL;
 }
 
+// a followed by b, for the operator+ overloads.
+template <class A, class B>
+CString Joined(const A& a, const B& b)
+{
+    CString r(a);
+    r += b;
+    return r;
+}
+
 }  // namespace
 
 CString::CString(LPCSTR psz)
@@ -155,40 +164,11 @@ void CString::Append(LPCSTR pch, int nLength)
         m_str.append(pch, static_cast<size_t>(nLength));
 }
 
-CString operator+(const CString& a, const CString& b)
-{
-    CString r(a);
-    r += b;
-    return r;
-}
-
-CString operator+(const CString& a, LPCSTR b)
-{
-    CString r(a);
-    r += b;
-    return r;
-}
-
-CString operator+(LPCSTR a, const CString& b)
-{
-    CString r(a);
-    r += b;
-    return r;
-}
-
-CString operator+(const CString& a, char b)
-{
-    CString r(a);
-    r += b;
-    return r;
-}
-
-CString operator+(char a, const CString& b)
-{
-    CString r(a);
-    r += b;
-    return r;
-}
+CString operator+(const CString& a, const CString& b) { return Joined(a, b); }
+CString operator+(const CString& a, LPCSTR b) { return Joined(a, b); }
+CString operator+(LPCSTR a, const CString& b) { return Joined(a, b); }
+CString operator+(const CString& a, char b) { return Joined(a, b); }
+CString operator+(char a, const CString& b) { return Joined(a, b); }
 
 int CString::Compare(LPCSTR psz) const
 {

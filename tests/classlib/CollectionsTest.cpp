@@ -1,22 +1,13 @@
 #include "afx.h"
+#include "ThrowsInvalidArg.h"
 #include <gtest/gtest.h>
 #include <set>
 #include <string>
 #include <vector>
 
-namespace {
+using classlibtest::ThrowsInvalidArg;
 
-template <class F>
-bool ThrowsInvalidArg(F f)
-{
-    try {
-        f();
-    } catch (CInvalidArgException* e) {
-        e->Delete();
-        return true;
-    }
-    return false;
-}
+namespace {
 
 // The list's elements from head to tail.
 std::vector<int> Contents(const CPtrList& list)

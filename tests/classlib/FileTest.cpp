@@ -5,7 +5,7 @@
 #include <set>
 #include <string>
 
-using testsupport::ReadFileBytes;
+using testsupport::FileBytes;
 using testsupport::TempDir;
 using testsupport::WriteFileBytes;
 
@@ -23,13 +23,6 @@ int FileExceptionCause(F f)
         return cause;
     }
     return -1;
-}
-
-std::string Bytes(const std::string& path)
-{
-    std::string out;
-    EXPECT_TRUE(ReadFileBytes(path, out)) << path;
-    return out;
 }
 
 }  // namespace
@@ -55,7 +48,7 @@ TEST(FileTest, BinaryFileWritesReadsAndSeeks)
         EXPECT_EQ(f.GetFileName(), "data.bin");
         EXPECT_EQ(f.GetFilePath().CompareNoCase(path.c_str()), 0);
     }
-    EXPECT_EQ(Bytes(path), "LIne\nm");   // no newline translation
+    EXPECT_EQ(FileBytes(path), "LIne\nm");   // no newline translation
 }
 
 TEST(FileTest, CreateTruncatesUnlessTold)
@@ -68,19 +61,19 @@ TEST(FileTest, CreateTruncatesUnlessTold)
         EXPECT_EQ(f.GetLength(), 12u);
         f.Write("OLD", 3);
     }
-    EXPECT_EQ(Bytes(path), "OLD contents");
+    EXPECT_EQ(FileBytes(path), "OLD contents");
     {
         CFile f(path.c_str(), CFile::modeCreate | CFile::modeWrite);
         EXPECT_EQ(f.GetLength(), 0u);
     }
-    EXPECT_EQ(Bytes(path), "");
+    EXPECT_EQ(FileBytes(path), "");
     {
         // Opening without modeCreate leaves the contents.
         ASSERT_TRUE(WriteFileBytes(path, "abc"));
         CFile f(path.c_str(), CFile::modeWrite);
         f.Write("X", 1);
     }
-    EXPECT_EQ(Bytes(path), "Xbc");
+    EXPECT_EQ(FileBytes(path), "Xbc");
 }
 
 TEST(FileTest, FailuresAreReported)
@@ -130,7 +123,7 @@ TEST(FileTest, RenameAndRemove)
     ASSERT_TRUE(WriteFileBytes(a, "1"));
     CFile::Rename(a.c_str(), b.c_str());
     EXPECT_EQ(GetFileAttributesA(a.c_str()), INVALID_FILE_ATTRIBUTES);
-    EXPECT_EQ(Bytes(b), "1");
+    EXPECT_EQ(FileBytes(b), "1");
     CFile::Remove(b.c_str());
     EXPECT_EQ(GetFileAttributesA(b.c_str()), INVALID_FILE_ATTRIBUTES);
 }
@@ -145,8 +138,8 @@ TEST(FileTest, TextModeWritesCrLf)
         CStdioFile g(binary.c_str(), CFile::modeCreate | CFile::modeWrite | CFile::typeBinary);
         g.WriteString("a\nb\n");
     }
-    EXPECT_EQ(Bytes(text), "a\r\nb\r\n");
-    EXPECT_EQ(Bytes(binary), "a\nb\n");
+    EXPECT_EQ(FileBytes(text), "a\r\nb\r\n");
+    EXPECT_EQ(FileBytes(binary), "a\nb\n");
 }
 
 TEST(FileTest, ReadStringReturnsLinesWithoutLineEnds)
@@ -190,7 +183,7 @@ TEST(FileTest, ReadStringReadsLongLinesWhole)
         f.WriteString("\n");
         f.WriteString(second.c_str());
     }
-    EXPECT_EQ(Bytes(path).size(), first.size() + 2 + second.size());
+    EXPECT_EQ(FileBytes(path).size(), first.size() + 2 + second.size());
 
     CStdioFile f(path.c_str(), CFile::modeRead);
     CString line;

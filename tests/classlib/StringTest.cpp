@@ -1,26 +1,12 @@
 #include "afx.h"
+#include "ThrowsInvalidArg.h"
 #include "TestSupport.h"
 #include <gtest/gtest.h>
 #include <climits>
 #include <cstring>
 #include <vector>
 
-namespace {
-
-// Runs f and reports whether it threw the class library's invalid-argument exception.
-template <class F>
-bool ThrowsInvalidArg(F f)
-{
-    try {
-        f();
-    } catch (CInvalidArgException* e) {
-        e->Delete();
-        return true;
-    }
-    return false;
-}
-
-}  // namespace
+using classlibtest::ThrowsInvalidArg;
 
 TEST(StringTest, FormatHandlesTextsOfAnyLength)
 {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 #include "DrawHTML.h"
+#include "GuardedBuffer.h"
 
 namespace {
 
@@ -327,13 +328,8 @@ TEST(DrawHTML, TenNestedColoursUnwindThroughTheEightSaved)
 // inaccessible page: a read past the end faults.
 TEST(DrawHTML, MalformedTagsAtTheEndReadNothingPastIt)
 {
-    SYSTEM_INFO si;
-    GetSystemInfo(&si);
-    const DWORD page = si.dwPageSize;
-    char* base = static_cast<char*>(VirtualAlloc(nullptr, 2 * page, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
-    ASSERT_NE(nullptr, base);
-    DWORD old = 0;
-    ASSERT_TRUE(VirtualProtect(base + page, page, PAGE_NOACCESS, &old));
+    testsupport::GuardedBuffer buffer;
+    ASSERT_TRUE(buffer.Ok());
 
     const char* texts[] = {
         "<font color=#0000", "<font color=", "<font color", "<font col", "<font", "<fon", "<", "</", "</font",
@@ -344,12 +340,10 @@ TEST(DrawHTML, MalformedTagsAtTheEndReadNothingPastIt)
     for (const char* t : texts) {
         SCOPED_TRACE(t);
         const int n = static_cast<int>(strlen(t));
-        char* p = base + page - n;
-        memcpy(p, t, n);
+        const char* p = buffer.Place(t);
         for (UINT format : { DT_WORDBREAK, DT_WORDBREAK | DT_CALCRECT, DT_SINGLELINE }) {
             RECT box = { 10, 10, 200, 200 };
             DrawHTML(canvas.dc(), p, n, &box, format);
         }
     }
-    VirtualFree(base, 0, MEM_RELEASE);
 }

@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <random>
 #include <string>
 #include "CGifReader.h"
 #include "GifBuilder.h"
+#include "ByteMutator.h"
+#include "GuardedBuffer.h"
+
+using testsupport::ByteMutator;
+using testsupport::GuardedBuffer;
 
 namespace {
 
@@ -30,43 +34,6 @@ std::string ThreeFrames()
         .Trailer()
         .Bytes();
 }
-
-// A buffer whose last byte is followed by a page that may not be touched, so
-// any read past the data faults at once.
-class GuardedBuffer {
-public:
-    GuardedBuffer()
-    {
-        SYSTEM_INFO info;
-        GetSystemInfo(&info);
-        m_page = info.dwPageSize;
-        m_base = (BYTE*)VirtualAlloc(nullptr, m_page * 2, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-        DWORD old = 0;
-        if (m_base)
-            VirtualProtect(m_base + m_page, m_page, PAGE_NOACCESS, &old);
-    }
-    ~GuardedBuffer()
-    {
-        if (m_base)
-            VirtualFree(m_base, 0, MEM_RELEASE);
-    }
-    GuardedBuffer(const GuardedBuffer&) = delete;
-    GuardedBuffer& operator=(const GuardedBuffer&) = delete;
-
-    bool Ok() const { return m_base != nullptr; }
-    DWORD Capacity() const { return m_page; }
-    // Copies bytes so that they end at the guard page.
-    const BYTE* Place(const std::string& bytes)
-    {
-        BYTE* start = m_base + m_page - bytes.size();
-        memcpy(start, bytes.data(), bytes.size());
-        return start;
-    }
-
-private:
-    BYTE* m_base = nullptr;
-    DWORD m_page = 0;
-};
 
 }  // namespace
 
@@ -152,7 +119,7 @@ TEST(GifReaderTest, TruncatedDataKeepsTheCompleteFrames)
     for (size_t n = 0; n <= gif.size(); ++n) {
         SCOPED_TRACE(n);
         std::string part = gif.substr(0, n);
-        CGifReader reader(buffer.Place(part), (DWORD)n);
+        CGifReader reader((const BYTE*)buffer.Place(part), (DWORD)n);
         std::vector<GifFrameSpan> frames = reader.ReadFrames();
         size_t complete = 0;
         while (complete < all.size() && all[complete].offset + all[complete].length <= n)
@@ -192,24 +159,14 @@ TEST(GifReaderTest, FuzzedDataNeverReadsPastItsEnd)
     };
     GuardedBuffer buffer;
     ASSERT_TRUE(buffer.Ok());
-    std::mt19937 random(20240611u);
+    ByteMutator mutator(20240611u, 4, 16, true);
     int framesSeen = 0;
     for (int round = 0; round < kRounds; ++round) {
         std::string data = seeds[round % 2];
-        int edits = 1 + (int)(random() % 4);
-        for (int e = 0; e < edits && !data.empty(); ++e) {
-            size_t at = random() % data.size();
-            switch (random() % 5) {
-            case 0: data[at] = (char)(random() & 0xFF); break;
-            case 1: data[at] = (char)(data[at] ^ (1 << (random() % 8))); break;
-            case 2: data.resize(at); break;
-            case 3: data.insert(at, data.substr(random() % data.size(), random() % 16)); break;
-            default: data[at] = (char)((random() & 1) ? 0xFF : 0x00); break;
-            }
-        }
+        mutator.Mutate(data);
         if (data.size() > buffer.Capacity())
             data.resize(buffer.Capacity());
-        CGifReader reader(buffer.Place(data), (DWORD)data.size());
+        CGifReader reader((const BYTE*)buffer.Place(data), (DWORD)data.size());
         for (const GifFrameSpan& f : reader.ReadFrames()) {
             ASSERT_LE((size_t)f.offset + f.length, data.size());
             std::vector<BYTE> built = reader.BuildFrameGif(f);

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 #include "afxwin.h"
 #include <tlhelp32.h>
-#include <random>
 #include <string>
 #include "CPictureEx.h"
+#include "ByteMutator.h"
 #include "GifBuilder.h"
 #include "TestSupport.h"
 
@@ -376,20 +376,11 @@ TEST(PictureExTest, FuzzedGifsLoadAndStepWithoutCrash)
         FourFrames(),
         GifBuilder(4, 4, kPalette, false).Image(0, 0, 4, 4, 3).Image(1, 1, 2, 2, 1, {}, kPalette).Trailer().Bytes(),
     };
-    std::mt19937 random(777u);
+    testsupport::ByteMutator mutator(777u, 3, 12, false);
     int loaded = 0;
     for (int round = 0; round < kRounds; ++round) {
         std::string data = seeds[round % 2];
-        int edits = 1 + (int)(random() % 3);
-        for (int e = 0; e < edits && !data.empty(); ++e) {
-            size_t at = random() % data.size();
-            switch (random() % 4) {
-            case 0: data[at] = (char)(random() & 0xFF); break;
-            case 1: data[at] = (char)(data[at] ^ (1 << (random() % 8))); break;
-            case 2: data.resize(at); break;
-            default: data.insert(at, data.substr(random() % data.size(), random() % 12)); break;
-            }
-        }
+        mutator.Mutate(data);
         CPictureEx picture;
         if (!LoadBytes(picture, data))
             continue;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include "xml_parser.h"
 #include "CMarkup.h"
+#include "GuardedBuffer.h"
 #include <cstring>
 #include <iterator>
 #include <random>
@@ -8,51 +9,19 @@
 #include <vector>
 
 using namespace pug;
+using testsupport::GuardedBuffer;
 
 namespace {
 
 const size_t kMaxInput = 16 * 1024;
 const int kIterations = 200000;
 
-// A text placed so that its terminating zero is the last readable byte: the
-// page behind it is PAGE_NOACCESS, so any read past the text faults.
-class GuardedText {
-public:
-    GuardedText()
-    {
-        SYSTEM_INFO info;
-        GetSystemInfo(&info);
-        m_page = info.dwPageSize;
-        m_dataSize = ((kMaxInput + 1 + m_page - 1) / m_page) * m_page;
-        m_base = static_cast<char*>(VirtualAlloc(nullptr, m_dataSize + m_page, MEM_RESERVE | MEM_COMMIT,
-                                                 PAGE_READWRITE));
-        DWORD old = 0;
-        m_guarded = m_base && VirtualProtect(m_base + m_dataSize, m_page, PAGE_NOACCESS, &old);
-    }
-    ~GuardedText()
-    {
-        if (m_base)
-            VirtualFree(m_base, 0, MEM_RELEASE);
-    }
-    bool Ready() const { return m_guarded; }
-    const char* Limit() const { return m_base + m_dataSize; }
-
-    // Copies bytes (at most kMaxInput) to end right before the guard page; returns the text.
-    char* Place(const std::string& bytes)
-    {
-        size_t n = bytes.size() < kMaxInput ? bytes.size() : kMaxInput;
-        char* text = m_base + m_dataSize - n - 1;
-        memcpy(text, bytes.data(), n);
-        text[n] = 0;
-        return text;
-    }
-
-private:
-    char* m_base = nullptr;
-    size_t m_page = 0;
-    size_t m_dataSize = 0;
-    bool m_guarded = false;
-};
+// Places an input (its first kMaxInput bytes) so that its terminating zero is
+// the last readable byte: any read past the text faults on the guard page.
+char* Place(GuardedBuffer& guard, const std::string& input)
+{
+    return guard.PlaceText(input.size() > kMaxInput ? input.substr(0, kMaxInput) : input);
+}
 
 const char* const kSeeds[] = {
     "<?xml version=\"1.0\"?>\n<LogSettings filesystem=\"true\" processes='TRUE' hosts=\"1\" registry=true>\n"
@@ -171,9 +140,9 @@ void ReadMarkup(const char* text)
 }
 
 // Parses one input in place and checks where the parse stopped.
-void ParseGuarded(GuardedText& guard, const std::string& input, unsigned long options)
+void ParseGuarded(GuardedBuffer& guard, const std::string& input, unsigned long options)
 {
-    char* text = guard.Place(input);
+    char* text = Place(guard, input);
     size_t length = strlen(text);
     xml_parser parser;
     if (parser.parse(text, options)) {
@@ -185,9 +154,9 @@ void ParseGuarded(GuardedText& guard, const std::string& input, unsigned long op
 
 TEST(XmlFuzz, GuardPageIsInPlace)
 {
-    GuardedText guard;
-    ASSERT_TRUE(guard.Ready());
-    char* text = guard.Place("<a/>");
+    GuardedBuffer guard(kMaxInput + 1);
+    ASSERT_TRUE(guard.Ok());
+    char* text = Place(guard, "<a/>");
     EXPECT_EQ(text + 5, guard.Limit());
     EXPECT_FALSE(IsBadReadPtr(text, 5));
     EXPECT_TRUE(IsBadReadPtr(text + 5, 1));
@@ -196,15 +165,15 @@ TEST(XmlFuzz, GuardPageIsInPlace)
 // Every prefix of a rich document: each construct cut short at every byte.
 TEST(XmlFuzz, EveryTruncation)
 {
-    GuardedText guard;
-    ASSERT_TRUE(guard.Ready());
+    GuardedBuffer guard(kMaxInput + 1);
+    ASSERT_TRUE(guard.Ok());
     for (const char* seed : kSeeds) {
         std::string doc(seed);
         for (size_t n = 0; n <= doc.size(); ++n) {
             SCOPED_TRACE(doc.substr(0, n));
             ParseGuarded(guard, doc.substr(0, n), all_options);
             ParseGuarded(guard, doc.substr(0, n), all_options & ~stop_after_subset);
-            ReadMarkup(guard.Place(doc.substr(0, n)));
+            ReadMarkup(Place(guard, doc.substr(0, n)));
             if (HasFatalFailure())
                 return;
         }
@@ -214,14 +183,14 @@ TEST(XmlFuzz, EveryTruncation)
 // Random and mutated documents, with a fixed seed and count.
 TEST(XmlFuzz, RandomAndMutatedDocuments)
 {
-    GuardedText guard;
-    ASSERT_TRUE(guard.Ready());
+    GuardedBuffer guard(kMaxInput + 1);
+    ASSERT_TRUE(guard.Ok());
     Fuzzer fuzzer(20240611u);
     for (int i = 0; i < kIterations; ++i) {
         std::string input = fuzzer.Next();
         unsigned long options = (i % 3 == 0) ? static_cast<unsigned long>(fuzzer.Pick(0x10000)) : all_options;
         ParseGuarded(guard, input, options);
-        ReadMarkup(guard.Place(input));
+        ReadMarkup(Place(guard, input));
         if (HasFatalFailure()) {
             ADD_FAILURE() << "input " << i << ": " << input;
             return;

@@ -6,6 +6,7 @@
 
 using scannertest::Found;
 using scannertest::FoundInOrder;
+using scannertest::Leaf;
 using scannertest::Planted;
 using scannertest::PlantedFile;
 using scannertest::PlantedFolder;
@@ -16,11 +17,6 @@ using scantest::Event;
 using scantest::RecordingWindow;
 
 namespace {
-
-std::string Leaf(const std::string& path)
-{
-    return path.substr(path.rfind('\\') + 1);
-}
 
 std::string Expanded(const char* text)
 {

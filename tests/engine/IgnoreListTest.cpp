@@ -3,7 +3,7 @@
 #include "CIgnoreList.h"
 #include "TestSupport.h"
 
-using testsupport::ReadFileBytes;
+using testsupport::FileBytes;
 using testsupport::TempDir;
 using testsupport::WriteFileBytes;
 
@@ -16,13 +16,6 @@ struct Fixture {
     CIgnoreTypeArray types;
     CIgnoreList list;
 };
-
-std::string FileText(const std::string& path)
-{
-    std::string bytes;
-    EXPECT_TRUE(ReadFileBytes(path, bytes)) << path;
-    return bytes;
-}
 
 }  // namespace
 
@@ -38,7 +31,7 @@ TEST(IgnoreList, AddWritesPairsAndSameProblemTwiceGivesTwoEntries)
     EXPECT_STREQ("HKEY_LOCAL_MACHINE\\Software\\Odd\\Path|C:\\gone.dll", f.texts[1]);
     EXPECT_EQ(REGPROBLEM_SHAREDDLL, f.types[1]);
     const std::string pair = "3\r\nHKEY_LOCAL_MACHINE\\Software\\Odd\\Path|C:\\gone.dll\r\n";
-    EXPECT_EQ(pair + pair, FileText(path));
+    EXPECT_EQ(pair + pair, FileBytes(path));
 
     // A key-only problem ends in a backslash and a bar.
     CRegistryProblem keyOnly("HKEY_CLASSES_ROOT\\CLSID\\{X}", "", "", REGPROBLEM_COM);
@@ -56,7 +49,7 @@ TEST(IgnoreList, RemovedEntriesStayInMemoryButLeaveTheFile)
     f.list.MarkRemoved(7);   // out of range: nothing
     f.list.MarkRemoved(-1);
     EXPECT_TRUE(f.list.Save());
-    EXPECT_EQ("0\r\nHKEY_USERS\\k0\\n|v\r\n2\r\nHKEY_USERS\\k2\\n|v\r\n", FileText(path));
+    EXPECT_EQ("0\r\nHKEY_USERS\\k0\\n|v\r\n2\r\nHKEY_USERS\\k2\\n|v\r\n", FileBytes(path));
     ASSERT_EQ(3, f.list.GetCount());
     EXPECT_EQ(REGPROBLEM_REMOVED, f.types[1]);
     EXPECT_TRUE(f.texts[1].IsEmpty());
@@ -93,7 +86,7 @@ TEST(IgnoreList, LoadReadsLinePairsAndAppends)
     }
     // The removed entry is not written back; the unknown category is kept.
     EXPECT_TRUE(f.list.Save());
-    EXPECT_EQ("2\r\nearlier\r\n4\r\nA\\n|v\r\n7\r\n\r\n0\r\nB\r\n99\r\nD\r\n", FileText(path));
+    EXPECT_EQ("2\r\nearlier\r\n4\r\nA\\n|v\r\n7\r\n\r\n0\r\nB\r\n99\r\nD\r\n", FileBytes(path));
 }
 
 TEST(IgnoreList, OddLineCountKeepsTheUnmatchedCategoryApart)
@@ -107,7 +100,7 @@ TEST(IgnoreList, OddLineCountKeepsTheUnmatchedCategoryApart)
     EXPECT_EQ(1, f.texts.GetSize());
     EXPECT_EQ(1, f.list.GetCount());
     EXPECT_TRUE(f.list.Save());
-    EXPECT_EQ("5\r\nfirst|x\r\n", FileText(path));
+    EXPECT_EQ("5\r\nfirst|x\r\n", FileBytes(path));
 
     // A new entry pairs with its own category, not with the unmatched one.
     EXPECT_TRUE(f.list.Add(CRegistryProblem("HKEY_USERS\\new", "n", "v", REGPROBLEM_EMPTYKEY)));
@@ -116,7 +109,7 @@ TEST(IgnoreList, OddLineCountKeepsTheUnmatchedCategoryApart)
     EXPECT_EQ(REGPROBLEM_EMPTYKEY, f.types[1]);
     EXPECT_EQ(3, f.types.GetSize());
     EXPECT_EQ(6, f.types[2]);
-    EXPECT_EQ("5\r\nfirst|x\r\n9\r\nHKEY_USERS\\new\\n|v\r\n", FileText(path));
+    EXPECT_EQ("5\r\nfirst|x\r\n9\r\nHKEY_USERS\\new\\n|v\r\n", FileBytes(path));
 
     f.list.MarkRemoved(0);
     f.list.Compact();
@@ -135,7 +128,7 @@ TEST(IgnoreList, TextsWithLineBreaksStayInMemoryOnly)
     f.list.Add(CRegistryProblem("HKEY_USERS\\d", "n", "cr\r", REGPROBLEM_FILEPATH));
     f.list.Add(CRegistryProblem("HKEY_USERS\\e", "n", "after", REGPROBLEM_STARTUP));
     EXPECT_EQ(5, f.list.GetCount());
-    EXPECT_EQ("7\r\nHKEY_USERS\\a\\n|before\r\n6\r\nHKEY_USERS\\e\\n|after\r\n", FileText(path));
+    EXPECT_EQ("7\r\nHKEY_USERS\\a\\n|before\r\n6\r\nHKEY_USERS\\e\\n|after\r\n", FileBytes(path));
 
     Fixture reloaded(path);
     reloaded.list.Load();
@@ -163,5 +156,5 @@ TEST(IgnoreList, MissingOrUnwritableFiles)
     ASSERT_TRUE(WriteFileBytes(path, std::string(5000, 'x')));
     Fixture empty(path);
     EXPECT_TRUE(empty.list.Save());
-    EXPECT_EQ("", FileText(path));
+    EXPECT_EQ("", FileBytes(path));
 }

@@ -9,6 +9,7 @@
 using scannertest::AfterCancelAtFirstProblem;
 using scannertest::Found;
 using scannertest::FoundInOrder;
+using scannertest::Leaf;
 using scannertest::Planted;
 using scannertest::PlantedFile;
 using scannertest::RegistryCase;
@@ -18,11 +19,6 @@ using scannertest::Text;
 using scantest::RecordingWindow;
 
 namespace {
-
-std::string Leaf(const std::string& path)
-{
-    return path.substr(path.rfind('\\') + 1);
-}
 
 std::string EmptyKey(const std::string& key)
 {

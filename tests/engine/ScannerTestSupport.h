@@ -46,6 +46,12 @@ inline std::string Text(const std::string& key, const std::string& valueName, co
     return key + "|" + valueName + "|" + value;
 }
 
+// The last name of a backslash-separated path.
+inline std::string Leaf(const std::string& path)
+{
+    return path.substr(path.rfind('\\') + 1);
+}
+
 // The texts of the problems that mention mark, in array order; every
 // problem found must be of the category.
 inline std::vector<std::string> FoundInOrder(const CRegistryProblemArray& problems, const std::string& mark,
@@ -278,6 +284,24 @@ inline std::string RegistryCase(HKEY root, const std::string& path)
     if (parent != root)
         RegCloseKey(parent);
     return out;
+}
+
+// A folder the shell names in root's Shell Folders key ("Fonts", "Common
+// Programs"...); throws when it names none.
+inline std::string ShellFolder(HKEY root, const char* name)
+{
+    HKEY key = nullptr;
+    char folder[MAX_PATH] = "";
+    DWORD size = sizeof folder - 1;
+    if (RegOpenKeyExA(root, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", 0, KEY_READ,
+                      &key)
+        == ERROR_SUCCESS) {
+        RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(folder), &size);
+        RegCloseKey(key);
+    }
+    if (folder[0] == '\0')
+        throw std::runtime_error(std::string("the shell names no folder ") + name);
+    return folder;
 }
 
 // The name of the current user's hive under HKEY_USERS.

@@ -11,6 +11,7 @@ using scannertest::Planted;
 using scannertest::PlantedFile;
 using scannertest::ScanPaths;
 using scannertest::Scanner;
+using scannertest::ShellFolder;
 using scannertest::Text;
 using scantest::RecordingWindow;
 
@@ -26,23 +27,6 @@ const std::string kHtmlHelp = "SOFTWARE\\Microsoft\\Windows\\HTML Help";
 std::string Machine(const std::string& path)
 {
     return "HKEY_LOCAL_MACHINE\\" + path;
-}
-
-// The folder the shell names for fonts (the scanner looks there first).
-std::string ShellFontsFolder()
-{
-    HKEY key = nullptr;
-    char folder[MAX_PATH] = "";
-    DWORD size = sizeof folder - 1;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", 0,
-                      KEY_READ, &key)
-        == ERROR_SUCCESS) {
-        RegQueryValueExA(key, "Fonts", nullptr, nullptr, reinterpret_cast<BYTE*>(folder), &size);
-        RegCloseKey(key);
-    }
-    if (folder[0] == '\0')
-        throw std::runtime_error("the shell names no fonts folder");
-    return folder;
 }
 
 }  // namespace
@@ -90,8 +74,9 @@ TEST(FontScanner, ReportsFontFilesFoundNowhere)
 {
     const std::string tag = testsupport::UniqueName("KdxFont");
     testsupport::TempDir temp;
-    // Not a font file the system would try to load: only the name counts here.
-    PlantedFile inFontsFolder(ShellFontsFolder() + "\\" + tag + ".kdx");
+    // In the folder the shell names for fonts (the scanner looks there first),
+    // but not a font file the system would try to load: only the name counts here.
+    PlantedFile inFontsFolder(ShellFolder(HKEY_CURRENT_USER, "Fonts") + "\\" + tag + ".kdx");
     PlantedFile elsewhere(temp.File(tag + "_elsewhere.kdx"));
     Planted planted;
     planted.Value(HKEY_LOCAL_MACHINE, kFonts, tag + " Present (TrueType)", tag + ".kdx");

@@ -13,6 +13,7 @@ using scannertest::PlantedFile;
 using scannertest::PlantedFolder;
 using scannertest::ScanPaths;
 using scannertest::Scanner;
+using scannertest::ShellFolder;
 using scannertest::Text;
 using scantest::Event;
 using scantest::RecordingWindow;
@@ -25,20 +26,6 @@ const std::string kMenuOrder =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MenuOrder\\Start Menu\\Programs";
 const std::string kMenuOrder2 =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MenuOrder\\Start Menu2\\Programs";
-
-std::string CommonPrograms()
-{
-    HKEY key = nullptr;
-    char folder[MAX_PATH] = "";
-    DWORD size = sizeof folder - 1;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kShellFolders.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS) {
-        RegQueryValueExA(key, "Common Programs", nullptr, nullptr, reinterpret_cast<BYTE*>(folder), &size);
-        RegCloseKey(key);
-    }
-    if (folder[0] == '\0')
-        throw std::runtime_error("no all-users Programs folder");
-    return folder;
-}
 
 std::string UserPrograms()
 {
@@ -112,7 +99,7 @@ TEST(StartupScanner, ReportsRunCommandsAndMenuGroupsThatAreGone)
     const std::string tag = testsupport::UniqueName("KdxStartup");
     testsupport::TempDir temp;
     PlantedFile program(temp.File(tag + "_app.exe"));
-    const std::string common = CommonPrograms();
+    const std::string common = ShellFolder(HKEY_LOCAL_MACHINE, "Common Programs");
     const std::string user = UserPrograms();
     PlantedFolder userGroup(user + "\\" + tag + "_UserGroup");
     PlantedFolder commonGroup(common + "\\" + tag + "_CommonGroup");

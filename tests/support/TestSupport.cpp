@@ -1,4 +1,5 @@
 #include "TestSupport.h"
+#include <gtest/gtest.h>
 #include <shlwapi.h>
 #include <shlobj.h>
 #include <atomic>
@@ -165,6 +166,13 @@ bool ReadFileBytes(const std::string& path, std::string& out)
         out.append(buf, n);
     fclose(f);
     return true;
+}
+
+std::string FileBytes(const std::string& path)
+{
+    std::string out;
+    EXPECT_TRUE(ReadFileBytes(path, out)) << path;
+    return out;
 }
 
 bool WriteFileBytes(const std::string& path, const std::string& bytes)

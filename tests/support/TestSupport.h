@@ -69,6 +69,8 @@ int RunProcess(const std::string& commandLine, DWORD timeoutMs = 120000);
 // Reads and writes a whole file as bytes.
 bool ReadFileBytes(const std::string& path, std::string& out);
 bool WriteFileBytes(const std::string& path, const std::string& bytes);
+// A whole file's bytes; a file that cannot be read fails the test (and gives "").
+std::string FileBytes(const std::string& path);
 
 // A text unique to this process and call, for names of planted things.
 std::string UniqueName(const char* prefix);
