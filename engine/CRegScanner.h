@@ -56,6 +56,16 @@ public:
     int GetTotalFixed() const { return m_totalFixed; }
     BOOL IsCategoryEnabled(int category) const { return IsValidCategory(category) && m_enabled[category]; }
 
+    // The files of the last fix (kept as paths even when the fix removed them
+    // again for being empty); empty when the fix could not make them.
+    const CString& GetBackupPath() const { return m_backupPath; }
+    const CString& GetRenameLogPath() const { return m_renameLogPath; }
+    const CString& GetRenameFolder() const { return m_renameFolder; }
+    // The folder the fix writes its backups to, with a trailing backslash;
+    // by default the "Backup" folder beside the program.
+    void SetBackupFolder(const CString& folder) { m_backupFolder = folder; }
+    CString GetBackupFolder() const;
+
     // The filter: stores the problem (the array then owns it), counts it and
     // announces it, unless the whitelist or the ignore list drops it, in which
     // case the record is deleted. Either way the caller must not use it again.
@@ -80,6 +90,10 @@ public:
     static BOOL ResolveShortcut(LPCSTR pszShortcut, LPSTR pszTarget);
 
     // The scan thread and the fix (which the scan thread may also run itself).
+    // The fix repairs the selected problems of enabled categories after
+    // backing them up, logs every problem, reports WM_FIX_DONE and frees the
+    // problems; without a backup file it repairs nothing and keeps them. It
+    // leaves the scanning flag to the thread that runs it.
     static UINT ScanThreadProc(LPVOID pParam);
     static UINT FixAll(LPVOID pParam);
 
@@ -100,17 +114,36 @@ protected:
     void ScanEmptyKeys();
     void ScanFileAssociations();
 
-    // The per-category repairs of the fix.
-    void FixComKey(CRegistryProblem* pProblem);
-    void FixUninstallKey(CRegistryProblem* pProblem);
-    void FixFontValue(CRegistryProblem* pProblem);
-    void FixSharedDllValue(CRegistryProblem* pProblem);
-    void FixAppPathKey(CRegistryProblem* pProblem);
-    void FixHelpValue(CRegistryProblem* pProblem);
-    void FixStartupItem(CRegistryProblem* pProblem);
-    void FixFilePathValue(CRegistryProblem* pProblem);
-    void FixUsersKey(CRegistryProblem* pProblem);
-    void FixClassesKey(CRegistryProblem* pProblem);
+    // The per-category repairs of the fix. Each is TRUE when the problem's key,
+    // value or file is gone afterwards: removed now (after its backup) or
+    // already missing. A key outside the category's root is left alone.
+    BOOL FixComKey(CRegistryProblem* pProblem);
+    BOOL FixUninstallKey(CRegistryProblem* pProblem);
+    BOOL FixFontValue(CRegistryProblem* pProblem);
+    BOOL FixSharedDllValue(CRegistryProblem* pProblem);
+    BOOL FixAppPathKey(CRegistryProblem* pProblem);
+    BOOL FixHelpValue(CRegistryProblem* pProblem);
+    BOOL FixStartupItem(CRegistryProblem* pProblem);
+    BOOL FixFilePathValue(CRegistryProblem* pProblem);
+    BOOL FixShortcut(CRegistryProblem* pProblem);
+    BOOL FixUsersKey(CRegistryProblem* pProblem);
+    BOOL FixClassesKey(CRegistryProblem* pProblem);
+    // Runs the repair rule of the problem's category.
+    BOOL RepairProblem(CRegistryProblem* pProblem);
+
+    // Sets a System Restore point, when the system offers them; a failure is
+    // told to the user and the fix goes on.
+    void CreateRestorePoint();
+    // Creates this fix's .reg backup, named after the time given, in the
+    // backup folder (made when missing) and writes its first line. A name
+    // whose backup, rename log or rename folder exists already is never
+    // reused: a number is added instead. NULL when no file could be made.
+    FILE* OpenRegBackupFile(const CTime& time);
+    // Creates the rename folder and the rename log beside the backup file,
+    // with its base name. NULL (and no folder) when either cannot be made.
+    FILE* OpenRenameLog();
+    // Shows a message of the fix to the user (a message box of this thread).
+    virtual void ShowFixMessage(LPCSTR pszText);
 
     BOOL IsCancelled() const { return m_cancel != 0; }
     // Sends WM_SCAN_PATH with the text.
@@ -140,6 +173,7 @@ protected:
     CString m_renameFolder;
     CString m_renameLogPath;
     CString m_backupPath;
+    CString m_backupFolder;              // empty: "Backup" beside the program
     CRegistryProblemArray* m_pProblems;
     CStringArray* m_pIgnoreTexts;
     CIgnoreTypeArray* m_pIgnoreTypes;
@@ -159,6 +193,12 @@ private:
     void CheckComReference(const CString& keyPath, LPCSTR pszValueName, LPCSTR pszTargetRoot,
                            LPCSTR pszProblemValueName);
     static UINT FixThreadProc(LPVOID pParam);
+    void RunFix();
+    void LogIgnoreList();
+    // The repairs the rules are made of.
+    BOOL RemoveKeyTree(HKEY root, const CString& path);
+    BOOL RemoveSubKeyTree(HKEY root, const CString& path, const CString& subKeyName);
+    BOOL RemoveValue(HKEY root, const CString& path, const CString& valueName);
 };
 
 // The one engine of the program; the application deletes it at exit.

@@ -31,7 +31,7 @@ ln -s "$work/outside" "$tree/Outside"  # a folder off the drive
 
 # A free drive letter; ln refuses one that another test took meanwhile.
 for letter in q r s t u v w x y; do
-  if ln -s "$tree" "$WINEPREFIX/dosdevices/$letter:" 2>/dev/null; then
+  if ln -sT "$tree" "$WINEPREFIX/dosdevices/$letter:" 2>/dev/null; then
     drive=$letter
     break
   fi

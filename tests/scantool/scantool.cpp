@@ -1,10 +1,16 @@
 // scantool: runs the scan engine the way the application does and prints what
-// it finds, for the end-to-end tests and the benchmarks. Its own folder is the
-// program folder. Usage: scantool scan [category ...]
+// it finds, and optionally fixes it, for the end-to-end tests and the
+// benchmarks. Its own folder is the program folder: the fix's backups go to its
+// "Backup" folder and the after-fix log to its "Logs" folder.
+// Usage: scantool scan [category ...]
+//        scantool fix [--only TEXT] [category ...]
 // Output: one line per problem, "category<TAB>key<TAB>value name<TAB>value"
 // (bytes below 0x20 written as \xNN), then "counts" and the eleven per-category
-// counts, tab-separated. Exit code 0 on success, 1 on a failure (including a
-// break of the engine's message contract), 2 on a usage error.
+// counts, tab-separated. A fix then prints "fixed" and the eleven fixed
+// counts, "backup<TAB>path", "renamelog<TAB>path" (the paths the fix chose,
+// also when it removed the files again for being empty) and "fixtime<TAB>ms".
+// Exit code 0 on success, 1 on a failure (including a break of the engine's
+// message contract, or a fix that could not back up), 2 on a usage error.
 #include "afx.h"
 #include "CAppConfig.h"
 #include "CCleanSweep.h"
@@ -22,14 +28,25 @@ namespace {
 
 const char kUsage[] =
     "usage: scantool scan [category ...]\n"
-    "  scans the given categories (0 to 10) and prints every problem found\n";
+    "       scantool fix [--only TEXT] [category ...]\n"
+    "  scan: scans the given categories (0 to 10) and prints every problem found\n"
+    "  fix: scans the same way, then repairs every problem found, or with --only\n"
+    "       only those whose key, value name or value contains TEXT (any case),\n"
+    "       and prints the fixed counts and the backup and rename-log paths\n";
+
+struct Options {
+    bool fix = false;
+    CString only;  // lower-cased; empty: every problem
+    BYTE enabled[REGPROBLEM_TYPE_COUNT] = {};
+};
 
 // Follows the worker's messages and checks them against the engine's contract:
 // every category once, in order, either started and done or skipped, then one
-// WM_SCAN_DONE; problems only inside a category.
+// WM_SCAN_DONE; problems only inside a category; after the scan the fix's
+// progress, each with its category's code, and one WM_FIX_DONE.
 class MessageTrace {
 public:
-    void OnMessage(UINT message, LPARAM lParam)
+    void OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
     {
         switch (message) {
         case WM_CATEGORY_START:
@@ -54,8 +71,18 @@ public:
             Expect(m_next == REGPROBLEM_TYPE_COUNT && !m_scanDone, "WM_SCAN_DONE before every category");
             m_scanDone = true;
             break;
+        case WM_FIX_PROGRESS: {
+            const bool valid = IsValidCategory(static_cast<int>(lParam));
+            Expect(m_scanDone && m_fixDone == 0, "WM_FIX_PROGRESS outside the fix");
+            Expect(valid && wParam == static_cast<WPARAM>(g_fixProgressCodes[lParam]),
+                   "WM_FIX_PROGRESS with a wrong code");
+            if (valid)
+                m_progress[lParam]++;
+            break;
+        }
         case WM_FIX_DONE:
             Expect(m_scanDone, "WM_FIX_DONE before WM_SCAN_DONE");
+            m_fixDone++;
             break;
         default:
             break;
@@ -65,6 +92,8 @@ public:
     bool Started(int category) const { return m_started[category]; }
     bool ScanDone() const { return m_scanDone; }
     int Problems() const { return m_problems; }
+    int Progress(int category) const { return m_progress[category]; }
+    int FixDone() const { return m_fixDone; }
     const std::string& Error() const { return m_error; }
 
 private:
@@ -79,6 +108,8 @@ private:
     bool m_started[REGPROBLEM_TYPE_COUNT] = {};
     bool m_scanDone = false;
     int m_problems = 0;
+    int m_progress[REGPROBLEM_TYPE_COUNT] = {};
+    int m_fixDone = 0;
     std::string m_error;
 };
 
@@ -87,7 +118,7 @@ LRESULT CALLBACK TraceWindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM 
     if (message >= WM_FIX_PROGRESS && message <= WM_CATEGORY_SKIPPED) {
         auto* trace = reinterpret_cast<MessageTrace*>(GetWindowLongPtrA(hWnd, GWLP_USERDATA));
         if (trace != nullptr)
-            trace->OnMessage(message, lParam);
+            trace->OnMessage(message, wParam, lParam);
         return 0;
     }
     return DefWindowProcA(hWnd, message, wParam, lParam);
@@ -151,14 +182,25 @@ std::string Printable(const CString& text)
     return out;
 }
 
-bool ParseCategories(int argc, char** argv, BYTE enabled[REGPROBLEM_TYPE_COUNT])
+bool ParseOptions(int argc, char** argv, Options& options)
 {
-    for (int i = 2; i < argc; i++) {
+    if (argc < 2 || (strcmp(argv[1], "scan") != 0 && strcmp(argv[1], "fix") != 0))
+        return false;
+    options.fix = strcmp(argv[1], "fix") == 0;
+    int i = 2;
+    if (options.fix && i + 1 < argc && strcmp(argv[i], "--only") == 0) {
+        options.only = argv[i + 1];
+        options.only.MakeLower();
+        if (options.only.IsEmpty())
+            return false;
+        i += 2;
+    }
+    for (; i < argc; i++) {
         char* end = nullptr;
         const long category = strtol(argv[i], &end, 10);
         if (end == argv[i] || *end != '\0' || !IsValidCategory(static_cast<int>(category)))
             return false;
-        enabled[category] = 1;
+        options.enabled[category] = 1;
     }
     return true;
 }
@@ -169,7 +211,91 @@ int Fail(const char* what)
     return 1;
 }
 
-int RunScan(const BYTE enabled[REGPROBLEM_TYPE_COUNT])
+// The engine as the application runs it, except that its messages to the
+// user go to the error stream: a message box would stop a console run.
+class ToolEngine : public CRegScanner {
+public:
+    using CRegScanner::CRegScanner;
+    int Messages() const { return m_messages; }
+
+protected:
+    void ShowFixMessage(LPCSTR pszText) override
+    {
+        fprintf(stderr, "scantool: message of the fix: %s\n", pszText);
+        m_messages++;
+    }
+
+private:
+    int m_messages = 0;
+};
+
+bool Matches(const CRegistryProblem& problem, const CString& only)
+{
+    if (only.IsEmpty())
+        return true;
+    for (CString text : {problem.m_key, problem.m_valueName, problem.m_value}) {
+        text.MakeLower();
+        if (text.Find(only) >= 0)
+            return true;
+    }
+    return false;
+}
+
+void PrintCounts(const char* label, const CRegScanner& engine, bool fixed)
+{
+    printf("%s", label);
+    for (int category = 0; category < REGPROBLEM_TYPE_COUNT; category++)
+        printf("\t%d", fixed ? engine.GetFixedCount(category) : engine.GetFoundCount(category));
+    printf("\n");
+}
+
+// Selects the problems for repair, runs the fix and checks what it reports.
+int RunFix(ToolEngine& engine, CRegistryProblemArray& problems, const Options& options, MessageTrace& trace,
+           HWND hWnd)
+{
+    int selected[REGPROBLEM_TYPE_COUNT] = {};
+    for (INT_PTR i = 0; i < problems.GetSize(); i++) {
+        CRegistryProblem* problem = problems[i];
+        problem->m_checked = Matches(*problem, options.only) ? TRUE : FALSE;
+        if (problem->m_checked)
+            selected[problem->m_category]++;
+    }
+    const DWORD start = GetTickCount();
+    if (!engine.StartFix(hWnd))
+        return Fail("cannot start the fix");
+    PumpUntilEnded(engine.GetWorker()->m_hThread);
+    const DWORD elapsed = GetTickCount() - start;
+
+    if (engine.IsScanning())
+        return Fail("the engine still reports a running fix after its thread ended");
+    if (!trace.Error().empty())
+        return Fail(trace.Error().c_str());
+    if (trace.FixDone() != 1)
+        return Fail("not exactly one WM_FIX_DONE");
+    int fixed = 0;
+    for (int category = 0; category < REGPROBLEM_TYPE_COUNT; category++) {
+        if (trace.Progress(category) != (engine.GetBackupPath().IsEmpty() ? 0 : selected[category]))
+            return Fail("WM_FIX_PROGRESS does not match the selected problems");
+        if (engine.GetFixedCount(category) > selected[category])
+            return Fail("more problems fixed than selected");
+        fixed += engine.GetFixedCount(category);
+    }
+    if (fixed != engine.GetTotalFixed())
+        return Fail("the fixed counters disagree");
+
+    PrintCounts("fixed", engine, true);
+    printf("backup\t%s\n", (LPCSTR)engine.GetBackupPath());
+    printf("renamelog\t%s\n", (LPCSTR)engine.GetRenameLogPath());
+    printf("fixtime\t%lu\n", static_cast<unsigned long>(elapsed));
+    fflush(stdout);
+    if (engine.GetBackupPath().IsEmpty() || engine.Messages() != 0)
+        return Fail("the fix could not back up: nothing was repaired");
+    if (problems.GetSize() != 0)
+        return Fail("the problems were not freed after the fix");
+    return 0;
+}
+
+int Run(const Options& options)
 {
     // Settings, statistics and the program folder's files are shared with the tests.
     testsupport::SharedStateLock lock;
@@ -188,9 +314,9 @@ int RunScan(const BYTE enabled[REGPROBLEM_TYPE_COUNT])
     if (window.Get() == nullptr)
         return Fail("cannot create the message window");
 
-    CRegScanner engine(&log, &problems, &ignoreTexts, &ignoreTypes, &g_appConfig.m_whitelistKeys,
-                       &g_appConfig.m_whitelistValues, &g_appConfig.m_whitelistValueNames);
-    engine.SetCategories(enabled);
+    ToolEngine engine(&log, &problems, &ignoreTexts, &ignoreTypes, &g_appConfig.m_whitelistKeys,
+                      &g_appConfig.m_whitelistValues, &g_appConfig.m_whitelistValueNames);
+    engine.SetCategories(options.enabled);
     if (!engine.StartScan(window.Get()))
         return Fail("cannot start the scan");
     PumpUntilEnded(engine.GetWorker()->m_hThread);
@@ -203,7 +329,7 @@ int RunScan(const BYTE enabled[REGPROBLEM_TYPE_COUNT])
         return Fail("no WM_SCAN_DONE");
     int counted = 0;
     for (int category = 0; category < REGPROBLEM_TYPE_COUNT; category++) {
-        if (trace.Started(category) != (enabled[category] != 0))
+        if (trace.Started(category) != (options.enabled[category] != 0))
             return Fail("a category was run or skipped against its selection");
         counted += engine.GetFoundCount(category);
     }
@@ -216,12 +342,9 @@ int RunScan(const BYTE enabled[REGPROBLEM_TYPE_COUNT])
         printf("%d\t%s\t%s\t%s\n", problem->m_category, Printable(problem->m_key).c_str(),
                Printable(problem->m_valueName).c_str(), Printable(problem->m_value).c_str());
     }
-    printf("counts");
-    for (int category = 0; category < REGPROBLEM_TYPE_COUNT; category++)
-        printf("\t%d", engine.GetFoundCount(category));
-    printf("\n");
+    PrintCounts("counts", engine, false);
     fflush(stdout);
-    return 0;
+    return options.fix ? RunFix(engine, problems, options, trace, window.Get()) : 0;
 }
 
 }  // namespace
@@ -229,13 +352,13 @@ int RunScan(const BYTE enabled[REGPROBLEM_TYPE_COUNT])
 int main(int argc, char** argv)
 {
     _setmode(_fileno(stdout), _O_BINARY);
-    BYTE enabled[REGPROBLEM_TYPE_COUNT] = {};
-    if (argc < 2 || strcmp(argv[1], "scan") != 0 || !ParseCategories(argc, argv, enabled)) {
+    Options options;
+    if (!ParseOptions(argc, argv, options)) {
         fputs(kUsage, stderr);
         return 2;
     }
     try {
-        return RunScan(enabled);
+        return Run(options);
     } catch (CException* e) {
         e->Delete();
         return Fail("class library exception");
