@@ -36,8 +36,14 @@ struct ScanRun {
     CRegistryProblemArray problems;
     TestScanner engine{problems};
     RecordingWindow window;
+    testsupport::TempDir backups;
 
-    ScanRun() { window.Watch(&engine); }
+    // A fix run by the scan writes its backup files into the test's own folder.
+    ScanRun()
+    {
+        window.Watch(&engine);
+        engine.SetBackupFolder((backups.Path() + "\\").c_str());
+    }
 
     void SetRepairAfterFind(int value) { SetRegistrySettingInt(SETTINGS_PRODUCT, SETTING_REPAIRAFTERFIND, value); }
 

@@ -1,4 +1,5 @@
 #include "CGalleryDialog.h"
+#include "CHtmlListGallery.h"
 #include "CSkinGallery.h"
 #include "GalleryLog.h"
 #include "GalleryResource.h"
@@ -43,6 +44,7 @@ BOOL CGalleryDialog::OnInitDialog()
 
     m_shaped.Create(IDD_SHAPED, this);
     CSkinGallery::Open(this);
+    CHtmlListGallery::Open(this);
     LogControl("icon big", m_bigIcon);
     LogControl("icon small", m_smallIcon);
     LogControl("icon missing", m_missingIcon);

@@ -13,6 +13,11 @@
 #define IDB_BIG 201
 #define IDB_SMALL 202
 #define IDB_SWAP 203
+// The results list's check boxes and group glyphs, and its strings: the
+// numbers the list itself loads.
+#define IDB_HTML_IMAGES 281
+#define IDS_HTML_IGNORE 309
+#define IDS_HTML_SELECTED 310
 
 #define IDC_ICON_BIG 300
 #define IDC_ICON_SMALL 301
