@@ -65,14 +65,8 @@ cp "$exe" "$tree/Keldrix/scantool.exe"
 echo app >"$tree/Apps/app.exe"
 echo dll >"$tree/Apps/${token}_ok.dll"
 echo hlp >"$tree/Apps/${token}_ok.hlp"
-# -T: a letter another test holds (a link to its folder) must fail, not gain a link inside.
-for letter in k l m n o p; do
-  if ln -sT "$tree" "$WINEPREFIX/dosdevices/$letter:" 2>/dev/null; then
-    drive=$letter
-    break
-  fi
-done
-[ -n "$drive" ] || fail "no free drive letter in $WINEPREFIX/dosdevices"
+source "$(dirname "${BASH_SOURCE[0]}")/lib/drive.sh"
+map_drive "$tree" k l m n o p || fail "no free drive letter in $WINEPREFIX/dosdevices"
 d="${drive^^}:"
 unixpath() { local p=${1#"$d"}; printf '%s%s' "$tree" "${p//\\//}"; }
 

@@ -29,14 +29,8 @@ ln -s "$tree/Loop" "$tree/Loop/again"  # leads back to its own folder
 ln -s / "$tree/Root"                   # the whole file system
 ln -s "$work/outside" "$tree/Outside"  # a folder off the drive
 
-# A free drive letter; ln refuses one that another test took meanwhile.
-for letter in q r s t u v w x y; do
-  if ln -sT "$tree" "$WINEPREFIX/dosdevices/$letter:" 2>/dev/null; then
-    drive=$letter
-    break
-  fi
-done
-[ -n "$drive" ] || fail "no free drive letter in $WINEPREFIX/dosdevices"
+source "$(dirname "${BASH_SOURCE[0]}")/lib/drive.sh"
+map_drive "$tree" q r s t u v w x y || fail "no free drive letter in $WINEPREFIX/dosdevices"
 d="${drive^^}:"
 
 # Shortcuts, made by the script host's shell object: "link path" "target".
