@@ -370,6 +370,7 @@ BOOL CRegScanner::FixComKey(CRegistryProblem* pProblem)
     return SplitProblemKey(pProblem->m_key, "HKEY_CLASSES_ROOT", path) && RemoveKeyTree(HKEY_CLASSES_ROOT, path);
 }
 
+// Uninstall and App Paths entries are subkeys, named by the value name, of a key under HKEY_LOCAL_MACHINE.
 BOOL CRegScanner::FixUninstallKey(CRegistryProblem* pProblem)
 {
     CString path;
@@ -377,6 +378,7 @@ BOOL CRegScanner::FixUninstallKey(CRegistryProblem* pProblem)
            && RemoveSubKeyTree(HKEY_LOCAL_MACHINE, path, pProblem->m_valueName);
 }
 
+// Font, shared DLL and help entries are values of a key under HKEY_LOCAL_MACHINE.
 BOOL CRegScanner::FixFontValue(CRegistryProblem* pProblem)
 {
     CString path;
@@ -386,23 +388,17 @@ BOOL CRegScanner::FixFontValue(CRegistryProblem* pProblem)
 
 BOOL CRegScanner::FixSharedDllValue(CRegistryProblem* pProblem)
 {
-    CString path;
-    return SplitProblemKey(pProblem->m_key, "HKEY_LOCAL_MACHINE", path)
-           && RemoveValue(HKEY_LOCAL_MACHINE, path, pProblem->m_valueName);
+    return FixFontValue(pProblem);
 }
 
 BOOL CRegScanner::FixAppPathKey(CRegistryProblem* pProblem)
 {
-    CString path;
-    return SplitProblemKey(pProblem->m_key, "HKEY_LOCAL_MACHINE", path)
-           && RemoveSubKeyTree(HKEY_LOCAL_MACHINE, path, pProblem->m_valueName);
+    return FixUninstallKey(pProblem);
 }
 
 BOOL CRegScanner::FixHelpValue(CRegistryProblem* pProblem)
 {
-    CString path;
-    return SplitProblemKey(pProblem->m_key, "HKEY_LOCAL_MACHINE", path)
-           && RemoveValue(HKEY_LOCAL_MACHINE, path, pProblem->m_valueName);
+    return FixFontValue(pProblem);
 }
 
 // A start-menu order entry is a subkey of the MenuOrder key; a Run entry a value.

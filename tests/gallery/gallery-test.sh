@@ -44,6 +44,16 @@ wait_for_log() {
     done
 }
 
+# wait_equal EXPECTED COMMAND...: waits until the command prints EXPECTED.
+wait_equal() {
+    local want=$1 start=$SECONDS got
+    shift
+    until got=$("$@"); [ "$got" == "$want" ]; do
+        ((SECONDS - start < 30)) || fail "$1 gives '$got', expected '$want'"
+        sleep 0.1
+    done
+}
+
 # The four numbers of the last log line starting with NAME.
 log_rect() {
     grep -E "^$1 -?[0-9]+ -?[0-9]+ -?[0-9]+ -?[0-9]+$" "$log" | tail -1 | awk '{print $(NF-3), $(NF-2), $(NF-1), $NF}'

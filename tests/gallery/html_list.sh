@@ -17,22 +17,9 @@ view() { grep -E '^html view' "$log" | tail -1 | sed 's/^html view *//'; }
 notices() { grep -E '^html notify ' "$log" | awk '{print $3}' | xargs; }
 
 # expect_view "ITEM ...": waits until the list shows exactly these items.
-expect_view() {
-    local start=$SECONDS
-    until [ "$(view)" == "$1" ]; do
-        ((SECONDS - start < 30)) || fail "the list shows '$(view)', expected '$1'"
-        sleep 0.1
-    done
-}
-
+expect_view() { wait_equal "$1" view; }
 # expect_notices "CODE ...": waits until the codes so far are exactly these.
-expect_notices() {
-    local start=$SECONDS
-    until [ "$(notices)" == "$1" ]; do
-        ((SECONDS - start < 30)) || fail "notices '$(notices)', expected '$1'"
-        sleep 0.1
-    done
-}
+expect_notices() { wait_equal "$1" notices; }
 
 # Where an item was last shown: sets L T R B and Y, the top of its images.
 at() {

@@ -10,13 +10,7 @@ LIT="#DC0000"
 notices() { grep -E '^skin notify ' "$log" | awk '{print $3}' | xargs; }
 
 # expect_notices "LIST": waits until the notices so far are exactly LIST.
-expect_notices() {
-    local start=$SECONDS
-    until [ "$(notices)" == "$1" ]; do
-        ((SECONDS - start < 30)) || fail "notices '$(notices)', expected '$1'"
-        sleep 0.1
-    done
-}
+expect_notices() { wait_equal "$1" notices; }
 
 # region_colours X Y W H: the distinct colours of that part of a new screenshot.
 region_colours() {
