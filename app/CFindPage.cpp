@@ -280,6 +280,7 @@ LRESULT CFindPage::OnCategorySkipped(WPARAM, LPARAM lParam)
     if (!IsValidCategory(category))
         return 0;
     m_status[category].SetBitmap(IDB_STATUS_SKIPPED);
+    m_status[category].ShowWindow(SW_SHOW);
     m_names[category].SetTextColor(kSkippedColour);
     return 0;
 }

@@ -3,4 +3,5 @@
 #include "CRegistryCleanerApp.h"
 
 // Names the application object so that the linker takes it from the library.
+extern CWinApp* const g_pKeldrixApp;
 CWinApp* const g_pKeldrixApp = &theApp;
