@@ -5,6 +5,7 @@
 #include "RegistrySettings.h"
 #include "ScanDetectedItem.h"
 #include "SystemUtils.h"
+#include "resource.h"
 #include <srrestoreptapi.h>
 #include <cerrno>
 #include <cstdio>
@@ -32,6 +33,16 @@ const char kBackupFailed[] =
     "Make sure that the Backup folder beside Keldrix can be written to, then click Fix Errors again.";
 
 const char kRestorePointName[] = "Keldrix Backup";
+
+// A message of the fix from the program's string table; the built-in text
+// where the module has none (the console tools).
+CString FixText(UINT nID, LPCSTR pszFallback)
+{
+    CString text;
+    if (!text.LoadString(nID))
+        text = pszFallback;
+    return text;
+}
 
 // Numbers tried after a backup name that is taken, before the fix gives up.
 const int kMaxBackupNames = 100;
@@ -161,7 +172,7 @@ void CRegScanner::RunFix()
     // without one, nothing is repaired and every problem stays for another try.
     const BOOL bRepair = backup.Get() != nullptr;
     if (!bRepair)
-        ShowFixMessage(kBackupFailed);
+        ShowFixMessage(FixText(IDS_BACKUP_FAILED, kBackupFailed));
 
     LogIgnoreList();
     for (INT_PTR i = 0; m_pProblems != nullptr && i < m_pProblems->GetSize(); i++) {
@@ -246,7 +257,7 @@ void CRegScanner::CreateRestorePoint()
     }
     FreeLibrary(library);
     if (!ok)
-        ShowFixMessage(kRestorePointFailed);
+        ShowFixMessage(FixText(IDS_RESTORE_POINT_FAILED, kRestorePointFailed));
 }
 
 FILE* CRegScanner::OpenRegBackupFile(const CTime& time)

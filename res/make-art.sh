@@ -130,12 +130,12 @@ bar_button() {
 # ---------------------------------------------------------------------------
 # The main window's skin (800 x 620): black outside the rounded shape.
 # ---------------------------------------------------------------------------
-mark() { # mark SIZE FILL INK OUT.png: the product mark, a rounded square with a K and a tick
-    local s=$1 r=$(($1 / 5))
+mark() { # mark SIZE FILL INK OUT.png: the product mark, a rounded square with a K
+    local s=$1 r=$(($1 / 5)) w=$((($1 + 6) / 7))
+    local x1=$((s * 32 / 100)) x2=$((s * 70 / 100)) xm=$((s * 36 / 100)) y1=$((s * 24 / 100)) y2=$((s * 76 / 100))
     convert -size "${s}x${s}" xc:none -fill "$2" -draw "roundrectangle 0,0 $((s - 1)),$((s - 1)) $r,$r" \
-        -fill none -stroke "$3" -strokewidth "$(((s + 7) / 8))" \
-        -draw "line $((s * 30 / 100)),$((s * 22 / 100)) $((s * 30 / 100)),$((s * 78 / 100))" \
-        -draw "polyline $((s * 72 / 100)),$((s * 22 / 100)) $((s * 34 / 100)),$((s * 52 / 100)) $((s * 74 / 100)),$((s * 78 / 100))" \
+        -fill none -stroke "$3" -strokewidth "$w" \
+        -draw "stroke-linecap round stroke-linejoin round line $x1,$y1 $x1,$y2 polyline $x2,$y1 $xm,$((s / 2)) $x2,$y2" \
         "$4"
 }
 
@@ -166,7 +166,6 @@ page_base() { # OUT.png [band width]
         -fill "$ACCENT" -draw "roundrectangle -10,0 $band,44 10,10" -draw "rectangle -10,0 $band,12" \
         "$1"
 }
-card() { echo "-fill white -stroke $LINE -strokewidth 1 -draw \"roundrectangle $1,$2 $3,$4 8,8\" -stroke none"; }
 
 backgrounds() {
     local b="$work/base.png"
@@ -209,20 +208,23 @@ backgrounds() {
     save 278.bmp "$tabs" "$work/tab-schedule.png" -geometry +231+52 -composite
 
     # Statistics: the header band stops where the last-scan time begins; the
-    # category names, the column heads and the row stripes match the labels.
-    page_base "$work/stats.png" 300
-    local rows=(75 101 127 151 177 203 229 255 280 306 332)
+    # category names, the column heads and the row stripes match the labels
+    # (rows at 46 + 15.8 i dialog units, numbers in columns at 209, 257, 305).
+    page_base "$work/stats.png" 250
     local names=("COM/ActiveX Entries" "Uninstall Entries" "Font Entries" "Shared DLLs" "Application Paths"
         "Help Files Information" "Windows Startup Items" "File/Path References" "Empty Registry Keys"
         "Program Shortcuts" "File Associations")
-    local draw=(-fill "$MUTED" -font "$BOLD" -pointsize 12 -annotate +262+27 "Last scan:"
-        -fill "$ACCENT" -pointsize 13 -annotate +315+66 "Found" -annotate +389+66 "Fixed" -annotate +456+66 "Ignored")
-    local i colour
-    for i in "${!rows[@]}"; do
+    local draw=(-fill "$MUTED" -font "$BOLD" -pointsize 12 -annotate +268+26 "Last scan:")
+    local i top bottom colour centre
+    for i in "${!names[@]}"; do
+        centre=$(((46 * 1000 + i * 15800) * 13 / 8000 + 6))
+        top=$((centre - 13)); bottom=$((centre + 12))
         if ((i % 2 == 0)); then colour='rgb(223,221,221)'; else colour='rgb(240,252,247)'; fi
-        draw+=(-fill "$colour" -draw "rectangle 14,$((rows[i] - 6)) 560,$((rows[i] + 18))"
-            -fill "$INK" -font "$REG" -pointsize 13 -annotate "+26+$((rows[i] + 11))" "${names[i]}")
+        draw+=(-fill "$colour" -draw "rectangle 14,$top 560,$bottom"
+            -fill "$INK" -font "$REG" -pointsize 13 -annotate "+26+$((centre + 5))" "${names[i]}")
     done
+    draw+=(-fill "$ACCENT" -font "$BOLD" -pointsize 13 -gravity North
+        -annotate +50+46 "Found" -annotate +122+46 "Fixed" -annotate +194+46 "Ignored" -gravity NorthWest)
     save 156.bmp "$work/stats.png" "${draw[@]}" \
         -fill "$ACCENT_DEEP" -draw "roundrectangle 12,352 562,396 8,8"
 
@@ -346,19 +348,21 @@ tab_inactive Schedule 192
 # ---------------------------------------------------------------------------
 # Contact sheet: every bitmap at its own size, labelled with its number.
 # ---------------------------------------------------------------------------
-sheet() { # OUT.png TILE FILES...
+sheet() { # OUT.png TILE [-label TEXT] FILES...
     local file=$1 tile=$2; shift 2
-    montage -font "$REG" -pointsize 11 -label '%t  %wx%h' "$@" -tile "$tile" -geometry +6+6 \
-        -background '#9AA5B1' "$file"
+    montage -font "$REG" -pointsize 11 "$@" -tile "$tile" -geometry +6+6 -background '#9AA5B1' "$file"
 }
 cd "$out"
-big=(179.bmp)
 pages=(244.bmp 245.bmp 259.bmp 136.bmp 140.bmp 277.bmp 276.bmp 278.bmp 156.bmp 163.bmp)
-small=()
+labelled=()
 for f in *.bmp; do
-    case " ${big[*]} ${pages[*]} " in *" $f "*) ;; *) small+=("$f") ;; esac
+    case " 179.bmp ${pages[*]} " in *" $f "*) continue ;; esac
+    # Small images get a tile wide enough for their caption.
+    convert "$f" -background '#9AA5B1' -gravity center \
+        -extent "$(identify -format '%[fx:max(w,120)]x%h' "$f")" "$work/pad-${f%.bmp}.png"
+    labelled+=(-label "$(identify -format '%t  %wx%h' "$f")" "$work/pad-${f%.bmp}.png")
 done
-sheet "$work/s1.png" 1x "${big[@]}"
-sheet "$work/s2.png" 4x "${pages[@]}"
-sheet "$work/s3.png" 8x "${small[@]}"
+sheet "$work/s1.png" 1x -label '%t  %wx%h' 179.bmp
+sheet "$work/s2.png" 4x -label '%t  %wx%h' "${pages[@]}"
+sheet "$work/s3.png" 8x "${labelled[@]}"
 convert "$work/s1.png" "$work/s2.png" "$work/s3.png" -background '#9AA5B1' -gravity west -append contact-sheet.png
