@@ -3,7 +3,7 @@
 #include "CRegScanner.h"
 #include "CRegistryCleanerDlg.h"
 #include "RegistrySettings.h"
-#include "SystemUtils.h"
+#include "PageLayout.h"
 #include "resource.h"
 #include "CCleanSweep.h"
 
@@ -77,11 +77,7 @@ void CFindPage::ShowTotal(CLabel& label)
 BOOL CFindPage::OnInitDialog()
 {
     CPropertyPage::OnInitDialog();
-    CString versionName;
-    int versionCode = 0;
-    GetWindowsVersionName(versionName, versionCode);
-    if (versionCode > 99)
-        m_fontScaler.Apply(AfxGetResourceHandle(), m_hWnd, IDD_SCAN_PROGRESS, 96.0);
+    ApplyPageLayout(m_fontScaler, m_hWnd, IDD_SCAN_PROGRESS);
     m_background.LoadBitmap(IDB_BG_SCAN_PROGRESS);
 
     m_back.SubclassDlgItem(IDC_PROGRESS_BACK, this);
@@ -194,21 +190,27 @@ void CFindPage::OnStop()
         g_pRegScanner->Cancel();
 }
 
-LRESULT CFindPage::OnCategoryStart(WPARAM, LPARAM lParam)
+void CFindPage::PlacePathLine(BOOL aboveStop)
 {
-    const int category = static_cast<int>(lParam);
-    m_bar.ShowWindow(SW_SHOW);
-    m_stop.ShowWindow(SW_SHOW);
-
-    // The path line ends 2 pixels above the Stop button.
+    // During a scan the path line ends 2 pixels above Stop; afterwards it
+    // reaches down to where Stop ends.
     CRect path;
     CRect stop;
     m_path.GetWindowRect(&path);
     m_stop.GetWindowRect(&stop);
     ScreenToClient(&path);
     ScreenToClient(&stop);
-    path.bottom = stop.top - 2;
+    path.bottom = aboveStop ? stop.top - 2 : stop.bottom;
     m_path.MoveWindow(&path);
+}
+
+LRESULT CFindPage::OnCategoryStart(WPARAM, LPARAM lParam)
+{
+    const int category = static_cast<int>(lParam);
+    m_bar.ShowWindow(SW_SHOW);
+    m_stop.ShowWindow(SW_SHOW);
+
+    PlacePathLine(TRUE);
 
     ShowText(m_message, kWaitText);
     ShowText(m_state, kStateText);
@@ -321,14 +323,7 @@ LRESULT CFindPage::OnScanFinished(WPARAM, LPARAM)
     StoreScanStatistics();
 
     m_stop.ShowWindow(SW_HIDE);
-    CRect path;
-    CRect stop;
-    m_path.GetWindowRect(&path);
-    m_stop.GetWindowRect(&stop);
-    ScreenToClient(&path);
-    ScreenToClient(&stop);
-    path.bottom = stop.bottom;
-    m_path.MoveWindow(&path);
+    PlacePathLine(FALSE);
 
     if (main) {
         main->ShowTrayErrorState(m_problemCount);

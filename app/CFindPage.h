@@ -48,7 +48,8 @@ private:
     // Shows text in a label (also as its window text, for readers of the window).
     static void ShowText(CLabel& label, const CString& text);
     void ShowTotal(CLabel& label);
-    // Sets the three faces of a button to the same or to different bitmaps.
+    void PlacePathLine(BOOL aboveStop);
+    // "errs" and the per-category found counts of this scan.
     void StoreScanStatistics();
 
     CXPButton m_back;

@@ -5,7 +5,7 @@
 #include "CRegistryCleanerApp.h"
 #include "CRegistryCleanerDlg.h"
 #include "RegistrySettings.h"
-#include "SystemUtils.h"
+#include "PageLayout.h"
 #include "UserRights.h"
 #include "resource.h"
 
@@ -25,7 +25,6 @@ const COLORREF kTitleFill = 0xF8EEDF;
 BEGIN_MESSAGE_MAP(CRegFindNFix, CPropertyPage)
     ON_WM_ERASEBKGND()
     ON_WM_CTLCOLOR()
-    ON_WM_TIMER()
     ON_BN_CLICKED(IDC_START_SCAN, OnStartScan)
     ON_NOTIFY_RANGE(CLabel::LabelEntered, IDC_LABEL_CATEGORY_FIRST, IDC_LABEL_CATEGORY_LAST, OnLabelEntered)
     ON_NOTIFY_RANGE(CLabel::LabelLeft, IDC_LABEL_CATEGORY_FIRST, IDC_LABEL_CATEGORY_LAST, OnLabelLeft)
@@ -56,11 +55,7 @@ int CRegFindNFix::CategoryOfBox(UINT id)
 BOOL CRegFindNFix::OnInitDialog()
 {
     CPropertyPage::OnInitDialog();
-    CString versionName;
-    int versionCode = 0;
-    GetWindowsVersionName(versionName, versionCode);
-    if (versionCode > 99)
-        m_fontScaler.Apply(AfxGetResourceHandle(), m_hWnd, IDD_SCAN_CATEGORIES, 96.0);
+    ApplyPageLayout(m_fontScaler, m_hWnd, IDD_SCAN_CATEGORIES);
     m_background.LoadBitmap(IDB_BG_SCAN_CATEGORIES);
     m_ctlBrush = ::CreateSolidBrush(kTitleFill);
 
@@ -166,17 +161,6 @@ HBRUSH CRegFindNFix::OnCtlColor(CDC* pDC, CWnd*, UINT)
 {
     pDC->SetBkMode(TRANSPARENT);
     return m_ctlBrush;
-}
-
-void CRegFindNFix::OnTimer(UINT_PTR nIDEvent)
-{
-    // Timer 100 counts and repaints; nothing arms it.
-    if (nIDEvent == 100) {
-        m_timerCount = (m_timerCount + 1) % 100;
-        Invalidate();
-        return;
-    }
-    Default();
 }
 
 void CRegFindNFix::OnStartScan()

@@ -22,7 +22,6 @@ public:
 protected:
     afx_msg BOOL OnEraseBkgnd(CDC* pDC);
     afx_msg HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor);
-    afx_msg void OnTimer(UINT_PTR nIDEvent);
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
     afx_msg void OnLabelEntered(UINT id, NMHDR* pNMHDR, LRESULT* pResult);
     afx_msg void OnLabelLeft(UINT id, NMHDR* pNMHDR, LRESULT* pResult);
@@ -47,7 +46,6 @@ private:
     CBitmap m_background;
     HBRUSH m_ctlBrush = nullptr;
     int m_hoveredCategory = 0;
-    int m_timerCount = 0;
     CDialogFontScaler m_fontScaler;
 };
 

@@ -8,7 +8,7 @@
 #include "MainWindowMessages.h"
 #include "RegistrySettings.h"
 #include "StartupRules.h"
-#include "SystemUtils.h"
+#include "PageLayout.h"
 #include "resource.h"
 
 namespace {
@@ -88,11 +88,7 @@ BOOL CRegistryCleanerDlg::OnInitDialog()
     CBitmapDialog::OnInitDialog();
     ModifyStyle(0, WS_SYSMENU | WS_MINIMIZEBOX);
 
-    CString versionName;
-    int versionCode = 0;
-    GetWindowsVersionName(versionName, versionCode);
-    if (versionCode > 99)
-        m_fontScaler.Apply(AfxGetResourceHandle(), m_hWnd, IDD_MAIN, 96.0);
+    ApplyPageLayout(m_fontScaler, m_hWnd, IDD_MAIN);
 
     m_firstTime = GetRegistrySettingInt(SETTINGS_PRODUCT, SETTING_FIRSTTIME, 1);
     m_firstSincePatch = GetRegistrySettingInt(SETTINGS_PRODUCT, SETTING_FIRSTSINCEPATCH, 1);
