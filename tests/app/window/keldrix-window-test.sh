@@ -258,7 +258,11 @@ hung_instance)
   echo "second start ended after $((SECONDS - begin))s"
   kill -CONT "$first"
   pid=$first
-  exit_keldrix
+  # A WM_CLOSE from outside ends the program (no exit prompt is set).
+  main_visible || fail "the first instance did not come back"
+  inspect post 0x0010 0 0
+  wait_until 60 "end after WM_CLOSE" ended "$pid"
+  wait "$pid" || fail "the program did not end cleanly after WM_CLOSE"
   ;;
 
 scan_road)
