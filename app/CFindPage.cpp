@@ -207,6 +207,9 @@ void CFindPage::PlacePathLine(BOOL aboveStop)
 LRESULT CFindPage::OnCategoryStart(WPARAM, LPARAM lParam)
 {
     const int category = static_cast<int>(lParam);
+    // The bar stops at the end of each scan: it plays again with the next.
+    if (!m_bar.IsPlaying())
+        m_bar.Draw();
     m_bar.ShowWindow(SW_SHOW);
     m_stop.ShowWindow(SW_SHOW);
 
