@@ -4,8 +4,8 @@
 # of them all, contact-sheet.png.
 #
 # One flat look: a blue accent, a pale blue page colour, white cards, Liberation
-# Sans. Sizes are the pixel sizes of the controls at 96 dpi (dialog units of
-# 8-point Tahoma: 1.5 pixels across, 1.625 down).
+# Sans. Sizes are the pixel sizes of the controls at 96 dpi: dialog units of
+# 8-point Tahoma are 1.5 pixels across and down (dialogs.rc gives the units).
 set -euo pipefail
 out=$1
 mkdir -p "$out"
@@ -58,10 +58,10 @@ caption_face_hot() { face "$1" "$2" '#EAF4FC' "$ACCENT_HOT" "$ACCENT" "" 14 "$3.
 caption_face_off() { face "$1" "$2" '#EEF1F4' '#B8C2CC' '#B8C2CC' "" 14 "$3.bmp"; }
 
 # ---------------------------------------------------------------------------
-# Settings tabs (105 x 26): inactive, hot, active (the page colour).
+# Settings tabs (105 x 24): inactive, hot, active (the page colour).
 # ---------------------------------------------------------------------------
 tab_png() { # FILL INK LABEL OUT.png
-    convert -size 105x26 "xc:$PAGE" \
+    convert -size 105x24 "xc:$PAGE" \
         -fill "$1" -stroke "$LINE" -draw "roundrectangle 1,1 103,33 7,7" \
         -stroke none -fill "$2" -font "$BOLD" -pointsize 13 -gravity center -annotate +0+1 "$3" "$4"
 }
@@ -71,17 +71,17 @@ tab_hot()      { tab '#D2E5F5' "$ACCENT" "$1" "$2.bmp"; }
 tab_active()   { tab "$PAGE" "$ACCENT" "$1" "$2.bmp"; }
 
 # ---------------------------------------------------------------------------
-# Navigation buttons of the main window (180 x 52) on the navigation column.
+# Navigation buttons of the main window (180 x 48) on the navigation column.
 # nav_icon NAME: the -draw primitives of a 24 x 24 glyph at (16, 14).
 # ---------------------------------------------------------------------------
 nav_icon() {
     case $1 in
-    scan)    echo "circle 27,24 27,15 line 33,31 40,38" ;;
-    backup)  echo "roundrectangle 17,15 39,38 3,3 line 22,15 22,23 line 22,23 34,23 line 34,23 34,15 line 21,30 35,30" ;;
-    startup) echo "arc 16,15 40,39 -60,240 line 28,11 28,26" ;;
-    options) echo "line 16,18 40,18 line 16,26 40,26 line 16,34 40,34 circle 22,18 22,21 circle 34,26 34,29 circle 26,34 26,37" ;;
-    stats)   echo "rectangle 17,28 21,38 rectangle 26,21 30,38 rectangle 35,14 39,38" ;;
-    about)   echo "circle 28,26 28,15 line 28,24 28,32 point 28,20" ;;
+    scan)    echo "circle 27,22 27,13 line 33,29 40,36" ;;
+    backup)  echo "roundrectangle 17,13 39,36 3,3 line 22,13 22,21 line 22,21 34,21 line 34,21 34,13 line 21,28 35,28" ;;
+    startup) echo "arc 16,13 40,37 -60,240 line 28,9 28,24" ;;
+    options) echo "line 16,16 40,16 line 16,24 40,24 line 16,32 40,32 circle 22,16 22,19 circle 34,24 34,27 circle 26,32 26,35" ;;
+    stats)   echo "rectangle 17,26 21,36 rectangle 26,19 30,36 rectangle 35,12 39,36" ;;
+    about)   echo "circle 28,24 28,13 line 28,22 28,30 point 28,18" ;;
     esac
 }
 nav() {
@@ -92,12 +92,12 @@ nav() {
     pressed) plate=$PAGE;       ink=$ACCENT ;;
     busy)    plate=none;        ink='#5F86AD' ;;
     esac
-    local args=(-size 180x52 "xc:$ACCENT_DEEP")
+    local args=(-size 180x48 "xc:$ACCENT_DEEP")
     if [ "$plate" != none ]; then
-        args+=(-fill "$plate" -draw "roundrectangle 2,3 177,48 9,9")
+        args+=(-fill "$plate" -draw "roundrectangle 2,2 177,45 9,9")
     fi
     if [ "$state" = pressed ]; then
-        args+=(-fill "$ACCENT" -draw "roundrectangle 2,12 6,39 2,2")
+        args+=(-fill "$ACCENT" -draw "roundrectangle 2,10 6,37 2,2")
     fi
     args+=(-fill none -stroke "$ink" -strokewidth 3 -draw "$(nav_icon "$icon")"
         -stroke none -fill "$ink" -font "$BOLD" -pointsize 18 -gravity west -annotate +54+0 "$label")
@@ -113,16 +113,16 @@ nav_set() { # icon label normal hot pressed [busy]
 # Title-bar buttons of the main window, on the header colour.
 bar_button() {
     local w=$1 glyph=$2 file=$3 hot=$4
-    local args=(-size "${w}x26" "xc:$ACCENT")
+    local args=(-size "${w}x24" "xc:$ACCENT")
     if [ "$hot" = 1 ]; then
-        args+=(-fill "$ACCENT_HOT" -draw "roundrectangle 0,0 $((w - 1)),25 6,6")
+        args+=(-fill "$ACCENT_HOT" -draw "roundrectangle 0,0 $((w - 1)),23 6,6")
     else
-        args+=(-fill none -stroke '#5E93C8' -draw "roundrectangle 0,0 $((w - 1)),25 6,6" -stroke none)
+        args+=(-fill none -stroke '#5E93C8' -draw "roundrectangle 0,0 $((w - 1)),23 6,6" -stroke none)
     fi
     case $glyph in
     help) args+=(-fill white -font "$BOLD" -pointsize 14 -gravity center -annotate +0+0 "? Help") ;;
-    min)  args+=(-fill white -draw "rectangle 8,16 18,18") ;;
-    hide) args+=(-fill none -stroke white -strokewidth 2 -draw "polyline 8,9 13,15 18,9" -draw "line 8,19 18,19") ;;
+    min)  args+=(-fill white -draw "rectangle 8,15 18,17") ;;
+    hide) args+=(-fill none -stroke white -strokewidth 2 -draw "polyline 8,8 13,14 18,8" -draw "line 8,18 18,18") ;;
     esac
     save "$file.bmp" "${args[@]}"
 }
@@ -171,74 +171,78 @@ backgrounds() {
     local b="$work/base.png"
     page_base "$b"
 
-    # Scan categories: a card behind the category names, one for the description.
+    # Scan categories: a card behind the category names (units 28-178 across,
+    # 40-230 down), one for the description (206-366, 62-222).
     save 244.bmp "$b" \
-        -fill white -stroke "$LINE" -draw "roundrectangle 38,52 286,340 8,8" \
-        -draw "roundrectangle 300,52 562,340 8,8" -stroke none \
-        -fill "$ACCENT" -font "$BOLD" -pointsize 14 -annotate +314+76 "Description" \
-        -fill "$LINE" -draw "rectangle 314,84 548,84"
+        -fill white -stroke "$LINE" -draw "roundrectangle 36,50 277,354 8,8" \
+        -draw "roundrectangle 298,50 560,354 8,8" -stroke none \
+        -fill "$ACCENT" -font "$BOLD" -pointsize 14 -annotate +312+72 "Description" \
+        -fill "$LINE" -draw "rectangle 312,80 546,80"
 
-    # Scan progress: the category rows and the status lines.
+    # Scan progress: the category rows (units 22-252, 58-219) and the status
+    # lines (226-256).
     save 245.bmp "$b" \
-        -fill white -stroke "$LINE" -draw "roundrectangle 12,86 388,342 8,8" \
-        -draw "roundrectangle 12,344 562,400 8,8" -stroke none \
-        -fill "$MUTED" -font "$BOLD" -pointsize 12 -annotate +57+83 "Category" -annotate +318+83 "Found"
+        -fill white -stroke "$LINE" -draw "roundrectangle 16,80 392,334 8,8" \
+        -draw "roundrectangle 16,334 560,390 8,8" -stroke none \
+        -fill "$LINE" -draw "rectangle 26,334 382,334"
 
-    # Scan results: the list and the selection counter.
+    # Scan results: the list (20, 90)-(555, 370) and the selection counter.
     save 259.bmp "$b" \
         -fill white -stroke "$LINE" -draw "roundrectangle 14,84 561,376 8,8" \
-        -draw "roundrectangle 58,54 450,80 8,8" -stroke none
+        -draw "roundrectangle 58,50 450,74 8,8" -stroke none
 
-    # Backups: the list and the information card.
+    # Backups: the list (units 10-372, 36-186) and the information card (192-234).
     save 136.bmp "$b" \
-        -fill white -stroke "$LINE" -draw "roundrectangle 9,304 564,386 8,8" -stroke none
+        -fill white -stroke "$LINE" -draw "roundrectangle 9,282 564,356 8,8" -stroke none
 
-    # Startup manager.
+    # Startup manager: the help card (units 190-210).
     save 140.bmp "$b" \
-        -fill white -stroke "$LINE" -draw "roundrectangle 9,304 564,342 8,8" -stroke none
+        -fill white -stroke "$LINE" -draw "roundrectangle 9,280 564,320 8,8" -stroke none
 
-    # Settings pages: the tab row, with the page's own tab drawn in.
+    # Settings pages: the tab row (units 32-48 down), with the page's own tab
+    # drawn in: general at 10 units across, schedule at 154.
     local tabs="$work/tabs.png"
-    convert "$b" -fill "$LINE" -draw "rectangle 10,77 563,77" "$tabs"
+    convert "$b" -fill "$LINE" -draw "rectangle 10,71 563,71" "$tabs"
     tab_png "$PAGE" "$ACCENT" General "$work/tab-general.png"
     tab_png "$PAGE" "$ACCENT" Schedule "$work/tab-schedule.png"
-    save 277.bmp "$tabs" "$work/tab-general.png" -geometry +15+52 -composite \
-        -fill "$MUTED" -font "$BOLD" -pointsize 12 -annotate +30+93 "Options"
+    save 277.bmp "$tabs" "$work/tab-general.png" -geometry +15+48 -composite
     save 276.bmp "$tabs"
-    save 278.bmp "$tabs" "$work/tab-schedule.png" -geometry +231+52 -composite
+    save 278.bmp "$tabs" "$work/tab-schedule.png" -geometry +231+48 -composite
 
     # Statistics: the header band stops where the last-scan time begins; the
     # category names, the column heads and the row stripes match the labels
-    # (rows at 46 + 15.8 i dialog units, numbers in columns at 209, 257, 305).
+    # (rows at 46 + 15.8 i units, numbers in columns at 209, 257 and 305).
     page_base "$work/stats.png" 250
     local names=("COM/ActiveX Entries" "Uninstall Entries" "Font Entries" "Shared DLLs" "Application Paths"
         "Help Files Information" "Windows Startup Items" "File/Path References" "Empty Registry Keys"
         "Program Shortcuts" "File Associations")
-    local draw=(-fill "$MUTED" -font "$BOLD" -pointsize 12 -annotate +268+26 "Last scan:")
-    local i top bottom colour centre
+    local draw=(-fill "$MUTED" -font "$BOLD" -pointsize 12 -annotate +268+25 "Last scan:")
+    local i top colour centre
     for i in "${!names[@]}"; do
-        centre=$(((46 * 1000 + i * 15800) * 13 / 8000 + 6))
-        top=$((centre - 13)); bottom=$((centre + 12))
+        centre=$(((46 * 10 + i * 158) * 15 / 100 + 6))
+        top=$((centre - 12))
         if ((i % 2 == 0)); then colour='rgb(223,221,221)'; else colour='rgb(240,252,247)'; fi
-        draw+=(-fill "$colour" -draw "rectangle 14,$top 560,$bottom"
+        draw+=(-fill "$colour" -draw "rectangle 14,$top 560,$((top + 23))"
             -fill "$INK" -font "$REG" -pointsize 13 -annotate "+26+$((centre + 5))" "${names[i]}")
     done
     draw+=(-fill "$ACCENT" -font "$BOLD" -pointsize 13 -gravity North
-        -annotate +50+46 "Found" -annotate +122+46 "Fixed" -annotate +194+46 "Ignored" -gravity NorthWest)
+        -annotate +50+44 "Found" -annotate +122+44 "Fixed" -annotate +194+44 "Ignored" -gravity NorthWest)
     save 156.bmp "$work/stats.png" "${draw[@]}" \
-        -fill "$ACCENT_DEEP" -draw "roundrectangle 12,352 562,396 8,8"
+        -fill "$ACCENT_DEEP" -draw "roundrectangle 12,334 562,368 8,8"
 
-    # About: the product mark and name.
-    mark 132 "$ACCENT" white "$work/bigmark.png"
-    save 163.bmp "$b" "$work/bigmark.png" -geometry +40+110 -composite \
-        -fill "$ACCENT" -font "$BOLD" -pointsize 50 -annotate +192+170 "Keldrix" \
-        -fill "$MUTED" -font "$REG" -pointsize 17 -annotate +194+200 "Registry cleaner for Windows" \
-        -fill white -stroke "$LINE" -draw "roundrectangle 30,300 544,420 8,8" -stroke none \
+    # About: the product mark and name; the version text stands at units
+    # 128-348 across, 150-174 down.
+    mark 120 "$ACCENT" white "$work/bigmark.png"
+    save 163.bmp "$b" "$work/bigmark.png" -geometry +44+86 -composite \
+        -fill "$ACCENT" -font "$BOLD" -pointsize 50 -annotate +190+140 "Keldrix" \
+        -fill "$MUTED" -font "$REG" -pointsize 17 -annotate +192+170 "Registry cleaner for Windows" \
+        -fill "$LINE" -draw "rectangle 192,216 540,216" \
+        -fill white -stroke "$LINE" -draw "roundrectangle 30,290 544,410 8,8" -stroke none \
         -fill "$INK" -font "$REG" -pointsize 13 \
-        -annotate +50+330 "Scans eleven areas of the registry for entries that point nowhere." \
-        -annotate +50+356 "Backs up every key and value before it removes anything." \
-        -annotate +50+382 "Restores a backup, manages startup programs, scans on a schedule." \
-        -annotate +50+408 "Keeps a diagnostic log of every scan."
+        -annotate +50+320 "Scans eleven areas of the registry for entries that point nowhere." \
+        -annotate +50+346 "Backs up every key and value before it removes anything." \
+        -annotate +50+372 "Restores a backup, manages startup programs, scans on a schedule." \
+        -annotate +50+398 "Keeps a diagnostic log of every scan."
 }
 
 # ---------------------------------------------------------------------------
@@ -301,44 +305,44 @@ bar_button 27 hide 184 0
 bar_button 27 hide 185 1
 
 # Scan, progress and results pages.
-caption_face 156 52 242
-caption_face_hot 156 52 243
-caption_face 96 39 246
-caption_face_off 96 39 250
-caption_face_hot 96 39 251
-caption_face 156 52 240
-caption_face_hot 156 52 241
-primary 96 39 "<< Back" 249
-primary_hot 96 39 "<< Back" 248
-greyed 96 39 "<< Back" 247
-primary 96 39 "Cancel" 169
-primary_hot 96 39 "Cancel" 170
-primary 105 39 "Select All" 173
-primary_hot 105 39 "Select All" 174
-primary 105 39 "Select None" 175
-primary_hot 105 39 "Select None" 176
+caption_face 156 48 242
+caption_face_hot 156 48 243
+caption_face 96 36 246
+caption_face_off 96 36 250
+caption_face_hot 96 36 251
+caption_face 156 48 240
+caption_face_hot 156 48 241
+primary 96 36 "<< Back" 249
+primary_hot 96 36 "<< Back" 248
+greyed 96 36 "<< Back" 247
+primary 96 36 "Cancel" 169
+primary_hot 96 36 "Cancel" 170
+primary 105 36 "Select All" 173
+primary_hot 105 36 "Select All" 174
+primary 105 36 "Select None" 175
+primary_hot 105 36 "Select None" 176
 
 # Backups, startup manager, settings.
-primary 111 39 "Restore" 142
-primary_hot 111 39 "Restore" 141
-primary 111 39 "Remove" 187
-primary_hot 111 39 "Remove" 190
-primary 129 39 "Remove" 269
-primary_hot 129 39 "Remove" 267
-primary 129 39 "Enable All" 263
-primary_hot 129 39 "Enable All" 262
-primary 129 39 "Disable All" 264
-primary_hot 129 39 "Disable All" 265
-primary 129 39 "Disable" 266
-primary_hot 129 39 "Disable" 261
-primary 129 39 "Enable" 287
-primary_hot 129 39 "Enable" 286
-primary 111 39 "Remove" 209
-primary_hot 111 39 "Remove" 208
-primary 144 39 "Update Now" 282
-primary_hot 144 39 "Update Now" 284
-primary 144 39 "Set Schedule" 280
-primary_hot 144 39 "Set Schedule" 275
+primary 111 36 "Restore" 142
+primary_hot 111 36 "Restore" 141
+primary 111 36 "Remove" 187
+primary_hot 111 36 "Remove" 190
+primary 129 36 "Remove" 269
+primary_hot 129 36 "Remove" 267
+primary 129 36 "Enable All" 263
+primary_hot 129 36 "Enable All" 262
+primary 129 36 "Disable All" 264
+primary_hot 129 36 "Disable All" 265
+primary 129 36 "Disable" 266
+primary_hot 129 36 "Disable" 261
+primary 129 36 "Enable" 287
+primary_hot 129 36 "Enable" 286
+primary 111 36 "Remove" 209
+primary_hot 111 36 "Remove" 208
+primary 144 36 "Update Now" 282
+primary_hot 144 36 "Update Now" 284
+primary 144 36 "Set Schedule" 280
+primary_hot 144 36 "Set Schedule" 275
 tab_inactive General 252
 tab_hot General 253
 tab_active "Ignore List" 193

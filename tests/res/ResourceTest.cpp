@@ -381,6 +381,18 @@ TEST(ResourceIcons, ProgramAndTrayIconsLoadAtBothSizes)
         }
 }
 
+INT_PTR CALLBACK QuietDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+
+// The pixel size of a size in dialog units, as the system lays out the
+// program's templates here (they share one font).
+SIZE UnitsToPixels(int cx, int cy)
+{
+    static HWND dialog = CreateDialogParamA(Module(), MAKEINTRESOURCEA(IDD_TIP_OF_DAY), nullptr, QuietDialogProc, 0);
+    RECT rect = {0, 0, cx, cy};
+    MapDialogRect(dialog, &rect);
+    return {rect.right, rect.bottom};
+}
+
 // A bitmap's pixels, top row first, as 0x00RRGGBB.
 struct Pixels {
     int width = 0, height = 0;
@@ -438,10 +450,6 @@ const ButtonCase kButtons[] = {
     {IDD_SCHEDULE, 1290, {194}},             {IDD_SCHEDULE, 1366, {280, 275}},
 };
 
-// Pixels of a dialog-unit size in 8-point Tahoma at 96 dpi, the scale the art is drawn for.
-int PixelsAcross(int units) { return units * 6 / 4; }
-int PixelsDown(int units) { return units * 13 / 8; }
-
 TEST(ResourceBitmaps, EveryButtonFaceFitsItsButtonAndIsNotBlank)
 {
     for (const ButtonCase& c : kButtons) {
@@ -452,8 +460,9 @@ TEST(ResourceBitmaps, EveryButtonFaceFitsItsButtonAndIsNotBlank)
             SCOPED_TRACE("button " + std::to_string(c.control) + " face " + std::to_string(face));
             Pixels px = LoadPixels(face);
             ASSERT_GT(px.width, 0);
-            EXPECT_NEAR(PixelsAcross(item->cx), px.width, 1);
-            EXPECT_NEAR(PixelsDown(item->cy), px.height, 1);
+            const SIZE size = UnitsToPixels(item->cx, item->cy);
+            EXPECT_NEAR(size.cx, px.width, 1);
+            EXPECT_NEAR(size.cy, px.height, 1);
             // A face is more than its background: a shape, a border, a label
             // (a glyph and a word on the navigation column's colour at least).
             std::set<DWORD> colours(px.data.begin(), px.data.end());
@@ -483,6 +492,21 @@ TEST(ResourceBitmaps, BackgroundsStatusImagesAndListImagesHaveTheirSizes)
         EXPECT_EQ(c.width, px.width) << c.id;
         EXPECT_EQ(c.height, px.height) << c.id;
     }
+    // Status images, the scan image and the row animation (16 x 16) fit whole
+    // in the controls that show them.
+    const DialogTemplate progress = LoadTemplate(IDD_SCAN_PROGRESS);
+    const DialogTemplate results = LoadTemplate(IDD_SCAN_RESULTS);
+    std::vector<std::pair<const TemplateItem*, SIZE>> shown = {
+        {progress.Find(1345), {32, 32}}, {results.Find(1347), {32, 32}}, {progress.Find(1395), {16, 16}}};
+    for (int row = 0; row < 11; row++) {
+        shown.push_back({progress.Find(1320 + row), {16, 16}});
+        shown.push_back({progress.Find(1354 + row), {16, 16}});
+    }
+    for (const auto& s : shown) {
+        const SIZE size = UnitsToPixels(s.first->cx, s.first->cy);
+        EXPECT_GE(size.cx, s.second.cx) << s.first->id;
+        EXPECT_GE(size.cy, s.second.cy) << s.first->id;
+    }
     // The list's five 16 x 16 images keep magenta only as their clear colour:
     // each image has a face, and its corner is clear.
     Pixels list = LoadPixels(281);
@@ -498,8 +522,9 @@ TEST(ResourceBitmaps, SkinIsCutOutOnlyOutsideItsRoundedShape)
     ASSERT_GT(skin.width, 0);
     // It covers the main window, whose pages stand at (211, 149, 574 x 451).
     DialogTemplate main = LoadTemplate(IDD_MAIN);
-    EXPECT_NEAR(PixelsAcross(main.cx), skin.width, 1);
-    EXPECT_NEAR(PixelsDown(main.cy), skin.height, 1);
+    const SIZE window = UnitsToPixels(main.cx, main.cy);
+    EXPECT_NEAR(window.cx, skin.width, 1);
+    EXPECT_GE(window.cy, skin.height);
     EXPECT_GE(skin.width, PAGE_LEFT + PAGE_WIDTH);
     EXPECT_GE(skin.height, PAGE_TOP + PAGE_HEIGHT);
     // Black corners are cut out; inside the shape nothing is black, so dark
