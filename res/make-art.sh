@@ -257,14 +257,20 @@ status_images() {
         -fill white -draw "rectangle 4,7 11,8"
     save 257.bmp -size 32x32 "xc:$PAGE" -fill "$ACCENT" -draw "circle 15.5,15.5 15.5,1" \
         -fill none -stroke white -strokewidth 3 -draw "circle 14,14 14,7 line 19,19 24,24"
-    # The results list: check box unchecked, checked, partly checked, then the
-    # expanded and collapsed group glyphs; magenta is clear.
-    save 281.bmp -size 80x16 xc:magenta \
-        -fill white -stroke "$ACCENT_DEEP" -draw "rectangle 1,1 14,14 rectangle 17,1 30,14 rectangle 33,1 46,14" \
-        -stroke none -fill "$ACCENT" -draw "rectangle 36,4 43,11" \
-        -fill none -stroke "$GREEN" -strokewidth 2 -draw "polyline 19,8 22,11 28,4" \
-        -fill white -stroke "$MUTED" -strokewidth 1 -draw "rectangle 50,2 60,12 rectangle 66,2 76,12" \
-        -stroke "$INK" -draw "line 52,7 58,7 line 68,7 74,7 line 71,4 71,10"
+    # The results list: check box unchecked, checked (a tick through the
+    # middle), partly checked, then the expanded (minus) and collapsed (plus)
+    # group glyphs; magenta is clear. Drawn without smoothing: exact colours.
+    local tick="" x low
+    for x in 4 5 6 7 8 9 10 11; do
+        if ((x <= 6)); then low=$((x + 4)); else low=$((16 - x)); fi
+        tick+="line $((16 + x)),$((low - 2)) $((16 + x)),$low "
+    done
+    save 281.bmp -size 80x16 xc:magenta +antialias \
+        -fill white -stroke '#1C5180' -draw "rectangle 1,1 14,14 rectangle 17,1 30,14 rectangle 33,1 46,14" \
+        -stroke none -fill '#7FBF7F' -draw "rectangle 36,4 43,11" \
+        -stroke '#21A121' -draw "$tick" \
+        -fill white -stroke '#808080' -draw "rectangle 50,2 60,12 rectangle 66,2 76,12" \
+        -stroke black -draw "line 52,7 58,7 line 68,7 74,7 line 71,4 71,10"
 }
 
 # Icons: the product mark at 48, 32 and 16 pixels, with a state badge for the tray.
