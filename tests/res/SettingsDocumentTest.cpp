@@ -15,11 +15,12 @@ class SavedShowTip {
 public:
     SavedShowTip()
     {
-        m_present = RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\" SETTINGS_PRODUCT, 0, KEY_READ, &m_key) == ERROR_SUCCESS &&
-                    RegQueryValueExA(m_key, SETTING_SHOWTIP, nullptr, &m_type, m_data, &(m_size = sizeof(m_data))) ==
-                        ERROR_SUCCESS;
-        if (m_key)
-            RegCloseKey(m_key);
+        HKEY key;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\" SETTINGS_PRODUCT, 0, KEY_READ, &key) != ERROR_SUCCESS)
+            return;
+        m_size = sizeof(m_data);
+        m_present = RegQueryValueExA(key, SETTING_SHOWTIP, nullptr, &m_type, m_data, &m_size) == ERROR_SUCCESS;
+        RegCloseKey(key);
     }
     ~SavedShowTip()
     {
@@ -34,7 +35,6 @@ public:
     }
 
 private:
-    HKEY m_key = nullptr;
     bool m_present = false;
     DWORD m_type = 0, m_size = 0;
     BYTE m_data[64] = {};
