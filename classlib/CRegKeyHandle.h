@@ -2,8 +2,9 @@
 #include "afx.h"
 #include <vector>
 
-// Owns one open registry key and closes it. The readers size their buffers
-// from the registry, so names and data of any length are read whole.
+// Owns one open registry key and closes it; move-only. A failed Open or
+// Create keeps the key held before. The readers size their buffers from the
+// registry, so names and data of any length are read whole.
 class CRegKeyHandle {
 public:
     CRegKeyHandle() = default;
@@ -15,6 +16,8 @@ public:
 
     // Opens parent\pszSubKey (never creates it); returns the registry's code.
     LONG Open(HKEY parent, LPCSTR pszSubKey, REGSAM access);
+    // Opens parent\pszSubKey, creating it when missing; returns the registry's code.
+    LONG Create(HKEY parent, LPCSTR pszSubKey, REGSAM access);
     void Close();
     operator HKEY() const { return m_hKey; }
     BOOL IsOpen() const { return m_hKey != nullptr; }

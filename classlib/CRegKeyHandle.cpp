@@ -26,11 +26,23 @@ CRegKeyHandle& CRegKeyHandle::operator=(CRegKeyHandle&& other) noexcept
 
 LONG CRegKeyHandle::Open(HKEY parent, LPCSTR pszSubKey, REGSAM access)
 {
-    Close();
     HKEY hKey = nullptr;
     LONG rc = RegOpenKeyExA(parent, pszSubKey, 0, access, &hKey);
-    if (rc == ERROR_SUCCESS)
+    if (rc == ERROR_SUCCESS) {
+        Close();
         m_hKey = hKey;
+    }
+    return rc;
+}
+
+LONG CRegKeyHandle::Create(HKEY parent, LPCSTR pszSubKey, REGSAM access)
+{
+    HKEY hKey = nullptr;
+    LONG rc = RegCreateKeyExA(parent, pszSubKey, 0, nullptr, 0, access, nullptr, &hKey, nullptr);
+    if (rc == ERROR_SUCCESS) {
+        Close();
+        m_hKey = hKey;
+    }
     return rc;
 }
 
