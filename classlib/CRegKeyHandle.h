@@ -28,6 +28,19 @@ public:
     LONG EnumValue(DWORD index, CString& name, DWORD& type, std::vector<BYTE>& data) const;
     // The type and data of one value (NULL or "" names the default value).
     LONG QueryValue(LPCSTR pszName, DWORD& type, std::vector<BYTE>& data) const;
+    static LONG QueryValue(HKEY key, LPCSTR pszName, DWORD& type, std::vector<BYTE>& data);
+
+    // Data sizes QueryText accepts by default: any.
+    static const DWORD kAnySize = 0xFFFFFFFF;
+    // Reads a value's data as text, ended at its first zero byte. FALSE, with
+    // text empty, when the value is missing or unreadable, holds more than
+    // nMaxBytes bytes, or (with bTextOnly) is not REG_SZ or REG_EXPAND_SZ.
+    BOOL QueryText(LPCSTR pszName, CString& text, DWORD nMaxBytes = kAnySize, BOOL bTextOnly = TRUE) const
+    {
+        return QueryText(m_hKey, pszName, text, nMaxBytes, bTextOnly);
+    }
+    static BOOL QueryText(HKEY key, LPCSTR pszName, CString& text, DWORD nMaxBytes = kAnySize,
+                          BOOL bTextOnly = TRUE);
 
 private:
     HKEY m_hKey = nullptr;

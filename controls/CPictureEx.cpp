@@ -1,4 +1,5 @@
 #include "CPictureEx.h"
+#include "CScopedLock.h"
 #include <olectl.h>
 #include <process.h>
 #include <new>
@@ -6,18 +7,6 @@
 #include "CGifReader.h"
 
 namespace {
-
-// Holds a critical section for a scope.
-class CanvasLock {
-public:
-    explicit CanvasLock(CRITICAL_SECTION& cs) : m_cs(cs) { EnterCriticalSection(&m_cs); }
-    ~CanvasLock() { LeaveCriticalSection(&m_cs); }
-    CanvasLock(const CanvasLock&) = delete;
-    CanvasLock& operator=(const CanvasLock&) = delete;
-
-private:
-    CRITICAL_SECTION& m_cs;
-};
 
 // Owns a movable global memory block holding a copy of some bytes.
 class GlobalCopy {
@@ -74,7 +63,6 @@ END_MESSAGE_MAP()
 
 CPictureEx::CPictureEx()
 {
-    InitializeCriticalSection(&m_csCanvas);
     m_hExitEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
 }
 
@@ -83,7 +71,6 @@ CPictureEx::~CPictureEx()
     UnLoad();
     if (m_hExitEvent)
         CloseHandle(m_hExitEvent);
-    DeleteCriticalSection(&m_csCanvas);
 }
 
 BOOL CPictureEx::Load(LPCSTR pszPath)
@@ -219,7 +206,7 @@ BOOL CPictureEx::PrepareCanvas()
         ::SetWindowPos(m_hWnd, nullptr, 0, 0, m_PictureSize.cx, m_PictureSize.cy,
                        SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     HDC hDC = ::GetDC(m_hWnd);
-    CanvasLock lock(m_csCanvas);
+    CScopedLock lock(m_csCanvas);
     BOOL bCreated = m_canvas.Create(hDC, m_PictureSize.cx, m_PictureSize.cy);
     ::ReleaseDC(m_hWnd, hDC);
     if (!bCreated)
@@ -251,7 +238,7 @@ BOOL CPictureEx::Draw()
         return TRUE;
     }
     if (m_pPicture) {
-        CanvasLock lock(m_csCanvas);
+        CScopedLock lock(m_csCanvas);
         RenderPicture(m_pPicture, m_canvas.GetSafeHdc(), 0, 0, m_PictureSize.cx, m_PictureSize.cy);
     } else if (m_arrFrames.GetSize() == 1) {
         // A GIF of which only one frame could be decoded: that frame, in its place.
@@ -301,7 +288,7 @@ void CPictureEx::UnLoad()
     }
     m_arrFrames.RemoveAll();
     {
-        CanvasLock lock(m_csCanvas);
+        CScopedLock lock(m_csCanvas);
         m_canvas.Delete();
         m_savedArea.Delete();
     }
@@ -365,7 +352,7 @@ void CPictureEx::ShowFrame()
 {
     HRESULT hr;
     {
-        CanvasLock lock(m_csCanvas);
+        CScopedLock lock(m_csCanvas);
         const PictureFrame& frame = m_arrFrames[m_nCurrFrame];
         HDC hCanvas = m_canvas.GetSafeHdc();
         m_savedArea.Delete();
@@ -383,7 +370,7 @@ void CPictureEx::ShowFrame()
 
 void CPictureEx::DisposeFrame()
 {
-    CanvasLock lock(m_csCanvas);
+    CScopedLock lock(m_csCanvas);
     const PictureFrame& frame = m_arrFrames[m_nCurrFrame];
     if (frame.m_nDisposal == 2) {
         RECT rect = {frame.m_nLeft, frame.m_nTop, frame.m_nLeft + frame.m_nWidth,
@@ -400,7 +387,7 @@ void CPictureEx::DisposeFrame()
 void CPictureEx::NextFrame()
 {
     DisposeFrame();
-    CanvasLock lock(m_csCanvas);
+    CScopedLock lock(m_csCanvas);
     if (++m_nCurrFrame >= m_arrFrames.GetSize()) {
         m_nCurrFrame = 0;
         RECT rect = {0, 0, m_PictureSize.cx, m_PictureSize.cy};
@@ -442,7 +429,7 @@ const PictureFrame* CPictureEx::GetFrame(int nIndex) const
 
 COLORREF CPictureEx::GetCanvasPixel(int x, int y)
 {
-    CanvasLock lock(m_csCanvas);
+    CScopedLock lock(m_csCanvas);
     return m_canvas.IsValid() ? GetPixel(m_canvas.GetSafeHdc(), x, y) : CLR_INVALID;
 }
 
@@ -451,7 +438,7 @@ void CPictureEx::OnPaint()
     PAINTSTRUCT ps;
     HDC hDC = ::BeginPaint(m_hWnd, &ps);
     {
-        CanvasLock lock(m_csCanvas);
+        CScopedLock lock(m_csCanvas);
         if (m_bIsInitialized && m_canvas.IsValid()) {
             if (IsRectEmpty(&m_PaintRect))
                 BitBlt(hDC, 0, 0, m_PictureSize.cx, m_PictureSize.cy, m_canvas.GetSafeHdc(), 0, 0, SRCCOPY);

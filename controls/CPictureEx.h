@@ -1,4 +1,5 @@
 #pragma once
+#include "CCriticalSection.h"
 #include "afxwin.h"
 #include <ocidl.h>
 #include <atomic>
@@ -88,7 +89,7 @@ private:
     BOOL m_bFrameShown = FALSE;     // the current frame is on the canvas, not yet disposed of
     CBitmapDC m_canvas;
     CBitmapDC m_savedArea;          // what lies under a frame with disposal 3
-    CRITICAL_SECTION m_csCanvas;    // the canvas and the saved area, between the thread and WM_PAINT
+    CCriticalSection m_csCanvas;    // the canvas and the saved area, between the thread and WM_PAINT
     HANDLE m_hThread = nullptr;
     HANDLE m_hExitEvent = nullptr;
     IPicture* m_pPicture = nullptr;

@@ -1,4 +1,5 @@
 #include "Directory.h"
+#include "CComPtr.h"
 #include "File.h"
 #include "LogText.h"
 #include "PathMatching.h"
@@ -10,21 +11,6 @@ namespace {
 
 // Folder trees deeper than this are not followed.
 const int kMaxDepth = 64;
-
-// Releases a COM interface pointer when it goes out of scope.
-template <class T>
-class ComPtr {
-public:
-    ComPtr() = default;
-    ~ComPtr() { if (m_p != nullptr) m_p->Release(); }
-    ComPtr(const ComPtr&) = delete;
-    ComPtr& operator=(const ComPtr&) = delete;
-    T** operator&() { return &m_p; }
-    T* operator->() const { return m_p; }
-
-private:
-    T* m_p = nullptr;
-};
 
 // Keeps COM initialised on the calling thread for the scope.
 class ComScope {
@@ -106,11 +92,11 @@ CString ResolveShortcutTarget(const CString& filePath)
         return CString();
 
     ComScope com;
-    ComPtr<IShellLinkA> link;
+    CComPtr<IShellLinkA> link;
     if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
                                 reinterpret_cast<void**>(&link))))
         return CString();
-    ComPtr<IPersistFile> file;
+    CComPtr<IPersistFile> file;
     if (FAILED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))))
         return CString();
     WCHAR widePath[MAX_PATH];

@@ -15,11 +15,10 @@ int ReadClassesRootDefault(const CString& keyPath, CString& text)
     CRegKeyHandle key;
     if (key.Open(HKEY_CLASSES_ROOT, keyPath, KEY_READ) != ERROR_SUCCESS)
         return 1;
-    DWORD type = REG_NONE;
-    std::vector<BYTE> data;
-    if (key.QueryValue(nullptr, type, data) != ERROR_SUCCESS)
+    CString value;
+    if (!key.QueryText(nullptr, value, CRegKeyHandle::kAnySize, FALSE))
         return 2;
-    text = RegistryBytesToText(data.data(), static_cast<DWORD>(data.size()));
+    text = value;
     return 0;
 }
 

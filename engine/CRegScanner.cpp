@@ -181,6 +181,7 @@ void CRegScanner::RunScan()
     SendMessageA(hNotifyWnd, WM_SCAN_DONE, 0, 0);
     if (bRepair) {
         FixAll(this);
+        // Once more after the fix's own: the finding page handles the automatic fix's end on this one.
         SendMessageA(hNotifyWnd, WM_FIX_DONE, 0, 0);
     }
 }

@@ -194,6 +194,10 @@ private:
                            LPCSTR pszProblemValueName);
     static UINT FixThreadProc(LPVOID pParam);
     void RunFix();
+    // Repairs (with bRepair) the selected problems and logs every problem.
+    void RepairAndLogProblems(BOOL bRepair, HWND hNotifyWnd);
+    // Removes the backup, rename log and rename folder of this fix that received nothing.
+    void RemoveUnusedBackups(BOOL bBackupUsed);
     void LogIgnoreList();
     // The repairs the rules are made of.
     BOOL RemoveKeyTree(HKEY root, const CString& path);
