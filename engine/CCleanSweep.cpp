@@ -151,9 +151,7 @@ BOOL CCleanSweep::ExportValue(HKEY root, LPCSTR pszKeyPath, LPCSTR pszValueName,
     std::vector<BYTE> data;
     if (key.Open(root, path, KEY_QUERY_VALUE) != ERROR_SUCCESS || key.QueryValue(name, type, data) != ERROR_SUCCESS)
         return FALSE;
-    CString dataText;
-    FormatRegValueData(type, data.data(), static_cast<DWORD>(data.size()), dataText);
-    const CString text = "\n[" + fullName + "]\n" + FormatRegValueName(name) + " = " + dataText;
+    const CString text = "\n[" + fullName + "]\n" + FormatRegValueLine(name, type, data, " = ");
     const size_t length = static_cast<size_t>(text.GetLength());
     return fwrite(static_cast<LPCSTR>(text), 1, length, stream) == length && fflush(stream) == 0 && !ferror(stream);
 }

@@ -188,6 +188,10 @@ private:
     void LoadAppPathNames();
     BOOL StartWorker(AFX_THREADPROC pfnProc, HWND hNotifyWnd);
     void RunScan();
+    // The scan of a key under HKEY_LOCAL_MACHINE whose subkeys each hold a file
+    // in a text value: a subkey whose file is missing is a problem named by the
+    // subkey. A text pfnIgnored accepts is not judged.
+    void ScanSubKeyFiles(LPCSTR pszKeyPath, LPCSTR pszValueName, int category, BOOL (*pfnIgnored)(LPCSTR pszText));
     // The two tests of the COM/ActiveX scanner (paths below HKEY_CLASSES_ROOT).
     void CheckComFile(HKEY parent, LPCSTR pszSubKey, REGSAM access, const CString& problemKey, BOOL bCutIconIndex);
     void CheckComReference(const CString& keyPath, LPCSTR pszValueName, LPCSTR pszTargetRoot,
