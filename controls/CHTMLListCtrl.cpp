@@ -452,18 +452,8 @@ void CHTMLListCtrl::OnLButtonDown(UINT, CPoint point)
 {
     SetFocus();
     LayoutItems();
-    int hit = -1;
     HTMLLIST_ITEM* header = nullptr;
-    for (int i : VisibleItems()) {
-        HTMLLIST_ITEM* item = m_items[i].get();
-        if (item->kind == HTMLLIST_HEADER)
-            header = item;
-        if (::PtInRect(&item->rect, point)) {
-            hit = i;
-            break;
-        }
-        m_selection = i;
-    }
+    const int hit = HitTestItem(point, header);
     if (hit < 0) {
         // Below the last item: the last shown item stays selected.
         Invalidate(FALSE);
@@ -473,52 +463,15 @@ void CHTMLListCtrl::OnLButtonDown(UINT, CPoint point)
 
     m_selection = hit;
     HTMLLIST_ITEM* item = m_items[hit].get();
-    const RECT rect = item->rect;
     bool changed = false;
     if (item->kind == HTMLLIST_HEADER) {
-        if (InGlyphBox(rect, point)) {
-            item->expanded = !item->expanded;
-            RecalcLayout();
-            Invalidate(FALSE);
-        } else if (InCheckBox(rect, point)) {
-            ToggleHeaderCheck(item);
-            changed = true;
-        }
+        changed = ClickHeader(item, point);
     } else if (item->kind == HTMLLIST_ROW && item->data) {
-        CRegistryProblem* problem = static_cast<CRegistryProblem*>(item->data);
-        CScanCategory* category = header ? static_cast<CScanCategory*>(header->data) : nullptr;
-        if (InCheckBox(rect, point)) {
-            problem->m_checked = problem->m_checked ? FALSE : TRUE;
-            item->checkState = problem->m_checked ? 1 : 0;
-            if (category) {
-                category->selectedCount += problem->m_checked ? 1 : -1;
-                header->checkState = HeaderState(category);
-            }
-            changed = true;
-        }
-        if (InIgnoreBox(rect, point)) {
-            Notify(HTMLLIST_IGNORE, problem);
-            // The parent may have emptied the list meanwhile.
-            if (!::IsWindow(m_hWnd) || Item(hit) != item)
-                return;
-            DeleteItem(hit);
-            if (category) {
-                if (problem->m_checked)
-                    --category->selectedCount;
-                --category->count;
-                header->checkState = HeaderState(category);
-                if (category->count <= 0)
-                    DeleteItem(header->id);
-            }
-            if (m_problems) {
-                for (INT_PTR i = 0; i < m_problems->GetSize(); ++i) {
-                    if (m_problems->GetAt(i) == problem) {
-                        m_problems->RemoveAt(i);
-                        delete problem;
-                        break;
-                    }
-                }
-            }
+        if (InCheckBox(item->rect, point))
+            changed = ToggleRowCheck(item, header);
+        if (InIgnoreBox(item->rect, point)) {
+            if (!IgnoreRow(hit, header))
+                return;   // the parent emptied the list meanwhile
             changed = true;
         }
     }
@@ -528,6 +481,77 @@ void CHTMLListCtrl::OnLButtonDown(UINT, CPoint point)
     if (changed)
         Notify(HTMLLIST_CHECKCHANGED);
     Default();
+}
+
+int CHTMLListCtrl::HitTestItem(CPoint point, HTMLLIST_ITEM*& header)
+{
+    header = nullptr;
+    for (int i : VisibleItems()) {
+        HTMLLIST_ITEM* item = m_items[i].get();
+        if (item->kind == HTMLLIST_HEADER)
+            header = item;
+        if (::PtInRect(&item->rect, point))
+            return i;
+        m_selection = i;
+    }
+    return -1;
+}
+
+bool CHTMLListCtrl::ClickHeader(HTMLLIST_ITEM* header, CPoint point)
+{
+    if (InGlyphBox(header->rect, point)) {
+        header->expanded = !header->expanded;
+        RecalcLayout();
+        Invalidate(FALSE);
+        return false;
+    }
+    if (InCheckBox(header->rect, point)) {
+        ToggleHeaderCheck(header);
+        return true;
+    }
+    return false;
+}
+
+bool CHTMLListCtrl::ToggleRowCheck(HTMLLIST_ITEM* row, HTMLLIST_ITEM* header)
+{
+    CRegistryProblem* problem = static_cast<CRegistryProblem*>(row->data);
+    CScanCategory* category = header ? static_cast<CScanCategory*>(header->data) : nullptr;
+    problem->m_checked = problem->m_checked ? FALSE : TRUE;
+    row->checkState = problem->m_checked ? 1 : 0;
+    if (category) {
+        category->selectedCount += problem->m_checked ? 1 : -1;
+        header->checkState = HeaderState(category);
+    }
+    return true;
+}
+
+bool CHTMLListCtrl::IgnoreRow(int id, HTMLLIST_ITEM* header)
+{
+    HTMLLIST_ITEM* row = m_items[id].get();
+    CRegistryProblem* problem = static_cast<CRegistryProblem*>(row->data);
+    CScanCategory* category = header ? static_cast<CScanCategory*>(header->data) : nullptr;
+    Notify(HTMLLIST_IGNORE, problem);
+    if (!::IsWindow(m_hWnd) || Item(id) != row)
+        return false;
+    DeleteItem(id);
+    if (category) {
+        if (problem->m_checked)
+            --category->selectedCount;
+        --category->count;
+        header->checkState = HeaderState(category);
+        if (category->count <= 0)
+            DeleteItem(header->id);
+    }
+    if (m_problems) {
+        for (INT_PTR i = 0; i < m_problems->GetSize(); ++i) {
+            if (m_problems->GetAt(i) == problem) {
+                m_problems->RemoveAt(i);
+                delete problem;
+                break;
+            }
+        }
+    }
+    return true;
 }
 
 void CHTMLListCtrl::OnLButtonDblClk(UINT, CPoint)
