@@ -63,14 +63,12 @@ END_MESSAGE_MAP()
 
 CPictureEx::CPictureEx()
 {
-    m_hExitEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    m_hExitEvent.Attach(CreateEventA(nullptr, TRUE, FALSE, nullptr));
 }
 
 CPictureEx::~CPictureEx()
 {
     UnLoad();
-    if (m_hExitEvent)
-        CloseHandle(m_hExitEvent);
 }
 
 BOOL CPictureEx::Load(LPCSTR pszPath)
@@ -223,7 +221,7 @@ BOOL CPictureEx::Draw()
     if (!m_bIsInitialized)
         return FALSE;
     if (IsAnimatedGIF()) {
-        if (m_hThread) {
+        if (m_hThread.IsValid()) {
             // Already playing; or a thread that would not stop in time has
             // ended since and is cleared away before a new one starts.
             if (WaitForSingleObject(m_hThread, 0) != WAIT_OBJECT_0)
@@ -231,8 +229,9 @@ BOOL CPictureEx::Draw()
             EndThread(0);
         }
         unsigned nThreadId = 0;
-        m_hThread = (HANDLE)_beginthreadex(nullptr, 0, AnimationThread, this, CREATE_SUSPENDED, &nThreadId);
-        if (!m_hThread)
+        m_hThread.Attach(reinterpret_cast<HANDLE>(
+            _beginthreadex(nullptr, 0, AnimationThread, this, CREATE_SUSPENDED, &nThreadId)));
+        if (!m_hThread.IsValid())
             return FALSE;
         ResumeThread(m_hThread);
         return TRUE;
@@ -253,15 +252,14 @@ BOOL CPictureEx::Draw()
 BOOL CPictureEx::EndThread(DWORD nTimeout)
 {
     m_bExitThread = TRUE;
-    if (m_hExitEvent)
+    if (m_hExitEvent.IsValid())
         SetEvent(m_hExitEvent);
-    if (m_hThread) {
+    if (m_hThread.IsValid()) {
         if (WaitForSingleObject(m_hThread, nTimeout) != WAIT_OBJECT_0)
             return FALSE;
-        CloseHandle(m_hThread);
-        m_hThread = nullptr;
+        m_hThread.Close();
     }
-    if (m_hExitEvent)
+    if (m_hExitEvent.IsValid())
         ResetEvent(m_hExitEvent);
     m_bExitThread = FALSE;
     return TRUE;
@@ -412,7 +410,7 @@ void CPictureEx::InvalidateCanvas()
 
 BOOL CPictureEx::AdvanceFrame()
 {
-    if (!m_bIsInitialized || !IsAnimatedGIF() || m_hThread)
+    if (!m_bIsInitialized || !IsAnimatedGIF() || m_hThread.IsValid())
         return FALSE;
     if (m_bFrameShown)
         NextFrame();

@@ -1,5 +1,6 @@
 #pragma once
 #include "CCriticalSection.h"
+#include "CHandle.h"
 #include "afxwin.h"
 #include <ocidl.h>
 #include <atomic>
@@ -90,8 +91,8 @@ private:
     CBitmapDC m_canvas;
     CBitmapDC m_savedArea;          // what lies under a frame with disposal 3
     CCriticalSection m_csCanvas;    // the canvas and the saved area, between the thread and WM_PAINT
-    HANDLE m_hThread = nullptr;
-    HANDLE m_hExitEvent = nullptr;
+    CHandle m_hThread;
+    CHandle m_hExitEvent;
     IPicture* m_pPicture = nullptr;
     CArray<PictureFrame> m_arrFrames;
 };
