@@ -6,11 +6,11 @@
 
 namespace {
 
-const COLORREF WHITE = RGB(255, 255, 255);
-const COLORREF BLACK = RGB(0, 0, 0);
-const COLORREF IMAGE_MASK = RGB(255, 0, 255);
-const int SCROLL_STEP = 50;
-const int WHEEL_STEP = 40;
+const COLORREF kWhite = RGB(255, 255, 255);
+const COLORREF kBlack = RGB(0, 0, 0);
+const COLORREF kImageMask = RGB(255, 0, 255);
+const int kScrollStep = 50;
+const int kWheelStep = 40;
 
 // A string-table text, or "???" when it cannot be loaded.
 CString LoadText(UINT id)
@@ -100,7 +100,7 @@ BOOL CHTMLListCtrl::Create(CWnd* parent, RECT rect, UINT id, DWORD style)
     if (!m_images.m_hImageList && m_images.Create(16, 16, ILC_COLOR24 | ILC_MASK, 5, 0)) {
         CBitmap bitmap;
         if (bitmap.LoadBitmap(IDB_IMAGES))
-            m_images.Add(&bitmap, IMAGE_MASK);
+            m_images.Add(&bitmap, kImageMask);
     }
 
     // The sizes are taken before the window exists: the WM_SIZE of the
@@ -403,14 +403,14 @@ void CHTMLListCtrl::DrawItem(CDC* dc, RECT rect, HTMLLIST_ITEM* item, BOOL selec
     const int left = rect.left, top = rect.top, right = rect.right, bottom = rect.bottom;
     const int imageTop = ImageTop(rect);
 
-    dc->FillSolidRect(&rect, selected ? m_selectionColour : WHITE);
+    dc->FillSolidRect(&rect, selected ? m_selectionColour : kWhite);
     if (m_displayMode & HTMLLIST_MODE_EDGES)
         dc->DrawEdge(&rect, BDR_SUNKENINNER, BF_LEFT | BF_BOTTOM | BF_FLAT);
     if (item->kind == HTMLLIST_HEADER)
         m_images.Draw(dc, item->expanded ? 3 : 4, CPoint(left + 3, imageTop), ILD_NORMAL);
     m_images.Draw(dc, item->checkState, CPoint(left + 22, imageTop), ILD_TRANSPARENT);
 
-    const COLORREF oldColour = dc->SetTextColor(BLACK);
+    const COLORREF oldColour = dc->SetTextColor(kBlack);
     const int oldMode = dc->SetBkMode(TRANSPARENT);
     const int textTop = item->fixedHeight ? top : top + 5;
     if (item->kind == HTMLLIST_ROW) {
@@ -584,9 +584,9 @@ BOOL CHTMLListCtrl::OnMouseWheel(UINT, short delta, CPoint)
 {
     const int pos = GetScrollPos(SB_VERT);
     if (delta >= 0)
-        ScrollTo(std::max(0, pos - WHEEL_STEP));
+        ScrollTo(std::max(0, pos - kWheelStep));
     else
-        ScrollTo(std::min(GetScrollLimit(SB_VERT), pos + WHEEL_STEP));
+        ScrollTo(std::min(GetScrollLimit(SB_VERT), pos + kWheelStep));
     Invalidate();
     UpdateWindow();
     return TRUE;
@@ -600,12 +600,12 @@ void CHTMLListCtrl::OnVScroll(UINT code, UINT, CWnd*)
     case SB_LINEUP:
     case SB_PAGEUP:
         if (pos > 0)
-            ScrollTo(std::max(0, pos - SCROLL_STEP));
+            ScrollTo(std::max(0, pos - kScrollStep));
         break;
     case SB_LINEDOWN:
     case SB_PAGEDOWN:
         if (pos < limit)
-            ScrollTo(std::min(limit, pos + SCROLL_STEP));
+            ScrollTo(std::min(limit, pos + kScrollStep));
         break;
     case SB_THUMBPOSITION:
     case SB_THUMBTRACK: {

@@ -50,13 +50,13 @@ const HtmlTag HTML_TAG_TABLE[] = {
     { "sup", TOKEN_SUPERSCRIPT, false, false },
     { "u", TOKEN_UNDERLINE, false, false },
 };
-const int HTML_TAG_ROWS = sizeof(HTML_TAG_TABLE) / sizeof(HTML_TAG_TABLE[0]);
+const int kHtmlTagRows = sizeof(HTML_TAG_TABLE) / sizeof(HTML_TAG_TABLE[0]);
 
 // Text colours saved by nested font tags; only the innermost eight levels
 // beyond the call's own colour are kept.
-const int HTML_COLOR_DEPTH = 8;
+const int kHtmlColorDepth = 8;
 struct HtmlColorStack {
-    COLORREF colours[HTML_COLOR_DEPTH];
+    COLORREF colours[kHtmlColorDepth];
     int count;
 };
 HtmlColorStack g_htmlColorStack;
@@ -126,7 +126,7 @@ COLORREF ParseHtmlColor(LPCSTR p, LPCSTR end)
 
 void PushHtmlColor(HDC dc, COLORREF colour)
 {
-    if (g_htmlColorStack.count < HTML_COLOR_DEPTH)
+    if (g_htmlColorStack.count < kHtmlColorDepth)
         g_htmlColorStack.colours[g_htmlColorStack.count++] = GetTextColor(dc);
     SetTextColor(dc, colour);
 }
@@ -212,7 +212,7 @@ int GetHtmlToken(LPCSTR& pos, int& remaining, int& tokenLength, bool& white, boo
         ++n;
 
     int row = 0;
-    for (int r = HTML_TAG_ROWS - 1; r >= 1; --r) {
+    for (int r = kHtmlTagRows - 1; r >= 1; --r) {
         const int nameLength = lstrlenA(HTML_TAG_TABLE[r].name);
         if (remaining - nameStart >= nameLength && EqualsNoCase(pos + nameStart, HTML_TAG_TABLE[r].name, nameLength)) {
             row = r;
