@@ -1,4 +1,5 @@
 #include "CPictureEx.h"
+#include "CComPtr.h"
 #include "CScopedLock.h"
 #include <olectl.h>
 #include <process.h>
@@ -110,16 +111,15 @@ BOOL CPictureEx::LoadFromResource(LPCSTR pszName, LPCSTR pszType)
 
 IPicture* CPictureEx::LoadPicture(HGLOBAL hData, DWORD dwSize, BOOL bFreeData)
 {
-    IStream* pStream = nullptr;
+    CComPtr<IStream> pStream;
     if (FAILED(CreateStreamOnHGlobal(hData, bFreeData, &pStream)) || !pStream) {
         if (bFreeData)
             GlobalFree(hData);
         return nullptr;
     }
     IPicture* pPicture = nullptr;
-    if (FAILED(OleLoadPicture(pStream, (LONG)dwSize, FALSE, IID_IPicture, (void**)&pPicture)))
+    if (FAILED(OleLoadPicture(pStream.Get(), (LONG)dwSize, FALSE, IID_IPicture, (void**)&pPicture)))
         pPicture = nullptr;
-    pStream->Release();
     return pPicture;
 }
 

@@ -1,4 +1,5 @@
 #include "CRegScanner.h"
+#include "CRegKeyHandle.h"
 #include "CWnd.h"
 #include "RegistrySettings.h"
 #include <objbase.h>
@@ -66,17 +67,15 @@ void CRegScanner::CopyExclusionLists(const CStringArray* pKeys, const CStringArr
 
 void CRegScanner::LoadAppPathNames()
 {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths", 0, KEY_READ,
-                      &key) != ERROR_SUCCESS)
+    CRegKeyHandle key;
+    if (key.Open(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths", KEY_READ)
+        != ERROR_SUCCESS)
         return;
-    char name[1024];
-    for (DWORD index = 0; RegEnumKeyA(key, index, name, sizeof name) == ERROR_SUCCESS; index++) {
-        CString lower(name);
-        lower.MakeLower();
-        m_appPathNames.SetAt(lower, nullptr);
+    CString name;
+    for (DWORD index = 0; key.EnumKey(index, name) == ERROR_SUCCESS; index++) {
+        name.MakeLower();
+        m_appPathNames.SetAt(name, nullptr);
     }
-    RegCloseKey(key);
 }
 
 void CRegScanner::DeleteProblems()
