@@ -1,22 +1,12 @@
 #pragma once
 #include <cstdio>
 
-// Owns one C runtime stream and closes it; move-only.
+// Owns one C runtime stream for a scope and closes it.
 class CFileStream {
 public:
     CFileStream() = default;
     explicit CFileStream(FILE* stream) : m_stream(stream) {}
     ~CFileStream() { Close(); }
-    CFileStream(CFileStream&& other) noexcept : m_stream(other.m_stream) { other.m_stream = nullptr; }
-    CFileStream& operator=(CFileStream&& other) noexcept
-    {
-        if (this != &other) {
-            Close();
-            m_stream = other.m_stream;
-            other.m_stream = nullptr;
-        }
-        return *this;
-    }
     CFileStream(const CFileStream&) = delete;
     CFileStream& operator=(const CFileStream&) = delete;
 
