@@ -1,5 +1,6 @@
 #include "Directory.h"
 #include "CComPtr.h"
+#include "CComScope.h"
 #include "File.h"
 #include "LogText.h"
 #include "PathMatching.h"
@@ -11,18 +12,6 @@ namespace {
 
 // Folder trees deeper than this are not followed.
 const int kMaxDepth = 64;
-
-// Keeps COM initialised on the calling thread for the scope.
-class ComScope {
-public:
-    ComScope() : m_initialized(SUCCEEDED(CoInitialize(nullptr))) {}
-    ~ComScope() { if (m_initialized) CoUninitialize(); }
-    ComScope(const ComScope&) = delete;
-    ComScope& operator=(const ComScope&) = delete;
-
-private:
-    bool m_initialized;
-};
 
 Directory* DescribeFolder(const CString& folder, const CString& expanded, BOOL recurse, int depth)
 {
@@ -91,7 +80,7 @@ CString ResolveShortcutTarget(const CString& filePath)
     if (lower.Find(".lnk") < 0)
         return CString();
 
-    ComScope com;
+    CComScope com;
     CComPtr<IShellLinkA> link;
     if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
                                 reinterpret_cast<void**>(&link))))

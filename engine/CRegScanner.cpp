@@ -1,4 +1,5 @@
 #include "CRegScanner.h"
+#include "CComScope.h"
 #include "CRegKeyHandle.h"
 #include "CWnd.h"
 #include "RegistrySettings.h"
@@ -150,7 +151,7 @@ UINT CRegScanner::FixThreadProc(LPVOID pParam)
 
 void CRegScanner::RunScan()
 {
-    const HRESULT hrCom = CoInitialize(nullptr);
+    CComScope com;
     const HWND hNotifyWnd = m_hNotifyWnd;
 
     SetRegistrySettingString(SETTINGS_PRODUCT, SETTING_LASTSCAN,
@@ -166,9 +167,6 @@ void CRegScanner::RunScan()
             SendMessageA(hNotifyWnd, WM_CATEGORY_SKIPPED, 0, category);
         }
     }
-
-    if (SUCCEEDED(hrCom))
-        CoUninitialize();
 
     CWnd* pMainWnd = AfxGetMainWnd();
     if (pMainWnd != nullptr && pMainWnd->IsWindow())

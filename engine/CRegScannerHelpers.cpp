@@ -1,5 +1,6 @@
 #include "CRegScanner.h"
 #include "CComPtr.h"
+#include "CComScope.h"
 #include "CRegKeyHandle.h"
 #include <msi.h>
 #include <shlobj.h>
@@ -184,14 +185,9 @@ BOOL CRegScanner::ResolveShortcut(LPCSTR pszShortcut, LPSTR pszTarget)
         return bExists;
 
     pszTarget[0] = '\0';
-    const HRESULT hrCom = CoInitialize(nullptr);
+    CComScope com;
     // A shortcut that cannot be read is never reported.
-    BOOL bResult = TRUE;
-    if (ResolveShellLink(pszShortcut, pszTarget, bExists))
-        bResult = bExists;
-    if (SUCCEEDED(hrCom))
-        CoUninitialize();
-    return bResult;
+    return ResolveShellLink(pszShortcut, pszTarget, bExists) ? bExists : TRUE;
 }
 
 BOOL CRegScanner::ReadRegText(HKEY key, LPCSTR pszName, LPSTR pszBuffer, DWORD nSize)
