@@ -162,8 +162,8 @@ DWORD CRegScanner::ExtractFilePath(LPSTR pszText, LPSTR pszResult)
     std::string upper(text);
     if (!upper.empty())
         CharUpperBuffA(&upper[0], static_cast<DWORD>(upper.size()));
-    static const char* const extensions[] = {".EXE", ".DLL", ".OCX"};
-    for (const char* extension : extensions) {
+    static const char* const kExtensions[] = {".EXE", ".DLL", ".OCX"};
+    for (const char* extension : kExtensions) {
         const size_t at = upper.find(extension);
         if (at != std::string::npos)
             text[at + 4] = '\0';
