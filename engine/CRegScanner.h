@@ -148,9 +148,9 @@ protected:
     BOOL IsCancelled() const { return m_cancel != 0; }
     // Sends WM_SCAN_PATH with the text.
     void SendScanPath(LPCSTR pszPath) const;
-    // Reads a string value (REG_SZ or REG_EXPAND_SZ) into the buffer, ended at
-    // the length the registry returned. FALSE, with an empty buffer, for a
-    // missing value, another type or one that does not fit.
+    // Reads a string value (REG_SZ or REG_EXPAND_SZ) into the buffer, up to its
+    // first zero byte. FALSE, with an empty buffer, for a missing value, another
+    // type or one whose data does not fit in nSize - 1 bytes.
     static BOOL ReadRegText(HKEY key, LPCSTR pszName, LPSTR pszBuffer, DWORD nSize);
     // PathFindOnPathA on a copy of its own, so the argument is never rewritten.
     static BOOL FindOnPath(LPCSTR pszFile);
