@@ -124,6 +124,17 @@ scan_with_seven_boxes_toggled() {
   wait_until 60 "scan from Start Scan" page_shows 1395
 }
 
+# One broken entry each of App Paths, Help Files and Fonts, two of Startup.
+plant_faults() {
+  planted=1
+  wine reg query "$help" >/dev/null 2>&1 || help_made=1
+  wine reg add "$apppaths\\${token}_bad.exe" /ve /d "$gone\\app.exe" /f >/dev/null
+  wine reg add "$help" /v "${token}_bad.hlp" /d "$gone" /f >/dev/null
+  wine reg add "$fonts" /v "${token}_bad (TrueType)" /d "${token}_bad.ttf" /f >/dev/null
+  wine reg add "$userrun" /v "${token}_bad" /d "\"$gone\\run.exe\" /min" /f >/dev/null
+  wine reg add "$machinerun" /v "${token}_bad" /d "\"$gone\\machine.exe\"" /f >/dev/null
+}
+
 pixel() { convert "$work/shot.png" -crop "1x1+$1+$2" -depth 8 txt:- | tail -1 | grep -oE '#[0-9A-F]{6}'; }
 screenshot() { import -window root "$work/shot.png" && cp "$work/shot.png" "$shots/$1.png"; }
 
@@ -267,13 +278,7 @@ hung_instance)
 
 scan_road)
   # Faults of four categories; only those four are scanned.
-  planted=1
-  wine reg query "$help" >/dev/null 2>&1 || help_made=1
-  wine reg add "$apppaths\\${token}_bad.exe" /ve /d "$gone\\app.exe" /f >/dev/null
-  wine reg add "$help" /v "${token}_bad.hlp" /d "$gone" /f >/dev/null
-  wine reg add "$fonts" /v "${token}_bad (TrueType)" /d "${token}_bad.ttf" /f >/dev/null
-  wine reg add "$userrun" /v "${token}_bad" /d "\"$gone\\run.exe\" /min" /f >/dev/null
-  wine reg add "$machinerun" /v "${token}_bad" /d "\"$gone\\machine.exe\"" /f >/dev/null
+  plant_faults
   selected=00101110000
   set_switches $selected
   # "-t" scans once the window has started.
@@ -327,6 +332,37 @@ scan_road)
   scan_with_seven_boxes_toggled 0
   wait_until 120 "end of the third scan" text_is 1342 "System scan and detection."
   text_is 1143 "System scan is complete. Click $next to proceed." || fail "path line: $(ctl_text 1143)"
+  exit_keldrix
+  ;;
+
+repair_after_find)
+  # With "repairafterfind" the scan fixes what it found and ends on the
+  # statistics page. Only App Paths and Help Files are scanned, and the fix
+  # runs only when a plain scan first finds exactly this test's two faults
+  # there (the fix must touch nothing of the prefix's own).
+  plant_faults
+  set_switches 00001100000
+  start_keldrix -t
+  wait_until 120 "end of the plain scan" has_setting errs
+  [ "$(setting errs)" == 2 ] || fail "the plain scan found $(setting errs) problems, not this test's 2"
+  exit_keldrix
+  wine reg add "$settings" /v repairafterfind /t REG_SZ /d 1 /f >/dev/null
+  start_keldrix -t
+  wait_until 120 "statistics page after the fix" page_shows 1273
+  screenshot page-statistics-after-fix
+  for name in FixedTotals ErrorsFixed errs; do
+    [ "$(setting $name)" == 2 ] || fail "$name is $(setting $name) after fixing 2"
+  done
+  [ "$(setting FixedAppPathErrors)" == 1 ] && [ "$(setting FixedHelpFileErrors)" == 1 ] || fail "per-category fixed counts"
+  for button in 1099 1020 1001 1002 1005 1262; do
+    ctl_enabled $button || fail "navigation button $button stays disabled after the fix"
+  done
+  wine reg query "$apppaths\\${token}_bad.exe" >/dev/null 2>&1 && fail "the App Paths fault is still there"
+  wine reg query "$help" /v "${token}_bad.hlp" >/dev/null 2>&1 && fail "the Help Files fault is still there"
+  grep -qs "${token}_bad.exe" "$prog"/Backup/*.reg || fail "no backup of the fixed App Paths key"
+  log=$(ls "$prog"/Logs/Keldrix-*.zip 2>/dev/null | head -1)
+  [ -n "$log" ] && unzip -p "$log" >"$work/fix.log" && xmllint --noout "$work/fix.log" || fail "no well-formed after-fix log"
+  grep -q "${token}_bad.hlp" "$work/fix.log" || fail "the after-fix log does not list the fixed value"
   exit_keldrix
   ;;
 
