@@ -186,10 +186,12 @@ start_and_pages)
   xmllint --noout "$work/SystemInfo.log" || fail "the start-up log is not well-formed"
   [ "$(xmllint --xpath 'name(/*)' "$work/SystemInfo.log")" == Keldrix ] || fail "the log's root is not Keldrix"
 
-  # The skin: the cut-out top-right corner shows the white root, the body does not.
+  # The skin: the cut-out corners show the white root, the body does not.
   read -r l t r b < <(tree | awk '$1 == "win" && $2 == 0 { print $7, $8, $9, $10 }')
   screenshot page-scan
-  [ "$(pixel $((r - 2)) $((t + 1)))" == "#FFFFFF" ] || fail "the skin's corner is not cut out"
+  for corner in "$((r - 2)) $((t + 1))" "$((r - 2)) $((b - 2))" "$((l + 1)) $((b - 2))"; do
+    [ "$(pixel $corner)" == "#FFFFFF" ] || fail "the skin's corner at $corner is not cut out"
+  done
   [ "$(pixel $((l + 400)) $((t + 60)))" != "#FFFFFF" ] || fail "the skin is not drawn"
   page_shows 1021 || fail "page 1 is not the page shown at start"
 
