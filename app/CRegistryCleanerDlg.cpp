@@ -212,44 +212,37 @@ void CRegistryCleanerDlg::SwitchToPage(int page)
         window->ShowWindow(SW_SHOW);
 }
 
-void CRegistryCleanerDlg::ShowScanCategoriesPage()
+void CRegistryCleanerDlg::ShowNavPage(int page)
 {
-    if (m_currentPage != kScanCategoriesPage)
-        SwitchToPage(kScanCategoriesPage);
+    if (m_currentPage != page)
+        SwitchToPage(page);
     else
         UpdateNavButtonStates();
+}
+
+void CRegistryCleanerDlg::ShowScanCategoriesPage()
+{
+    ShowNavPage(kScanCategoriesPage);
 }
 
 void CRegistryCleanerDlg::ShowBackupPage()
 {
-    if (m_currentPage != kBackupPage)
-        SwitchToPage(kBackupPage);
-    else
-        UpdateNavButtonStates();
+    ShowNavPage(kBackupPage);
 }
 
 void CRegistryCleanerDlg::ShowStartupPage()
 {
-    if (m_currentPage != kStartupPage)
-        SwitchToPage(kStartupPage);
-    else
-        UpdateNavButtonStates();
+    ShowNavPage(kStartupPage);
 }
 
 void CRegistryCleanerDlg::ShowOptionsPage()
 {
-    if (m_currentPage != kOptionsPage)
-        SwitchToPage(kOptionsPage);
-    else
-        UpdateNavButtonStates();
+    ShowNavPage(kOptionsPage);
 }
 
 void CRegistryCleanerDlg::ShowStatisticsPage()
 {
-    if (m_currentPage != kStatisticsPage)
-        SwitchToPage(kStatisticsPage);
-    else
-        UpdateNavButtonStates();
+    ShowNavPage(kStatisticsPage);
 }
 
 void CRegistryCleanerDlg::ShowIgnoreListPage()
@@ -302,17 +295,22 @@ void CRegistryCleanerDlg::OnScanButton()
         m_scanPage.OnStartScan();
 }
 
+void CRegistryCleanerDlg::EnableNavButtons(BOOL enable)
+{
+    for (CXPButton* button : {&m_scanButton, &m_backupButton, &m_startupButton, &m_optionsButton, &m_aboutButton,
+                              &m_statisticsButton}) {
+        button->EnableWindow(enable);
+        button->Invalidate();
+    }
+}
+
 void CRegistryCleanerDlg::SetNavButtonSkins()
 {
     m_backupButton.SetBitmaps(IDB_NAV_BACKUP_BUSY, IDB_NAV_BACKUP_BUSY, IDB_NAV_BACKUP_BUSY, FALSE);
     m_startupButton.SetBitmaps(IDB_NAV_STARTUP_BUSY, IDB_NAV_STARTUP_BUSY, IDB_NAV_STARTUP_BUSY, FALSE);
     m_optionsButton.SetBitmaps(IDB_NAV_OPTIONS_BUSY, IDB_NAV_OPTIONS_BUSY, IDB_NAV_OPTIONS_BUSY, FALSE);
     m_statisticsButton.SetBitmaps(IDB_NAV_STATISTICS_BUSY, IDB_NAV_STATISTICS_BUSY, IDB_NAV_STATISTICS_BUSY, FALSE);
-    for (CXPButton* button : {&m_scanButton, &m_backupButton, &m_startupButton, &m_optionsButton, &m_aboutButton,
-                              &m_statisticsButton}) {
-        button->EnableWindow(FALSE);
-        button->Invalidate();
-    }
+    EnableNavButtons(FALSE);
 }
 
 void CRegistryCleanerDlg::SetNavButtonBitmaps()
@@ -323,11 +321,7 @@ void CRegistryCleanerDlg::SetNavButtonBitmaps()
     m_optionsButton.SetBitmaps(IDB_NAV_OPTIONS, IDB_NAV_OPTIONS_HOT, IDB_NAV_OPTIONS_PRESSED, FALSE);
     m_aboutButton.SetBitmaps(IDB_NAV_ABOUT, IDB_NAV_ABOUT_HOT, IDB_NAV_ABOUT_HOT, FALSE);
     m_statisticsButton.SetBitmaps(IDB_NAV_STATISTICS, IDB_NAV_STATISTICS_HOT, IDB_NAV_STATISTICS_PRESSED, FALSE);
-    for (CXPButton* button : {&m_scanButton, &m_backupButton, &m_startupButton, &m_optionsButton, &m_aboutButton,
-                              &m_statisticsButton}) {
-        button->EnableWindow(TRUE);
-        button->Invalidate();
-    }
+    EnableNavButtons(TRUE);
 }
 
 // --- statistics read at start ------------------------------------------------

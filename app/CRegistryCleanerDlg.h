@@ -107,6 +107,10 @@ protected:
 private:
     // Switches to a page: hide all, refresh as the page needs, show it.
     void SwitchToPage(int page);
+    // A page of a navigation button: switched to, or only its button held again.
+    void ShowNavPage(int page);
+    // The six page buttons, enabled or not, repainted.
+    void EnableNavButtons(BOOL enable);
     CWnd* GetPage(int page);
     void ReadStatistics();
     void SetUpTrayIcon();
