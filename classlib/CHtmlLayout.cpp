@@ -46,6 +46,15 @@ int CHtmlLayout::LineHeight(int font)
     return metrics.tmHeight;
 }
 
+int CHtmlLayout::SpaceWidth(int font)
+{
+    HGDIOBJ old = ::SelectObject(m_hdc, m_fonts[font]);
+    SIZE space = {};
+    ::GetTextExtentPoint32A(m_hdc, " ", 1, &space);
+    ::SelectObject(m_hdc, old);
+    return space.cx;
+}
+
 void CHtmlLayout::Build(CHtmlElement* pRoot, HDC hdc, const HFONT fonts[4], TextRenderer renderer, int width)
 {
     Clear();
@@ -151,8 +160,10 @@ void CHtmlLayout::AddText(const CHtmlElement* t, CHtmlElement* owner)
             m_pendingSpace = !lineStart;
             return;
         }
-        if (leadingSpace && !lineStart)
-            text = " " + text;  // the renderer draws a leading blank as one space
+        if (leadingSpace && !lineStart) {
+            // A blank between runs is left open here, not drawn in the run's style.
+            m_x += SpaceWidth(t->m_heading);
+        }
         m_pendingSpace = false;
         m_runOwner = owner;
         m_runFont = t->m_heading;
@@ -212,11 +223,8 @@ void CHtmlLayout::FlushRun()
 
 void CHtmlLayout::PlaceItem(BoxKind kind, CHtmlElement* e)
 {
-    if (m_pendingSpace && m_x > m_left) {
-        SIZE space = {};
-        ::GetTextExtentPoint32A(m_hdc, " ", 1, &space);
-        m_x += space.cx;
-    }
+    if (m_pendingSpace && m_x > m_left)
+        m_x += SpaceWidth(0);
     m_pendingSpace = false;
     if (m_x + e->m_size.cx > m_right && m_x > m_left)
         EndLine();

@@ -50,6 +50,7 @@ private:
     void PlaceBox(Box box, int width, int height);
     void EndLine();
     int LineHeight(int font);
+    int SpaceWidth(int font);
 
     std::vector<Box> m_boxes;
     std::vector<Fill> m_fills;
