@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 #include "CDHtmlDialog.h"
+#include "ByteMutator.h"
 #include "DrawHTML.h"
 #include "SkinTestSupport.h"
 
@@ -265,6 +266,16 @@ TEST_F(DHtmlDialogTest, MalformedPagesLoadAndAModalFallbackCloses)
         EXPECT_TRUE(m_dialog.IsWindow());
     }
     EXPECT_EQ(m_dialog.GetElementHwnd("big"), nullptr);  // the previous page's control went with it
+    testsupport::ByteMutator mutator(28u, 8, 40, true);
+    for (int i = 0; i < 300; ++i) {
+        std::string page = kPage;
+        mutator.Mutate(page);
+        testsupport::WriteFileBytes(m_dir.File("bad.htm"), page);
+        m_dialog.Navigate(m_dir.File("bad.htm").c_str());
+        m_dialog.SetElementText("idErrors", "1");
+        m_dialog.SetElementOuterHtml("lnk_privacy", "<a id=lnk_privacy href=x>y</a>");
+        Settle(m_dialog);
+    }
 
     ModalPage modal;
     modal.url = m_dir.File("none.htm");
