@@ -13,23 +13,6 @@ namespace {
 const DWORD kModulePathBuffer = 1024;
 const DWORD kUserNameBuffer = 1000;
 
-// COM for the scope of one function; uninitialised only when it was initialised.
-class ComScope {
-public:
-    ComScope() : m_hr(::CoInitialize(nullptr)) {}
-    ~ComScope()
-    {
-        if (m_hr == S_OK || m_hr == S_FALSE)
-            ::CoUninitialize();
-    }
-    ComScope(const ComScope&) = delete;
-    ComScope& operator=(const ComScope&) = delete;
-    HRESULT Result() const { return m_hr; }
-
-private:
-    HRESULT m_hr;
-};
-
 // Owns one interface pointer.
 template <class T>
 class ComRef {
@@ -98,11 +81,37 @@ CString Narrow(LPCWSTR text)
     return narrow;
 }
 
-HRESULT CreateScheduler(ITaskScheduler** ppScheduler)
-{
-    return ::CoCreateInstance(CLSID_CTaskScheduler, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskScheduler,
-                              reinterpret_cast<void**>(ppScheduler));
-}
+// COM and the scheduler for the length of one function; COM is left
+// uninitialised when it was not initialised here.
+class SchedulerSession {
+public:
+    SchedulerSession() : m_com(::CoInitialize(nullptr)) {}
+    ~SchedulerSession()
+    {
+        m_scheduler.Reset();
+        if (m_com == S_OK || m_com == S_FALSE)
+            ::CoUninitialize();
+    }
+    SchedulerSession(const SchedulerSession&) = delete;
+    SchedulerSession& operator=(const SchedulerSession&) = delete;
+
+    HRESULT Start()
+    {
+        if (FAILED(m_com))
+            return m_com;
+        return ::CoCreateInstance(CLSID_CTaskScheduler, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskScheduler,
+                                  m_scheduler.OutVoid());
+    }
+    ITaskScheduler* operator->() const { return m_scheduler.Get(); }
+    HRESULT Activate(LPCWSTR pwszTaskName, ComRef<ITask>& task)
+    {
+        return m_scheduler->Activate(pwszTaskName, IID_ITask, reinterpret_cast<IUnknown**>(task.Out()));
+    }
+
+private:
+    HRESULT m_com;
+    ComRef<ITaskScheduler> m_scheduler;
+};
 
 HRESULT SaveTask(ITask* pTask)
 {
@@ -186,21 +195,6 @@ CString EveryPhrase(WORD interval, LPCSTR unit)
 
 }  // namespace
 
-TASK_TRIGGER MakeWeeklyScanTrigger(WORD hour, WORD minute)
-{
-    TASK_TRIGGER trigger = {};
-    trigger.cbTriggerSize = sizeof trigger;
-    trigger.wBeginYear = 2006;
-    trigger.wBeginMonth = 1;
-    trigger.wBeginDay = 1;
-    trigger.wStartHour = hour;
-    trigger.wStartMinute = minute;
-    trigger.TriggerType = TASK_TIME_TRIGGER_WEEKLY;
-    trigger.Type.Weekly.WeeksInterval = 1;
-    trigger.Type.Weekly.rgfDaysOfTheWeek = TASK_SUNDAY | TASK_THURSDAY;
-    return trigger;
-}
-
 TASK_TRIGGER MakeLogonTrigger()
 {
     TASK_TRIGGER trigger = {};
@@ -212,26 +206,29 @@ TASK_TRIGGER MakeLogonTrigger()
     return trigger;
 }
 
+TASK_TRIGGER MakeWeeklyScanTrigger(WORD hour, WORD minute)
+{
+    TASK_TRIGGER trigger = MakeLogonTrigger();
+    trigger.wStartHour = hour;
+    trigger.wStartMinute = minute;
+    trigger.TriggerType = TASK_TIME_TRIGGER_WEEKLY;
+    trigger.Type.Weekly.WeeksInterval = 1;
+    trigger.Type.Weekly.rgfDaysOfTheWeek = TASK_SUNDAY | TASK_THURSDAY;
+    return trigger;
+}
+
 bool TaskExists(LPCWSTR pwszTaskName)
 {
-    ComScope com;
-    if (FAILED(com.Result()))
-        return false;
-    ComRef<ITaskScheduler> scheduler;
-    if (FAILED(CreateScheduler(scheduler.Out())))
-        return false;
+    SchedulerSession scheduler;
     ComRef<ITask> task;
-    return scheduler->Activate(pwszTaskName, IID_ITask, reinterpret_cast<IUnknown**>(task.Out())) == S_OK;
+    return SUCCEEDED(scheduler.Start()) && scheduler.Activate(pwszTaskName, task) == S_OK;
 }
 
 HRESULT CreateWorkItem(LPCWSTR pwszTaskName, LPCSTR pszWorkingDirectory, LPCSTR pszComment,
                        LPCSTR pszParameters, const TASK_TRIGGER* pTrigger)
 {
-    ComScope com;
-    if (FAILED(com.Result()))
-        return com.Result();
-    ComRef<ITaskScheduler> scheduler;
-    HRESULT hr = CreateScheduler(scheduler.Out());
+    SchedulerSession scheduler;
+    HRESULT hr = scheduler.Start();
     if (FAILED(hr))
         return hr;
     ComRef<ITask> task;
@@ -306,15 +303,12 @@ HRESULT ScheduleScanTask(LPCSTR pszTaskName, LPCSTR pszComment, LPCSTR pszWorkin
 
 HRESULT EditScheduledTask(LPCSTR pszTaskName)
 {
-    ComScope com;
-    if (FAILED(com.Result()))
-        return com.Result();
-    ComRef<ITaskScheduler> scheduler;
-    HRESULT hr = CreateScheduler(scheduler.Out());
+    SchedulerSession scheduler;
+    HRESULT hr = scheduler.Start();
     if (FAILED(hr))
         return hr;
     ComRef<ITask> task;
-    hr = scheduler->Activate(Wide(pszTaskName).c_str(), IID_ITask, reinterpret_cast<IUnknown**>(task.Out()));
+    hr = scheduler.Activate(Wide(pszTaskName).c_str(), task);
     if (FAILED(hr)) {
         Report(stdout, "Failed calling ITaskScheduler::Activate: ", hr);
         return hr;
@@ -348,14 +342,11 @@ HRESULT EditScheduledTask(LPCSTR pszTaskName)
 bool GetTaskTriggerText(LPCWSTR pwszTaskName, CStringArray& texts)
 {
     texts.RemoveAll();
-    ComScope com;
-    if (FAILED(com.Result()))
-        return false;
-    ComRef<ITaskScheduler> scheduler;
-    if (FAILED(CreateScheduler(scheduler.Out())))
+    SchedulerSession scheduler;
+    if (FAILED(scheduler.Start()))
         return false;
     ComRef<ITask> task;
-    HRESULT hr = scheduler->Activate(pwszTaskName, IID_ITask, reinterpret_cast<IUnknown**>(task.Out()));
+    HRESULT hr = scheduler.Activate(pwszTaskName, task);
     if (FAILED(hr)) {
         Report(stdout, "Failed calling ITaskScheduler::Activate: ", hr);
         return false;

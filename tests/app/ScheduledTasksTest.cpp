@@ -14,14 +14,9 @@ std::wstring Wide(const std::string& s)
 
 TASK_TRIGGER Trigger(TASK_TRIGGER_TYPE type, WORD hour, WORD minute)
 {
-    TASK_TRIGGER t = {};
-    t.cbTriggerSize = sizeof t;
-    t.wBeginYear = 2006;
-    t.wBeginMonth = 1;
-    t.wBeginDay = 1;
-    t.wStartHour = hour;
-    t.wStartMinute = minute;
+    TASK_TRIGGER t = MakeWeeklyScanTrigger(hour, minute);
     t.TriggerType = type;
+    t.Type = {};
     return t;
 }
 
