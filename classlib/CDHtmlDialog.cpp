@@ -342,7 +342,6 @@ void CDHtmlDialog::Relayout()
         const RECT& r = box.rect;
         ::SetWindowPos(hWnd, previous ? previous : HWND_TOP, r.left, r.top, r.right - r.left, r.bottom - r.top,
                        SWP_NOACTIVATE);
-        ::InvalidateRect(hWnd, nullptr, TRUE);
         previous = hWnd;
     }
     Invalidate(FALSE);
@@ -720,6 +719,10 @@ BOOL CDHtmlDialog::SetElementClassName(LPCSTR szId, LPCSTR szClass)
         return FALSE;
     e->SetAttribute("class", szClass ? szClass : "");
     Relayout();
+    // Controls take their new colours through WM_CTLCOLOR when they repaint.
+    for (const auto& control : m_controls)
+        if (control.second->IsWithin(e))
+            ::InvalidateRect(control.first, nullptr, TRUE);
     return TRUE;
 }
 
