@@ -686,8 +686,13 @@ BOOL CDHtmlDialog::SetElementOuterHtml(LPCSTR szId, LPCSTR szHtml)
     CHtmlElement* parent = e ? e->m_pParent : nullptr;
     if (!parent)
         return FALSE;
+    // The new markup nests no deeper than a page may.
+    int depth = 0;
+    for (const CHtmlElement* up = parent; up->m_pParent; up = up->m_pParent)
+        ++depth;
     CHtmlReader reader;
-    std::unique_ptr<CHtmlElement> fragment = reader.Read(szHtml, szHtml ? strlen(szHtml) : 0);
+    std::unique_ptr<CHtmlElement> fragment =
+        reader.Read(szHtml, szHtml ? strlen(szHtml) : 0, CHtmlReader::kMaxDepth - depth);
     auto& siblings = parent->m_children;
     size_t index = 0;
     while (index < siblings.size() && siblings[index].get() != e)

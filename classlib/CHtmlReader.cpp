@@ -74,8 +74,9 @@ CString CHtmlReader::DecodeEntities(const char* pText, size_t nLength)
     return out;
 }
 
-std::unique_ptr<CHtmlElement> CHtmlReader::Read(const char* pText, size_t nLength)
+std::unique_ptr<CHtmlElement> CHtmlReader::Read(const char* pText, size_t nLength, int nMaxDepth)
 {
+    m_maxOpen = static_cast<size_t>(nMaxDepth < 1 ? 1 : nMaxDepth > kMaxDepth ? kMaxDepth : nMaxDepth);
     auto root = std::make_unique<CHtmlElement>("#document");
     m_p = pText ? pText : "";
     m_length = pText ? nLength : 0;
@@ -227,7 +228,7 @@ void CHtmlReader::ReadTag()
         return;
     ++m_elements;
     CHtmlElement* added = m_open.back()->Append(std::move(element));
-    if (!selfClosed && !IsVoid(tag) && m_open.size() < static_cast<size_t>(kMaxDepth))
+    if (!selfClosed && !IsVoid(tag) && m_open.size() < m_maxOpen)
         m_open.push_back(added);
 }
 

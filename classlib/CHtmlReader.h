@@ -21,7 +21,8 @@ public:
     static constexpr int kMaxNameLength = 32;
     static constexpr int kMaxStyleLength = 64 * 1024;
 
-    std::unique_ptr<CHtmlElement> Read(const char* pText, size_t nLength);
+    // nMaxDepth (at most kMaxDepth) bounds the nesting below the root.
+    std::unique_ptr<CHtmlElement> Read(const char* pText, size_t nLength, int nMaxDepth = kMaxDepth);
     // The texts of the <style> elements of the last Read, one after the other.
     const CString& GetStyleText() const { return m_style; }
 
@@ -41,6 +42,7 @@ private:
     const char* m_p = nullptr;
     size_t m_length = 0;
     size_t m_pos = 0;
+    size_t m_maxOpen = kMaxDepth;
     int m_elements = 0;
     std::vector<CHtmlElement*> m_open;
     CString m_style;
