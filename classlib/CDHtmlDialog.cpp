@@ -505,7 +505,7 @@ void CDHtmlDialog::OnLButtonUp(UINT, CPoint point)
         FollowLink(e);
 }
 
-BOOL CDHtmlDialog::OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message)
+BOOL CDHtmlDialog::OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT)
 {
     if (pWnd && pWnd->m_hWnd == m_hWnd && nHitTest == HTCLIENT) {
         POINT pt;
@@ -516,7 +516,6 @@ BOOL CDHtmlDialog::OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message)
             return TRUE;
         }
     }
-    (void)message;
     return static_cast<BOOL>(Default());
 }
 
