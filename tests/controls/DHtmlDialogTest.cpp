@@ -214,6 +214,10 @@ TEST_F(DHtmlDialogTest, EventMapGetsClicksAndKeysAndCancelsPaste)
     EXPECT_STREQ(Text("txt_name"), "AnnPASTEy");
     EXPECT_GE(m_dialog.keyUps, 3);
     EXPECT_EQ(m_dialog.submits, 1);
+    if (OpenClipboard(nullptr)) {
+        EmptyClipboard();
+        CloseClipboard();
+    }
 }
 
 TEST_F(DHtmlDialogTest, MissingPageShowsACloseButton)
