@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include "CComPtr.h"
+#include "CComScope.h"
 
 const char kScanTaskParameters[] = "-t";
 const char kStartupTaskParameters[] = "-Tray";
@@ -12,33 +14,6 @@ namespace {
 
 const DWORD kModulePathBuffer = 1024;
 const DWORD kUserNameBuffer = 1000;
-
-// Owns one interface pointer.
-template <class T>
-class ComRef {
-public:
-    ComRef() = default;
-    ~ComRef() { Reset(); }
-    ComRef(const ComRef&) = delete;
-    ComRef& operator=(const ComRef&) = delete;
-    T* operator->() const { return m_p; }
-    T* Get() const { return m_p; }
-    T** Out()
-    {
-        Reset();
-        return &m_p;
-    }
-    void** OutVoid() { return reinterpret_cast<void**>(Out()); }
-    void Reset()
-    {
-        if (m_p)
-            m_p->Release();
-        m_p = nullptr;
-    }
-
-private:
-    T* m_p = nullptr;
-};
 
 // A diagnostic line: text followed by the error code, to the given stream and the debugger.
 void Report(FILE* stream, LPCSTR text, HRESULT hr)
@@ -81,42 +56,30 @@ CString Narrow(LPCWSTR text)
     return narrow;
 }
 
-// COM and the scheduler for the length of one function; COM is left
-// uninitialised when it was not initialised here.
+// COM and the scheduler for the length of one function; COM is uninitialised
+// only when it was initialised here.
 class SchedulerSession {
 public:
-    SchedulerSession() : m_com(::CoInitialize(nullptr)) {}
-    ~SchedulerSession()
-    {
-        m_scheduler.Reset();
-        if (m_com == S_OK || m_com == S_FALSE)
-            ::CoUninitialize();
-    }
-    SchedulerSession(const SchedulerSession&) = delete;
-    SchedulerSession& operator=(const SchedulerSession&) = delete;
-
     HRESULT Start()
     {
-        if (FAILED(m_com))
-            return m_com;
         return ::CoCreateInstance(CLSID_CTaskScheduler, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskScheduler,
-                                  m_scheduler.OutVoid());
+                                  m_scheduler.Out());
     }
     ITaskScheduler* operator->() const { return m_scheduler.Get(); }
-    HRESULT Activate(LPCWSTR pwszTaskName, ComRef<ITask>& task)
+    HRESULT Activate(LPCWSTR pwszTaskName, CComPtr<ITask>& task)
     {
-        return m_scheduler->Activate(pwszTaskName, IID_ITask, reinterpret_cast<IUnknown**>(task.Out()));
+        return m_scheduler->Activate(pwszTaskName, IID_ITask, reinterpret_cast<IUnknown**>(&task));
     }
 
 private:
-    HRESULT m_com;
-    ComRef<ITaskScheduler> m_scheduler;
+    CComScope m_com;
+    CComPtr<ITaskScheduler> m_scheduler;
 };
 
 HRESULT SaveTask(ITask* pTask)
 {
-    ComRef<IPersistFile> file;
-    HRESULT hr = pTask->QueryInterface(IID_IPersistFile, file.OutVoid());
+    CComPtr<IPersistFile> file;
+    HRESULT hr = pTask->QueryInterface(IID_IPersistFile, file.Out());
     if (FAILED(hr)) {
         Report(stderr, "Failed calling QueryInterface, ", hr);
         return hr;
@@ -130,8 +93,8 @@ HRESULT SaveTask(ITask* pTask)
 HRESULT AddTrigger(ITask* pTask, const TASK_TRIGGER& trigger)
 {
     WORD index = 0;
-    ComRef<ITaskTrigger> taskTrigger;
-    HRESULT hr = pTask->CreateTrigger(&index, taskTrigger.Out());
+    CComPtr<ITaskTrigger> taskTrigger;
+    HRESULT hr = pTask->CreateTrigger(&index, &taskTrigger);
     if (FAILED(hr)) {
         Report(stdout, "Failed calling ITask::CreatTrigger: ", hr);
         return hr;
@@ -220,7 +183,7 @@ TASK_TRIGGER MakeWeeklyScanTrigger(WORD hour, WORD minute)
 bool TaskExists(LPCWSTR pwszTaskName)
 {
     SchedulerSession scheduler;
-    ComRef<ITask> task;
+    CComPtr<ITask> task;
     return SUCCEEDED(scheduler.Start()) && scheduler.Activate(pwszTaskName, task) == S_OK;
 }
 
@@ -231,8 +194,8 @@ HRESULT CreateWorkItem(LPCWSTR pwszTaskName, LPCSTR pszWorkingDirectory, LPCSTR 
     HRESULT hr = scheduler.Start();
     if (FAILED(hr))
         return hr;
-    ComRef<ITask> task;
-    hr = scheduler->NewWorkItem(pwszTaskName, CLSID_CTask, IID_ITask, reinterpret_cast<IUnknown**>(task.Out()));
+    CComPtr<ITask> task;
+    hr = scheduler->NewWorkItem(pwszTaskName, CLSID_CTask, IID_ITask, reinterpret_cast<IUnknown**>(&task));
     if (FAILED(hr) || !task.Get()) {
         Report(stderr, "Failed calling NewWorkItem, ", hr);
         return FAILED(hr) ? hr : E_FAIL;
@@ -307,14 +270,14 @@ HRESULT EditScheduledTask(LPCSTR pszTaskName)
     HRESULT hr = scheduler.Start();
     if (FAILED(hr))
         return hr;
-    ComRef<ITask> task;
+    CComPtr<ITask> task;
     hr = scheduler.Activate(Wide(pszTaskName).c_str(), task);
     if (FAILED(hr)) {
         Report(stdout, "Failed calling ITaskScheduler::Activate: ", hr);
         return hr;
     }
-    ComRef<IProvideTaskPage> provider;
-    hr = task->QueryInterface(IID_IProvideTaskPage, provider.OutVoid());
+    CComPtr<IProvideTaskPage> provider;
+    hr = task->QueryInterface(IID_IProvideTaskPage, provider.Out());
     if (FAILED(hr)) {
         Report(stdout, "Failed calling ITask::QueryInterface: ", hr);
         return hr;
@@ -345,7 +308,7 @@ bool GetTaskTriggerText(LPCWSTR pwszTaskName, CStringArray& texts)
     SchedulerSession scheduler;
     if (FAILED(scheduler.Start()))
         return false;
-    ComRef<ITask> task;
+    CComPtr<ITask> task;
     HRESULT hr = scheduler.Activate(pwszTaskName, task);
     if (FAILED(hr)) {
         Report(stdout, "Failed calling ITaskScheduler::Activate: ", hr);
@@ -355,8 +318,8 @@ bool GetTaskTriggerText(LPCWSTR pwszTaskName, CStringArray& texts)
     if (FAILED(task->GetTriggerCount(&count)) || count == 0)
         return false;
     for (WORD i = 0; i < count; ++i) {
-        ComRef<ITaskTrigger> trigger;
-        if (FAILED(task->GetTrigger(i, trigger.Out())))
+        CComPtr<ITaskTrigger> trigger;
+        if (FAILED(task->GetTrigger(i, &trigger)))
             continue;
         LPWSTR text = nullptr;
         if (SUCCEEDED(trigger->GetTriggerString(&text)) && text) {

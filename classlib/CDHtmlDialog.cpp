@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 #include "CDC.h"
+#include "CHandle.h"
 #include "CHtmlReader.h"
 #include "CWinApp.h"
 
@@ -47,20 +48,17 @@ CDHtmlDialog::TextRenderer Renderer()
 
 bool ReadWholeFile(const CString& path, DWORD limit, std::string& bytes)
 {
-    HANDLE file = ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                                nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    CHandle file(::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                               nullptr));
+    if (!file.IsValid())
         return false;
     DWORD high = 0;
     DWORD size = ::GetFileSize(file, &high);
-    bool ok = size != INVALID_FILE_SIZE && high == 0 && size <= limit;
-    if (ok) {
-        bytes.resize(size);
-        DWORD read = 0;
-        ok = size == 0 || (::ReadFile(file, &bytes[0], size, &read, nullptr) && read == size);
-    }
-    ::CloseHandle(file);
-    return ok;
+    if (size == INVALID_FILE_SIZE || high != 0 || size > limit)
+        return false;
+    bytes.resize(size);
+    DWORD read = 0;
+    return size == 0 || (::ReadFile(file, &bytes[0], size, &read, nullptr) && read == size);
 }
 
 CString InputType(const CHtmlElement* e)
@@ -278,18 +276,15 @@ void CDHtmlDialog::LoadPicture(CHtmlElement* e)
         memcpy(p, bytes.data(), bytes.size());
         ::GlobalUnlock(memory);
     }
-    IStream* stream = nullptr;
+    CComPtr<IStream> stream;
     if (FAILED(::CreateStreamOnHGlobal(memory, TRUE, &stream))) {
         ::GlobalFree(memory);
         return;
     }
-    IPicture* picture = nullptr;
-    HRESULT hr = ::OleLoadPicture(stream, static_cast<LONG>(bytes.size()), FALSE, IID_IPicture,
-                                  reinterpret_cast<void**>(&picture));
-    stream->Release();
-    if (FAILED(hr) || !picture)
+    if (FAILED(::OleLoadPicture(stream.Get(), static_cast<LONG>(bytes.size()), FALSE, IID_IPicture,
+                                e->m_picture.Out())) || !e->m_picture)
         return;
-    e->m_pPicture = picture;
+    IPicture* picture = e->m_picture.Get();
     OLE_XSIZE_HIMETRIC hmWidth = 0;
     OLE_YSIZE_HIMETRIC hmHeight = 0;
     picture->get_Width(&hmWidth);

@@ -1,15 +1,7 @@
 #include "CHtmlElement.h"
-#include <ole2.h>
-#include <olectl.h>
 
 CHtmlElement::CHtmlElement(LPCSTR pszTag, LPCSTR pszText) : m_tag(pszTag), m_text(pszText)
 {
-}
-
-CHtmlElement::~CHtmlElement()
-{
-    if (m_pPicture)
-        m_pPicture->Release();
 }
 
 CString CHtmlElement::GetAttribute(LPCSTR pszName) const

@@ -3,9 +3,9 @@
 #include <memory>
 #include <utility>
 #include <vector>
+#include <ocidl.h>
+#include "CComPtr.h"
 #include "CString.h"
-
-struct IPicture;
 
 // One node of a page read by CHtmlReader: an element with its lower-case tag
 // name, attributes and children, or a run of text (an empty tag name). The
@@ -14,7 +14,7 @@ class CHtmlElement {
 public:
     // A text node when pszTag is empty.
     explicit CHtmlElement(LPCSTR pszTag, LPCSTR pszText = "");
-    ~CHtmlElement();
+    ~CHtmlElement() = default;
     CHtmlElement(const CHtmlElement&) = delete;
     CHtmlElement& operator=(const CHtmlElement&) = delete;
 
@@ -46,7 +46,7 @@ public:
 
     // Kept by the HTML dialog.
     HWND m_hWnd = nullptr;             // the control showing an input or button
-    IPicture* m_pPicture = nullptr;    // the picture of an img (owned)
+    CComPtr<IPicture> m_picture;       // the picture of an img
     SIZE m_size = {0, 0};              // the size of a control or picture
     COLORREF m_color = 0;              // text colour
     COLORREF m_background = CLR_INVALID;  // own background colour, if any

@@ -275,13 +275,13 @@ void CHtmlLayout::Paint(HDC hdc, const HFONT fonts[4], TextRenderer renderer, co
             ::SelectObject(hdc, fonts[box.font]);
             RECT r = box.rect;
             renderer(hdc, box.markup, -1, &r, box.format);
-        } else if (box.kind == kPicture && box.element->m_pPicture) {
+        } else if (box.kind == kPicture && box.element->m_picture) {
             OLE_XSIZE_HIMETRIC hmWidth = 0;
             OLE_YSIZE_HIMETRIC hmHeight = 0;
-            box.element->m_pPicture->get_Width(&hmWidth);
-            box.element->m_pPicture->get_Height(&hmHeight);
+            box.element->m_picture->get_Width(&hmWidth);
+            box.element->m_picture->get_Height(&hmHeight);
             const RECT& r = box.rect;
-            box.element->m_pPicture->Render(hdc, r.left, r.top, r.right - r.left, r.bottom - r.top, 0, hmHeight,
+            box.element->m_picture->Render(hdc, r.left, r.top, r.right - r.left, r.bottom - r.top, 0, hmHeight,
                                             hmWidth, -hmHeight, nullptr);
         }
     }
