@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <string>
 #include <vector>
+#include "CComPtr.h"
 #include "ScheduledTasks.h"
 #include "TestSupport.h"
 
@@ -75,12 +76,10 @@ public:
 
     static void Delete(const std::string& name)
     {
-        ITaskScheduler* scheduler = nullptr;
+        CComPtr<ITaskScheduler> scheduler;
         if (SUCCEEDED(CoCreateInstance(CLSID_CTaskScheduler, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskScheduler,
-                                       reinterpret_cast<void**>(&scheduler)))) {
+                                       scheduler.Out())))
             scheduler->Delete(Wide(name).c_str());
-            scheduler->Release();
-        }
     }
 
 private:
@@ -97,46 +96,37 @@ struct TaskFacts {
 
 bool ReadTask(const std::string& name, TaskFacts& facts)
 {
-    ITaskScheduler* scheduler = nullptr;
+    CComPtr<ITaskScheduler> scheduler;
+    CComPtr<ITask> task;
     if (FAILED(CoCreateInstance(CLSID_CTaskScheduler, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskScheduler,
-                                reinterpret_cast<void**>(&scheduler))))
+                                scheduler.Out())) ||
+        scheduler->Activate(Wide(name).c_str(), IID_ITask, reinterpret_cast<IUnknown**>(&task)) != S_OK)
         return false;
-    ITask* task = nullptr;
-    HRESULT hr = scheduler->Activate(Wide(name).c_str(), IID_ITask, reinterpret_cast<IUnknown**>(&task));
-    scheduler->Release();
-    if (hr != S_OK)
-        return false;
-    auto take = [task](HRESULT (STDMETHODCALLTYPE ITask::*get)(LPWSTR*), std::wstring& out) {
+    auto take = [&task](HRESULT (STDMETHODCALLTYPE ITask::*get)(LPWSTR*), std::wstring& out) {
         LPWSTR text = nullptr;
-        if (SUCCEEDED((task->*get)(&text)) && text) {
+        HRESULT hr = (task.Get()->*get)(&text);
+        if (SUCCEEDED(hr) && text) {
             out = text;
             CoTaskMemFree(text);
         }
+        return hr;
     };
     take(&ITask::GetApplicationName, facts.application);
     take(&ITask::GetWorkingDirectory, facts.directory);
     take(&ITask::GetParameters, facts.parameters);
     take(&ITask::GetComment, facts.comment);
-    LPWSTR account = nullptr;
-    facts.accountResult = task->GetAccountInformation(&account);
-    if (SUCCEEDED(facts.accountResult) && account) {
-        facts.account = account;
-        CoTaskMemFree(account);
-    }
+    facts.accountResult = take(&ITask::GetAccountInformation, facts.account);
     task->GetFlags(&facts.flags);
     WORD count = 0;
     task->GetTriggerCount(&count);
     for (WORD i = 0; i < count; ++i) {
-        ITaskTrigger* trigger = nullptr;
+        CComPtr<ITaskTrigger> trigger;
         TASK_TRIGGER data = {};
         data.cbTriggerSize = sizeof data;
-        if (SUCCEEDED(task->GetTrigger(i, &trigger))) {
+        if (SUCCEEDED(task->GetTrigger(i, &trigger)))
             trigger->GetTrigger(&data);
-            trigger->Release();
-        }
         facts.triggers.push_back(data);
     }
-    task->Release();
     return true;
 }
 
