@@ -7,6 +7,7 @@
 #include "CRegScanner.h"
 #include "MainWindowMessages.h"
 #include "RegistrySettings.h"
+#include "ScheduledTasks.h"
 #include "StartupRules.h"
 #include "PageLayout.h"
 #include "resource.h"
@@ -640,13 +641,17 @@ void CRegistryCleanerDlg::OnHide()
     ShowWindow(SW_HIDE);
 }
 
-// --- parts of the program still to come ----------------------------------------
-
 void CRegistryCleanerDlg::CreateFirstRunTasks()
 {
-    // The scheduled scan tasks ("Keldrix", "Runs Keldrix at Scheduled Time.",
-    // the program's folder): the Task Scheduler functions are not built yet.
+    // The weekly scan task and the at-logon task; tasks that exist already
+    // are left as they are, so a second call changes nothing.
+    CString folder = CCleanSweep::GetProgramFolder();
+    if (folder.GetLength() > 0 && folder[folder.GetLength() - 1] == '\\')
+        folder = folder.Left(folder.GetLength() - 1);
+    CreateScheduledScanTask(ProductName(), "Runs Keldrix at Scheduled Time.", folder);
 }
+
+// --- parts of the program still to come ----------------------------------------
 
 void CRegistryCleanerDlg::CreateStatsPopup()
 {

@@ -119,8 +119,9 @@ private:
     BOOL IsScanRunning() const;
     void RunTrayCommand(UINT command);
 
-    // Parts of the program that are not built yet; each does nothing for now.
+    // The scheduled tasks of a first run.
     void CreateFirstRunTasks();
+    // Parts of the program that are not built yet; each does nothing for now.
     void CreateStatsPopup();
     void ShowLastScanPopup();
     void ShowTipOfTheDay();

@@ -48,6 +48,10 @@ cleanup() {
     wine reg delete "$userrun" /v "${token}_bad" /f >/dev/null 2>&1
     wine reg delete "$machinerun" /v "${token}_bad" /f >/dev/null 2>&1
   fi
+  # Scheduled tasks the program made during the test.
+  for task in "${tasks_made[@]}"; do
+    rm -f "$task"
+  done
   # The program's settings as they were before the test.
   wine reg delete "$settings" /f >/dev/null 2>&1
   [ -s "$work/settings.reg" ] && wine regedit /S "Z:${work//\//\\}\\settings.reg"
@@ -168,12 +172,23 @@ tray_icon_shown() {
 }
 
 # --- set-up: settings saved and cleared, the program installed on C: --------------
+# No instance of an earlier test may still be there: this start would hand over to it.
+no_instance() { ! inspect tree >/dev/null; }
+wait_until 60 "end of an earlier instance" no_instance
 wine reg export "$settings" "Z:${work//\//\\}\\settings.reg" /y >/dev/null 2>&1 || rm -f "$work/settings.reg"
 wine reg delete "$settings" /f >/dev/null 2>&1
 rm -rf "$prog"
 mkdir -p "$prog"
 cp "$exe" "$bin"/settings.xml "$bin"/LogSettings.xml "$bin"/*.gif "$bin"/*.htm "$bin"/*.html "$bin"/help.chm "$prog"/ \
   || fail "the program's files are missing from $bin"
+# The first-run tasks: a start with fresh settings makes them (when they are not there yet).
+taskdir=$(find "$WINEPREFIX/drive_c/windows" -maxdepth 1 -iname tasks | head -1)
+taskdir=${taskdir:-$WINEPREFIX/drive_c/windows/tasks}
+tasks=("$taskdir/Keldrix.job" "$taskdir/Keldrix Startup.job")
+tasks_made=()
+for task in "${tasks[@]}"; do
+  [ -e "$task" ] || tasks_made+=("$task")
+done
 touch "$work/marker"
 
 case $check in
@@ -182,6 +197,10 @@ start_and_pages)
   wait_until 60 "visible main window" main_visible
   [ -n "$(xdotool search --onlyvisible --name '^Keldrix$' 2>/dev/null)" ] || fail "no top-level window titled Keldrix"
   wait_until 120 "start-up log" test -s "$prog/Logs/SystemInfo.zip"
+  for task in "${tasks[@]}"; do
+    [ -s "$task" ] || fail "no scheduled task $task after a first start"
+  done
+  [ "$(setting FirstTime)" == 0 ] && [ "$(setting FirstSincePatch)" == 0 ] || fail "the first-run values are not reset"
   unzip -p "$prog/Logs/SystemInfo.zip" >"$work/SystemInfo.log" || fail "the start-up log does not unpack"
   xmllint --noout "$work/SystemInfo.log" || fail "the start-up log is not well-formed"
   [ "$(xmllint --xpath 'name(/*)' "$work/SystemInfo.log")" == Keldrix ] || fail "the log's root is not Keldrix"
