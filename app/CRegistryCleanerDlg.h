@@ -4,6 +4,7 @@
 #include "CBitmapDialog.h"
 #include "CDialogFontScaler.h"
 #include "CFindPage.h"
+#include "CHtmlShowStatsTrayDialog.h"
 #include "CIgnoreListPage.h"
 #include "COptionsPage.h"
 #include "CRegBackup.h"
@@ -121,10 +122,11 @@ private:
 
     // The scheduled tasks of a first run.
     void CreateFirstRunTasks();
-    // Parts of the program that are not built yet; each does nothing for now.
+    // The last-scan pop-up: created hidden at start, slid in by the tray command.
     void CreateStatsPopup();
     void ShowLastScanPopup();
     void ShowTipOfTheDay();
+    // Parts of the program that are not built yet; each does nothing for now.
     void ShowEmailSignUp();
     void OnUpdateStatus(WPARAM wParam, LPARAM lParam);
 
@@ -172,4 +174,5 @@ private:
     DWORD m_trayStateNoScan = 0;
     DWORD m_trayStateErrors = 0;
     DWORD m_trayStateClean = 0;
+    CHtmlShowStatsTrayDialog m_statsPopup;
 };
