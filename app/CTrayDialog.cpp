@@ -40,8 +40,10 @@ void CTrayDialog::KillSlideTimers()
 
 BOOL CTrayDialog::Show()
 {
-    KillSlideTimers();
-    SetTimer(TIMER_TRAYDLG_START, 1);
+    if (m_hWnd) {
+        KillSlideTimers();
+        SetTimer(TIMER_TRAYDLG_START, 1);
+    }
     return TRUE;
 }
 

@@ -3,11 +3,7 @@
 //   kinspect post MSG W L     posts a message to the main window
 //   kinspect menu             the rectangle of the open pop-up menu
 //   kinspect msgbox CAPTION   shows an unowned message box until it is closed
-//   kinspect others           the program's other dialogs (tray pop-up, tip of
-//                             the day): "top VISIBLE L T R B TITLE", then their controls
-//   kinspect watch-popup MS   "ready", then "MS VISIBLE L T R B" at each change of
-//                             the tray pop-up, until it has rested 1.5 s after a
-//                             change or MS have passed
+//   kinspect others           the program's other dialogs (tray pop-up, tip of the day) and their controls
 // Numbers may be decimal or 0x hexadecimal. The exit code is 1 when the
 // main window (or the menu) is not there.
 #include <windows.h>
@@ -93,78 +89,19 @@ BOOL CALLBACK FindMenu(HWND window, LPARAM param)
     return TRUE;
 }
 
-// The top-level dialogs of the main window's process, but the main window.
-struct Others {
-    HWND main;
-    DWORD process;
-    HWND found[16];
-    int count;
-};
-
-BOOL CALLBACK FindOthers(HWND window, LPARAM param)
+// Prints a dialog of the main window's process (param) but the main window, with its controls.
+BOOL CALLBACK PrintOther(HWND window, LPARAM param)
 {
-    Others* others = reinterpret_cast<Others*>(param);
     char className[64] = "";
     GetClassNameA(window, className, sizeof className);
-    DWORD process = 0;
+    DWORD process = 0, mainProcess = 0;
     GetWindowThreadProcessId(window, &process);
-    if (window != others->main && process == others->process && strcmp(className, "#32770") == 0 &&
-        others->count < 16)
-        others->found[others->count++] = window;
+    GetWindowThreadProcessId(reinterpret_cast<HWND>(param), &mainProcess);
+    if (window != reinterpret_cast<HWND>(param) && process == mainProcess && strcmp(className, "#32770") == 0) {
+        PrintWindow(window, 0);
+        PrintTree(window, 1);
+    }
     return TRUE;
-}
-
-Others OtherDialogs(HWND main)
-{
-    Others others = {main, 0, {}, 0};
-    GetWindowThreadProcessId(main, &others.process);
-    EnumWindows(&FindOthers, reinterpret_cast<LPARAM>(&others));
-    return others;
-}
-
-// The tray pop-up: the dialog owned by the tray icon's hidden window.
-HWND TrayPopup(HWND main)
-{
-    Others others = OtherDialogs(main);
-    for (int i = 0; i < others.count; ++i) {
-        char owner[64] = "";
-        GetWindowTextA(GetWindow(others.found[i], GW_OWNER), owner, sizeof owner);
-        if (strcmp(owner, "Keldrix_TrayDialog") == 0)
-            return others.found[i];
-    }
-    return nullptr;
-}
-
-int WatchPopup(HWND main, DWORD limitMs)
-{
-    HWND popup = TrayPopup(main);
-    if (!popup)
-        return 1;
-    printf("ready\n");
-    fflush(stdout);
-    const DWORD start = GetTickCount();
-    DWORD lastChange = 0;
-    bool changed = false;
-    RECT last = {};
-    int lastVisible = -1;
-    while (GetTickCount() - start < limitMs && IsWindow(popup)) {
-        RECT r = {};
-        GetWindowRect(popup, &r);
-        const int visible = IsWindowVisible(popup) ? 1 : 0;
-        const DWORD now = GetTickCount() - start;
-        if (visible != lastVisible || !EqualRect(&r, &last)) {
-            changed = lastVisible != -1;
-            lastChange = now;
-            last = r;
-            lastVisible = visible;
-            printf("%lu %d %ld %ld %ld %ld\n", now, visible, r.left, r.top, r.right, r.bottom);
-            fflush(stdout);
-        } else if (changed && now - lastChange > 1500) {
-            return 0;
-        }
-        Sleep(1);
-    }
-    return 0;
 }
 
 }  // namespace
@@ -196,22 +133,8 @@ int main(int argc, char** argv)
         PrintTree(main, 1);
         return 0;
     }
-    if (strcmp(command, "others") == 0) {
-        Others others = OtherDialogs(main);
-        for (int i = 0; i < others.count; ++i) {
-            HWND window = others.found[i];
-            char title[256] = "";
-            GetWindowTextA(window, title, sizeof title);
-            RECT r = {};
-            GetWindowRect(window, &r);
-            printf("top %d %ld %ld %ld %ld %s\n", IsWindowVisible(window) ? 1 : 0, r.left, r.top, r.right, r.bottom,
-                   title);
-            PrintTree(window, 1);
-        }
-        return 0;
-    }
-    if (strcmp(command, "watch-popup") == 0 && argc >= 3)
-        return WatchPopup(main, strtoul(argv[2], nullptr, 0));
+    if (strcmp(command, "others") == 0)
+        return EnumWindows(&PrintOther, reinterpret_cast<LPARAM>(main)) ? 0 : 1;
     if (strcmp(command, "post") == 0 && argc >= 5) {
         UINT message = strtoul(argv[2], nullptr, 0);
         WPARAM wParam = strtoul(argv[3], nullptr, 0);
