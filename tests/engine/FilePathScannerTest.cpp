@@ -130,8 +130,9 @@ TEST(FilePathScanner, ACancelDeepInALargeTreeReturnsAtOnce)
     const std::string cancelAt = Leaf(tree.SubKey()) + "\\" + chain;
     LARGE_INTEGER frequency, cancelled{}, returned;
     QueryPerformanceFrequency(&frequency);
-    int pathsAfter = 0;
+    int pathsAfter = 0, problemsAfter = 0;
     window.onMessage = [&](const Event& e) {
+        problemsAfter += cancelled.QuadPart != 0 && e.message == WM_PROBLEM_FOUND;
         if (e.message != WM_SCAN_PATH)
             return;
         if (cancelled.QuadPart != 0) {
@@ -152,6 +153,7 @@ TEST(FilePathScanner, ACancelDeepInALargeTreeReturnsAtOnce)
     RecordProperty("CancelToReturnMs", static_cast<int>(ms + 0.5));
     EXPECT_LT(ms, 10000.0);
     EXPECT_EQ(pathsAfter, 0) << "keys were walked after the cancel";
+    EXPECT_EQ(problemsAfter, 0) << "values were judged after the cancel";
     // The keys walked before the cancel were reported; nothing was added after it.
     const size_t reported = Found(problems, tag, REGPROBLEM_FILEPATH).size();
     EXPECT_GT(reported, 0u);

@@ -293,6 +293,51 @@ TEST(FixRules, KeysOutsideTheRootOrNamingAContainerAreLeftAlone)
     EXPECT_TRUE(FilesIn(run.backupDir.Path()).empty());
 }
 
+// Problems planted straight into the array, each naming a container (or a
+// key above one) for its category's repair: the fix removes none of them.
+TEST(FixRules, AContainerIsNeverRemovedWhateverNamesIt)
+{
+    FixRun run;
+    scannertest::FixedKeysLock fixedKeys;
+    const std::string version = "Software\\Microsoft\\Windows\\CurrentVersion";
+    const std::string hku = "HKEY_USERS\\" + scannertest::UserHiveName() + "\\";
+    const struct {
+        HKEY root;
+        std::string path;  // the container, planted when it is missing
+        std::string key, valueName;
+        int category;
+    } cases[] = {
+        {HKEY_CURRENT_USER, version + "\\RunOnceEx", hku + version + "\\RunOnceEx", "(Default)", 9},
+        {HKEY_CURRENT_USER, version + "\\Explorer\\MenuOrder\\Start Menu\\Programs",
+         "HKEY_CURRENT_USER\\" + version + "\\Explorer\\MenuOrder\\Start Menu", "Programs", 6},
+        {HKEY_CURRENT_USER, version + "\\Explorer\\MenuOrder", hku + version + "\\Explorer\\MenuOrder", "", 9},
+        {HKEY_LOCAL_MACHINE, version + "\\RunOnceEx", "HKEY_LOCAL_MACHINE\\" + version, "RunOnceEx", 1},
+        {HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Shared Tools\\MSConfig\\startupreg",
+         "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Shared Tools\\MSConfig", "startupreg", 4},
+        {HKEY_CLASSES_ROOT, "Wow6432Node\\TypeLib", "HKEY_CLASSES_ROOT\\Wow6432Node\\TypeLib", "", 10},
+    };
+    scannertest::Planted planted;
+    for (const auto& c : cases) {
+        HKEY key = nullptr;
+        if (RegOpenKeyExA(c.root, c.path.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS)
+            RegCloseKey(key);
+        else
+            planted.Key(c.root, c.path);
+        run.Add(c.key, c.valueName, "", c.category);
+    }
+
+    ASSERT_TRUE(run.Fix());
+
+    for (const auto& c : cases) {
+        HKEY key = nullptr;
+        EXPECT_EQ(RegOpenKeyExA(c.root, c.path.c_str(), 0, KEY_READ, &key), ERROR_SUCCESS) << c.path << " was removed";
+        RegCloseKey(key);
+    }
+    EXPECT_EQ(run.engine.GetTotalFixed(), 0);
+    EXPECT_EQ(CountOf(run.LogText(), kNotCleaned), 6);
+    EXPECT_TRUE(FilesIn(run.backupDir.Path()).empty());
+}
+
 // A key that cannot be removed is reported as not cleaned; the fix goes on
 // with the rest, and the backup of what it did remove stays.
 TEST(FixCounting, AFailedRepairIsNotCountedAndTheRestGoOn)

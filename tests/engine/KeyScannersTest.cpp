@@ -41,8 +41,6 @@ TEST(EmptyKeyScanner, ReportsKeysThatHoldNothingChildrenFirst)
     test.SetDword("valuedParent", "v", 1);
     test.CreateKey("valuedParent\\empty");
     test.CreateKey("Software\\Classes\\notExamined");
-    // A Run key is kept even when empty.
-    test.CreateKey("Software\\Microsoft\\Windows\\CurrentVersion\\Run");
     test.CreateKey("kept\\ignored");
     // The default user's hive is not walked; the users' hives after it are.
     const std::string tag = testsupport::UniqueName("KdxEmpty");
@@ -80,6 +78,25 @@ TEST(EmptyKeyScanner, ReportsKeysThatHoldNothingChildrenFirst)
     const auto after = AfterCancelAtFirstProblem([](Scanner& e) { e.ScanEmptyKeys(); });
     EXPECT_EQ(after.first, 0);
     EXPECT_EQ(after.second, 0);
+}
+
+TEST(EmptyKeyScanner, AKeyWhoseLastChildWasReportedAtTheCancelIsNot)
+{
+    testsupport::TestKey test;
+    test.CreateKey("holder\\last");
+    RecordingWindow window;
+    CRegistryProblemArray problems;
+    Scanner engine(problems, window);
+    const std::string cancelAt = Leaf(test.SubKey()) + "\\holder\\last|";
+    int after = -1;
+    window.onMessage = [&](const scantest::Event& e) {
+        if (e.message == WM_PROBLEM_FOUND && after >= 0)
+            after++;
+        else if (e.message == WM_PROBLEM_FOUND && e.text.find(cancelAt) != std::string::npos)
+            engine.Cancel(), after = 0;
+    };
+    engine.ScanEmptyKeys();
+    EXPECT_EQ(after, 0);
 }
 
 TEST(FileAssociationScanner, ReportsExtensionsWhoseProgramIsGone)

@@ -74,6 +74,27 @@ void SaveLink(const std::string& path, const std::string& target)
     link->Release();
 }
 
+// What the installer calls answer for the installer-shortcut table.
+struct InstallerAnswer {
+    UINT targetResult;
+    const char* component;
+    INSTALLSTATE state;
+    std::string path;
+} g_installer;
+
+UINT WINAPI FakeShortcutTarget(LPCSTR, LPSTR product, LPSTR, LPSTR component)
+{
+    lstrcpyA(product, "{00000000-0000-0000-0000-0000000000AA}");
+    lstrcpyA(component, g_installer.component);
+    return g_installer.targetResult;
+}
+
+INSTALLSTATE WINAPI FakeComponentPath(LPCSTR, LPCSTR, LPSTR path, LPDWORD length)
+{
+    lstrcpynA(path, g_installer.path.c_str(), *length);
+    return g_installer.state;
+}
+
 }  // namespace
 
 TEST(ScanHelpers, CleanCommandTable)
@@ -186,4 +207,38 @@ TEST(ScanHelpers, ResolveShortcut)
     EXPECT_TRUE(CRegScanner::ResolveShortcut(dir.File("damaged.lnk").c_str(), target));
     EXPECT_STREQ(target, "");
     CoUninitialize();
+}
+
+// Every state of an installer shortcut that ResolveShortcut tells apart; a
+// shortcut the installer does not know is read as a shell link (here a
+// damaged one: good, with an empty target).
+TEST(ScanHelpers, InstallerShortcutStates)
+{
+    TempDir dir;
+    const std::string present = dir.File("present.exe"), gone = dir.File("gone.exe");
+    ASSERT_TRUE(testsupport::WriteFileBytes(present, "MZ"));
+    const std::string shortcut = dir.File("installer.lnk");
+    ASSERT_TRUE(testsupport::WriteFileBytes(shortcut, std::string(200, '\x7f')));
+    const CRegScanner::InstallerCalls fake = {&FakeShortcutTarget, &FakeComponentPath};
+    const struct {
+        InstallerAnswer answer;
+        BOOL result;
+        const char* target;  // NULL: the path the installer gave
+    } cases[] = {
+        {{ERROR_FUNCTION_FAILED, "{C}", INSTALLSTATE_LOCAL, present}, TRUE, ""},
+        {{ERROR_SUCCESS, "", INSTALLSTATE_LOCAL, present}, TRUE, ""},
+        {{ERROR_SUCCESS, "{C}", INSTALLSTATE_LOCAL, present}, TRUE, nullptr},
+        {{ERROR_SUCCESS, "{C}", INSTALLSTATE_SOURCE, present}, TRUE, nullptr},
+        {{ERROR_SUCCESS, "{C}", INSTALLSTATE_NOTUSED, present}, TRUE, nullptr},
+        {{ERROR_SUCCESS, "{C}", INSTALLSTATE_LOCAL, gone}, FALSE, "stale"},
+        {{ERROR_SUCCESS, "{C}", INSTALLSTATE_ABSENT, present}, FALSE, "stale"},
+        {{ERROR_SUCCESS, "{C}", INSTALLSTATE_ADVERTISED, present}, FALSE, "stale"},
+        {{ERROR_SUCCESS, "{C}", INSTALLSTATE_UNKNOWN, present}, FALSE, "stale"},
+    };
+    for (const auto& c : cases) {
+        g_installer = c.answer;
+        char target[MAX_PATH] = "stale";
+        EXPECT_EQ(CRegScanner::ResolveShortcut(shortcut.c_str(), target, fake), c.result) << c.answer.state;
+        EXPECT_STREQ(target, c.target != nullptr ? c.target : c.answer.path.c_str()) << c.answer.state;
+    }
 }
