@@ -68,8 +68,9 @@ public:
     CString GetBackupFolder() const;
 
     // The filter: stores the problem (the array then owns it), counts it and
-    // announces it, unless the whitelist or the ignore list drops it, in which
-    // case the record is deleted. Either way the caller must not use it again.
+    // announces it, unless its repair would remove a container (or a key above
+    // one) or the whitelist or the ignore list drops it, in which case the
+    // record is deleted. Either way the caller must not use it again.
     BOOL AddProblem(CRegistryProblem* pProblem);
     // TRUE when an ignore-list entry of the problem's category has its text.
     BOOL IsIgnored(const CRegistryProblem* pProblem) const;
