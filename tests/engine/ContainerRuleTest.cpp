@@ -4,47 +4,10 @@
 #include "ContainerKeys.h"
 #include "ScannerTestSupport.h"
 
-using scannertest::Planted;
-using scannertest::Scanner;
-
 namespace {
 
-const char kVersion[] = "Software\\Microsoft\\Windows\\CurrentVersion";
-
-const struct {
-    const char* key;
-    bool isProtected;
-} kRuleCases[] = {
-    {"HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce", true},
-    {"HKEY_USERS\\S-1-5-21-1-2-3-1000\\software\\microsoft\\windows\\currentversion\\RUNONCEEX", true},
-    {"HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\RunServicesOnce", true},
-    {"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer\\Run", true},
-    {"HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders", true},
-    {"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\", true},
-    {"HKEY_LOCAL_MACHINE\\\\SOFTWARE\\\\Microsoft\\Windows\\CurrentVersion\\App Paths", true},
-    {"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs", true},
-    {"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts", true},
-    {"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Shared Tools\\MSConfig\\startupreg", true},
-    {"HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment", true},
-    {"HKEY_USERS\\.DEFAULT\\Environment", true},
-    {"HKEY_CLASSES_ROOT\\CLSID", true},
-    {"HKEY_CLASSES_ROOT\\Wow6432Node\\AppID", true},
-    {"HKEY_USERS\\S-1-5-21-1-2-3-1000_Classes\\TypeLib", true},
-    {"HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\Interface", true},
-    // Keys above a container, up to the hive roots.
-    {"HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion", true},
-    {"HKEY_USERS\\S-1-5-21-1-2-3-1000", true},
-    {"HKEY_CLASSES_ROOT", true},
-    // Children, neighbours and keys of the same name elsewhere.
-    {"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Product", false},
-    {"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce\\Setup", false},
-    {"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Runner", false},
-    {"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Shared Tools\\MSConfig\\startupreg\\Tool", false},
-    {"HKEY_CLASSES_ROOT\\CLSID\\{00000000-0000-0000-0000-000000000001}", false},
-    {"HKEY_CLASSES_ROOT\\Some.Program\\CLSID", false},
-    {"HKEY_CURRENT_USER\\Software\\Vendor\\Software\\Microsoft\\Windows\\CurrentVersion\\Run", false},
-    {"C:\\Menu\\Programs\\Tool.lnk", false},
-};
+const std::string kVersion = "Software\\Microsoft\\Windows\\CurrentVersion";
+const std::string kUser = "HKEY_USERS\\S-1-5-21-1-1000\\", kMachine = "HKEY_LOCAL_MACHINE\\";
 
 std::string Lower(std::string text)
 {
@@ -52,65 +15,73 @@ std::string Lower(std::string text)
     return text;
 }
 
-bool KeyExists(HKEY root, const std::string& path)
+bool Exists(HKEY root, const std::string& path)
 {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
+    const bool exists = RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS;
     RegCloseKey(key);
-    return true;
+    return exists;
 }
 
 }  // namespace
 
 TEST(ContainerRule, ContainersAndTheKeysAboveThemAreProtected)
 {
-    for (const auto& c : kRuleCases)
-        EXPECT_EQ(IsProtectedKey(c.key) != FALSE, c.isProtected) << c.key;
+    const std::string v = "\\" + kVersion + "\\", cls = "HKEY_CLASSES_ROOT\\";
+    const std::pair<std::string, bool> cases[] = {
+        {"HKEY_CURRENT_USER" + v + "RunOnce", true}, {Lower(kUser + kVersion) + "\\RUNONCEEX", true},
+        {kMachine + "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\RunServicesOnce", true},
+        {kMachine + kVersion + "\\Policies\\Explorer\\Run", true}, {kUser + kVersion + "\\Uninstall\\", true},
+        {kMachine + "\\SOFTWARE\\\\Microsoft\\Windows\\CurrentVersion\\App Paths", true},
+        {kUser + kVersion + "\\Explorer\\User Shell Folders", true}, {kMachine + kVersion + "\\SharedDLLs", true},
+        {kMachine + "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts", true}, {kUser + "Environment", true},
+        {kMachine + "SOFTWARE\\Microsoft\\Shared Tools\\MSConfig\\startupreg", true}, {cls + "CLSID", true},
+        {cls + "Wow6432Node\\AppID", true}, {"HKEY_USERS\\S-1-5-21-1-1000_Classes\\TypeLib", true},
+        {kMachine + "SOFTWARE\\Classes\\Interface", true}, {kUser + kVersion, true}, {kUser, true}, {cls, true},
+        {kMachine + kVersion + "\\Uninstall\\Product", false}, {kMachine + kVersion + "\\RunOnce\\Setup", false},
+        {kMachine + kVersion + "\\Runner", false}, {cls + "CLSID\\{1}", false}, {cls + "Some.Program\\CLSID", false},
+        {kUser + "Software\\Vendor\\" + kVersion + "\\Run", false}, {"C:\\Menu\\Tool.lnk", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(IsProtectedKey(c.first.c_str()) != FALSE, c.second) << c.first;
 }
 
-// Empty RunOnce, RunOnceEx, App Paths and Uninstall keys under both roots:
-// the scanners that walk them report none of them, nor a key above them,
-// but still the empty child planted in the user's Uninstall key.
+// Empty RunOnce, RunOnceEx, App Paths and Uninstall keys under both roots
+// (planted where missing): the scanners that walk them report none of them nor
+// a key above them, but still the empty child planted in the user's Uninstall.
 TEST(ContainerRule, EmptyContainersAreNotReportedTheirEmptyChildrenAre)
 {
     scannertest::FixedKeysLock fixedKeys;
     const std::string tag = testsupport::UniqueName("KdxContainer");
-    const std::string version = kVersion;
     const char* const containers[] = {"RunOnce", "RunOnceEx", "App Paths", "Uninstall"};
-    Planted planted;
+    scannertest::Planted planted;
     for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})
         for (const char* container : containers)
-            if (!KeyExists(root, version + "\\" + container))
-                planted.Key(root, version + "\\" + container);
-    planted.Key(HKEY_CURRENT_USER, version + "\\Uninstall\\" + tag);
+            if (!Exists(root, kVersion + "\\" + container))
+                planted.Key(root, kVersion + "\\" + container);
+    planted.Key(HKEY_CURRENT_USER, kVersion + "\\Uninstall\\" + tag);
 
     scantest::RecordingWindow window;
     CRegistryProblemArray problems;
-    Scanner engine(problems, window);
+    scannertest::Scanner engine(problems, window);
     engine.ScanUninstallEntries();
     engine.ScanAppPaths();
     engine.ScanStartupItems();
     engine.ScanEmptyKeys();
 
-    const std::string userVersion = Lower("HKEY_USERS\\" + scannertest::UserHiveName() + "\\" + version);
-    std::set<std::string> found;
+    // What the repairs would remove, among the user's keys from CurrentVersion down to the containers' children.
+    const std::string version = Lower("HKEY_USERS\\" + scannertest::UserHiveName() + "\\" + kVersion);
+    std::set<std::string> removed;
     for (INT_PTR i = 0; i < problems.GetSize(); i++) {
-        const CRegistryProblem& problem = *problems[i];
-        const std::string key = Lower(std::string(problem.m_key));
-        // The uninstall and application-path entries are named by their value names.
-        if (problem.m_category == REGPROBLEM_UNINSTALL || problem.m_category == REGPROBLEM_APPPATH) {
-            EXPECT_NE(problem.m_valueName, "") << key;
-        }
-        if (problem.m_category != REGPROBLEM_EMPTYKEY)
-            continue;
-        EXPECT_FALSE(userVersion.compare(0, key.size(), key) == 0) << "a key above the containers: " << key;
-        for (const char* container : containers) {
-            const std::string path = userVersion + "\\" + Lower(container);
-            EXPECT_NE(key, path) << "an empty container was reported";
-            if (key.compare(0, path.size() + 1, path + "\\") == 0)
-                found.insert(key);
-        }
+        const CRegistryProblem& p = *problems[i];
+        const bool named = p.m_category == REGPROBLEM_UNINSTALL || p.m_category == REGPROBLEM_APPPATH;
+        const std::string key = Lower(std::string(p.m_key) + (named ? "\\" + std::string(p.m_valueName) : ""));
+        EXPECT_NE(key.back(), '\\') << "an entry naming its container";
+        if (p.m_category == REGPROBLEM_EMPTYKEY && version.compare(0, key.size(), key) == 0)
+            removed.insert(key);
+        for (const char* container : containers)
+            if (p.m_category == REGPROBLEM_EMPTYKEY && key.find(version + "\\" + Lower(container)) == 0)
+                removed.insert(key);
     }
-    EXPECT_EQ(found, std::set<std::string>{userVersion + "\\uninstall\\" + Lower(tag)});
+    EXPECT_EQ(removed, std::set<std::string>{version + "\\uninstall\\" + Lower(tag)});
 }

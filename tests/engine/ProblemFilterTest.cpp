@@ -56,11 +56,9 @@ const FilterCase kCases[] = {
     {"an empty key above a container", {}, {}, {}, {}, 0, kUserVersion, "(Default)", "", 9, false},
     {"an empty child of a container", {}, {}, {}, {}, 0, kUserVersion + "\\Uninstall\\x", "(Default)", "", 9, true},
     {"an entry naming its container", {}, {}, {}, {}, 0, kMachineVersion, "App Paths", "c:\\a.exe", 4, false},
-    {"an entry of a container", {}, {}, {}, {}, 0, kMachineVersion + "\\App Paths", "a.exe", "c:\\a.exe", 4, true},
     {"a value of a container", {}, {}, {}, {}, 0, kMachineVersion + "\\Run", "Tool", "c:\\a.exe", 6, true},
     {"a menu order key naming a container", {}, {}, {}, {}, 0, kMachineVersion + "\\Explorer\\MenuOrder\\Start Menu",
      "Programs", "c:\\p", 6, false},
-    {"the class registrations", {}, {}, {}, {}, 0, "HKEY_CLASSES_ROOT\\CLSID", "(Default)", "c:\\a.dll", 0, false},
 };
 
 CStringArray MakeArray(const std::vector<const char*>& entries)

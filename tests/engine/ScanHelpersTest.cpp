@@ -74,25 +74,25 @@ void SaveLink(const std::string& path, const std::string& target)
     link->Release();
 }
 
-// What the installer calls answer for the installer-shortcut table.
-struct InstallerAnswer {
-    UINT targetResult;
+// What the installer calls answer in InstallerShortcutStates.
+struct {
+    UINT result;
     const char* component;
     INSTALLSTATE state;
     std::string path;
-} g_installer;
+} g_msi;
 
 UINT WINAPI FakeShortcutTarget(LPCSTR, LPSTR product, LPSTR, LPSTR component)
 {
-    lstrcpyA(product, "{00000000-0000-0000-0000-0000000000AA}");
-    lstrcpyA(component, g_installer.component);
-    return g_installer.targetResult;
+    lstrcpyA(product, "{P}");
+    lstrcpyA(component, g_msi.component);
+    return g_msi.result;
 }
 
 INSTALLSTATE WINAPI FakeComponentPath(LPCSTR, LPCSTR, LPSTR path, LPDWORD length)
 {
-    lstrcpynA(path, g_installer.path.c_str(), *length);
-    return g_installer.state;
+    lstrcpynA(path, g_msi.path.c_str(), *length);
+    return g_msi.state;
 }
 
 }  // namespace
@@ -209,36 +209,35 @@ TEST(ScanHelpers, ResolveShortcut)
     CoUninitialize();
 }
 
-// Every state of an installer shortcut that ResolveShortcut tells apart; a
-// shortcut the installer does not know is read as a shell link (here a
-// damaged one: good, with an empty target).
+// Every state of an installer shortcut that ResolveShortcut tells apart; one
+// the installer does not know is read as a shell link (a damaged one here).
 TEST(ScanHelpers, InstallerShortcutStates)
 {
     TempDir dir;
-    const std::string present = dir.File("present.exe"), gone = dir.File("gone.exe");
-    ASSERT_TRUE(testsupport::WriteFileBytes(present, "MZ"));
-    const std::string shortcut = dir.File("installer.lnk");
-    ASSERT_TRUE(testsupport::WriteFileBytes(shortcut, std::string(200, '\x7f')));
-    const CRegScanner::InstallerCalls fake = {&FakeShortcutTarget, &FakeComponentPath};
+    const std::string present = dir.File("present.exe"), gone = dir.File("gone.exe"), link = dir.File("x.lnk");
+    ASSERT_TRUE(testsupport::WriteFileBytes(present, "MZ") && testsupport::WriteFileBytes(link, "damaged"));
     const struct {
-        InstallerAnswer answer;
-        BOOL result;
-        const char* target;  // NULL: the path the installer gave
+        UINT result;
+        const char* component;
+        INSTALLSTATE state;
+        const std::string& path;
+        BOOL good;
+        const char* target;  // NULL: the installer's path
     } cases[] = {
-        {{ERROR_FUNCTION_FAILED, "{C}", INSTALLSTATE_LOCAL, present}, TRUE, ""},
-        {{ERROR_SUCCESS, "", INSTALLSTATE_LOCAL, present}, TRUE, ""},
-        {{ERROR_SUCCESS, "{C}", INSTALLSTATE_LOCAL, present}, TRUE, nullptr},
-        {{ERROR_SUCCESS, "{C}", INSTALLSTATE_SOURCE, present}, TRUE, nullptr},
-        {{ERROR_SUCCESS, "{C}", INSTALLSTATE_NOTUSED, present}, TRUE, nullptr},
-        {{ERROR_SUCCESS, "{C}", INSTALLSTATE_LOCAL, gone}, FALSE, "stale"},
-        {{ERROR_SUCCESS, "{C}", INSTALLSTATE_ABSENT, present}, FALSE, "stale"},
-        {{ERROR_SUCCESS, "{C}", INSTALLSTATE_ADVERTISED, present}, FALSE, "stale"},
-        {{ERROR_SUCCESS, "{C}", INSTALLSTATE_UNKNOWN, present}, FALSE, "stale"},
+        {ERROR_FUNCTION_FAILED, "{C}", INSTALLSTATE_LOCAL, present, TRUE, ""},
+        {ERROR_SUCCESS, "", INSTALLSTATE_LOCAL, present, TRUE, ""},
+        {ERROR_SUCCESS, "{C}", INSTALLSTATE_LOCAL, present, TRUE, nullptr},
+        {ERROR_SUCCESS, "{C}", INSTALLSTATE_SOURCE, present, TRUE, nullptr},
+        {ERROR_SUCCESS, "{C}", INSTALLSTATE_NOTUSED, present, TRUE, nullptr},
+        {ERROR_SUCCESS, "{C}", INSTALLSTATE_LOCAL, gone, FALSE, "stale"},
+        {ERROR_SUCCESS, "{C}", INSTALLSTATE_ABSENT, present, FALSE, "stale"},
+        {ERROR_SUCCESS, "{C}", INSTALLSTATE_ADVERTISED, present, FALSE, "stale"},
     };
     for (const auto& c : cases) {
-        g_installer = c.answer;
+        g_msi = {c.result, c.component, c.state, c.path};
         char target[MAX_PATH] = "stale";
-        EXPECT_EQ(CRegScanner::ResolveShortcut(shortcut.c_str(), target, fake), c.result) << c.answer.state;
-        EXPECT_STREQ(target, c.target != nullptr ? c.target : c.answer.path.c_str()) << c.answer.state;
+        EXPECT_EQ(CRegScanner::ResolveShortcut(link.c_str(), target, {&FakeShortcutTarget, &FakeComponentPath}), c.good)
+            << c.state;
+        EXPECT_STREQ(target, c.target != nullptr ? c.target : c.path.c_str()) << c.state;
     }
 }
