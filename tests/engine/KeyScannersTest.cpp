@@ -88,12 +88,15 @@ TEST(EmptyKeyScanner, AKeyWhoseLastChildWasReportedAtTheCancelIsNot)
     CRegistryProblemArray problems;
     Scanner engine(problems, window);
     const std::string cancelAt = Leaf(test.SubKey()) + "\\holder\\last|";
+    // The cancel comes with holder's only child: holder, now "empty", must not follow.
     int after = -1;
     window.onMessage = [&](const scantest::Event& e) {
-        if (e.message == WM_PROBLEM_FOUND && after >= 0)
+        if (e.message == WM_PROBLEM_FOUND && after >= 0) {
             after++;
-        else if (e.message == WM_PROBLEM_FOUND && e.text.find(cancelAt) != std::string::npos)
-            engine.Cancel(), after = 0;
+        } else if (e.message == WM_PROBLEM_FOUND && e.text.find(cancelAt) != std::string::npos) {
+            engine.Cancel();
+            after = 0;
+        }
     };
     engine.ScanEmptyKeys();
     EXPECT_EQ(after, 0);
