@@ -1,5 +1,5 @@
 #include "afx.h"
-#include "ThrowsInvalidArg.h"
+#include "ClasslibTestSupport.h"
 #include <gtest/gtest.h>
 #include <set>
 #include <string>
@@ -66,24 +66,6 @@ TEST(CollectionsTest, ArrayResizesInsertsAndRemoves)
     EXPECT_TRUE(a.IsEmpty());
 }
 
-TEST(CollectionsTest, StringArrayKeepsCopies)
-{
-    CStringArray a;
-    CString s("first");
-    a.Add(s);
-    a.Add("second");
-    s = "changed";
-    ASSERT_EQ(a.GetSize(), 2);
-    EXPECT_EQ(a[0], "first");
-    a.InsertAt(1, "middle");
-    EXPECT_EQ(a[1], "middle");
-    CStringArray b;
-    b.Copy(a);
-    b.Append(a);
-    EXPECT_EQ(b.GetSize(), 6);
-    EXPECT_EQ(b[5], "second");
-}
-
 TEST(CollectionsTest, PtrListIteratesBothWays)
 {
     CPtrList list;
@@ -139,19 +121,6 @@ TEST(CollectionsTest, PtrListRemovesWhileIterating)
     // The list is usable again after being emptied.
     list.AddHead(P(8));
     EXPECT_EQ(Contents(list), (std::vector<int>{ 8 }));
-}
-
-TEST(CollectionsTest, TypedPtrListGivesTypedElements)
-{
-    Named a("a"), b("b");
-    CTypedPtrList<CPtrList, Named*> list;
-    list.AddTail(&a);
-    list.AddTail(&b);
-    std::string names;
-    for (POSITION pos = list.GetHeadPosition(); pos;)
-        names += (LPCSTR)list.GetNext(pos)->name;
-    EXPECT_EQ(names, "ab");
-    EXPECT_EQ(list.RemoveTail(), &b);
 }
 
 TEST(CollectionsTest, MapLooksUpAndIteratesInKeyOrder)

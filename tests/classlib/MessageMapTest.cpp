@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <string>
 #include <vector>
-#include "WindowTestSupport.h"
+#include "ClasslibTestSupport.h"
 
 namespace {
 
@@ -247,7 +247,7 @@ TEST(MessageMap, PaintAndTimerArriveThroughTheQueue)
     wnd.UpdateWindow();
     EXPECT_TRUE(wnd.Called("paint"));
     wnd.SetTimer(17, 1);
-    EXPECT_TRUE(wintest::PumpUntil([&] { return wnd.Called("timer"); }));
+    EXPECT_TRUE(classlibtest::PumpUntil([&] { return wnd.Called("timer"); }));
     EXPECT_EQ(wnd.lastId, 17u);
     wnd.DestroyWindow();
 }

@@ -139,22 +139,6 @@ TEST(ThreadTest, OwnerMayDeleteTheObjectWhileTheThreadRuns)
     CloseHandle(h);
 }
 
-TEST(ThreadTest, ApplicationObjectRegistersItself)
-{
-    CWinApp* before = AfxGetApp();
-    {
-        CWinApp app("Keldrix Test App");
-        EXPECT_EQ(AfxGetApp(), &app);
-        EXPECT_EQ(AfxGetInstanceHandle(), GetModuleHandleA(nullptr));
-        CWnd* fake = reinterpret_cast<CWnd*>(&app);
-        app.m_pMainWnd = fake;
-        EXPECT_EQ(AfxGetMainWnd(), fake);
-        app.m_pMainWnd = nullptr;
-        EXPECT_EQ(AfxGetMainWnd(), nullptr);
-    }
-    EXPECT_EQ(AfxGetApp(), before);
-}
-
 TEST(ThreadTest, MessageBoxFromWorkerThreadHasTheApplicationCaption)
 {
     HWND owner = reinterpret_cast<HWND>(1);

@@ -5,7 +5,7 @@
 #include <atomic>
 #include <thread>
 #include <vector>
-#include "WindowTestSupport.h"
+#include "ClasslibTestSupport.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <fstream>
 #include <sstream>
 #include "CDialogFontScaler.h"
-#include "GalleryResources.h"
+#include "ControlsTestSupport.h"
 #include "TestSupport.h"
 
 namespace {
@@ -64,7 +64,7 @@ std::string Lines(const std::string& text, const std::string& prefix)
 
 TEST(DialogFontScaler, TheLayoutIsTheSameAt96And120Dpi)
 {
-    ASSERT_NE(wintest::GalleryModule(), nullptr) << "gallery.exe beside the tests";
+    ASSERT_NE(controlstest::GalleryModule(), nullptr) << "gallery.exe beside the tests";
     testsupport::TempDir dir;
     std::string at120, at96;
     {
@@ -92,8 +92,8 @@ class ScalerFixture : public ::testing::Test {
 protected:
     void Make(UINT id, CWnd* parent = nullptr)
     {
-        ASSERT_NE(wintest::GalleryTemplate(id), nullptr) << "gallery.exe beside the tests";
-        ASSERT_TRUE(m_dialog.CreateIndirect(wintest::GalleryTemplate(id), parent));
+        ASSERT_NE(controlstest::GalleryTemplate(id), nullptr) << "gallery.exe beside the tests";
+        ASSERT_TRUE(m_dialog.CreateIndirect(controlstest::GalleryTemplate(id), parent));
     }
     void TearDown() override
     {
@@ -124,7 +124,7 @@ protected:
 TEST_F(ScalerFixture, ATemplateWithoutAFontGetsEightPointTahoma)
 {
     Make(IDD_NOFONT);
-    ASSERT_TRUE(m_scaler.Apply(wintest::GalleryModule(), m_dialog.m_hWnd, IDD_NOFONT, 96.0));
+    ASSERT_TRUE(m_scaler.Apply(controlstest::GalleryModule(), m_dialog.m_hWnd, IDD_NOFONT, 96.0));
     LOGFONTA lf = ControlLogFont(IDC_FIX_FIRST);
     EXPECT_STREQ(lf.lfFaceName, "Tahoma");
     EXPECT_EQ(lf.lfHeight, -11);   // 8 points at 96 DPI
@@ -132,7 +132,7 @@ TEST_F(ScalerFixture, ATemplateWithoutAFontGetsEightPointTahoma)
     EXPECT_FALSE(lf.lfItalic);
 
     // At twice the resolution, twice the height.
-    ASSERT_TRUE(m_scaler.Apply(wintest::GalleryModule(), m_dialog.m_hWnd, IDD_NOFONT, 192.0));
+    ASSERT_TRUE(m_scaler.Apply(controlstest::GalleryModule(), m_dialog.m_hWnd, IDD_NOFONT, 192.0));
     EXPECT_EQ(ControlLogFont(IDC_FIX_FIRST).lfHeight, -21);
 }
 
@@ -140,7 +140,7 @@ TEST_F(ScalerFixture, RestoreGivesTheOldFontBackAndFreesTheNewOne)
 {
     Make(IDD_FIXTURE);
     HFONT old = ControlFont(IDC_FIX_THIRD);
-    ASSERT_TRUE(m_scaler.Apply(wintest::GalleryModule(), m_dialog.m_hWnd, IDD_FIXTURE, 192.0));
+    ASSERT_TRUE(m_scaler.Apply(controlstest::GalleryModule(), m_dialog.m_hWnd, IDD_FIXTURE, 192.0));
     HFONT scaled = ControlFont(IDC_FIX_THIRD);
     EXPECT_NE(scaled, old);
     EXPECT_EQ(ControlFont(IDC_FIX_FIRST), scaled);
@@ -150,7 +150,7 @@ TEST_F(ScalerFixture, RestoreGivesTheOldFontBackAndFreesTheNewOne)
     EXPECT_EQ(ControlFont(IDC_FIX_FIRST), old);
     EXPECT_EQ(GetObjectType(scaled), 0u);
     // Nothing to read: nothing changes.
-    EXPECT_FALSE(m_scaler.Apply(wintest::GalleryModule(), m_dialog.m_hWnd, 4321, 96.0));
+    EXPECT_FALSE(m_scaler.Apply(controlstest::GalleryModule(), m_dialog.m_hWnd, 4321, 96.0));
     EXPECT_EQ(ControlFont(IDC_FIX_THIRD), old);
 }
 
@@ -160,7 +160,7 @@ TEST_F(ScalerFixture, AControlMissingFromTheWindowEndsTheRelayout)
     CRect first = ControlRect(IDC_FIX_FIRST);
     CRect third = ControlRect(IDC_FIX_THIRD);
     ::DestroyWindow(::GetDlgItem(m_dialog.m_hWnd, IDC_FIX_SECOND));
-    ASSERT_TRUE(m_scaler.Apply(wintest::GalleryModule(), m_dialog.m_hWnd, IDD_FIXTURE, 192.0));
+    ASSERT_TRUE(m_scaler.Apply(controlstest::GalleryModule(), m_dialog.m_hWnd, IDD_FIXTURE, 192.0));
     CRect moved = ControlRect(IDC_FIX_FIRST);
     EXPECT_NE(moved, first);
     EXPECT_GT(moved.Width(), first.Width() * 3 / 2);
@@ -169,13 +169,13 @@ TEST_F(ScalerFixture, AControlMissingFromTheWindowEndsTheRelayout)
 
 TEST_F(ScalerFixture, AChildDialogStaysInPlaceInItsParent)
 {
-    wintest::DialogTemplate parentTemplate(WS_POPUP, 0, 0, 200, 150);
+    classlibtest::DialogTemplate parentTemplate(WS_POPUP, 0, 0, 200, 150);
     CDialog parent;
     ASSERT_TRUE(parent.CreateIndirect(parentTemplate.Get()));
     parent.SetWindowPos(nullptr, 300, 200, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     Make(IDD_CHILD_FIXTURE, &parent);
     m_dialog.SetWindowPos(nullptr, 10, 12, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    ASSERT_TRUE(m_scaler.Apply(wintest::GalleryModule(), m_dialog.m_hWnd, IDD_CHILD_FIXTURE, 192.0));
+    ASSERT_TRUE(m_scaler.Apply(controlstest::GalleryModule(), m_dialog.m_hWnd, IDD_CHILD_FIXTURE, 192.0));
     CRect rect;
     m_dialog.GetWindowRect(&rect);
     parent.ScreenToClient(&rect);

@@ -2,10 +2,10 @@
 #include "afxwin.h"
 #include <tlhelp32.h>
 #include <string>
-#include "CPictureEx.h"
 #include "ByteMutator.h"
-#include "GifBuilder.h"
-#include "TestSupport.h"
+#include "ControlsTestSupport.h"
+
+using controlstest::GifBuilder;
 
 namespace {
 
@@ -25,7 +25,7 @@ HGLOBAL ToGlobal(const std::string& bytes)
     return h;
 }
 
-BOOL LoadBytes(CPictureEx& picture, const std::string& bytes)
+BOOL LoadBytes(TestPictureEx& picture, const std::string& bytes)
 {
     HGLOBAL h = ToGlobal(bytes);
     BOOL loaded = picture.LoadFromMemory(h, (DWORD)bytes.size());
@@ -35,7 +35,7 @@ BOOL LoadBytes(CPictureEx& picture, const std::string& bytes)
 
 // The canvas as a map: R, B, G for the palette's colours, '.' for the
 // background colour and W for the fill of a new canvas.
-std::string CanvasMap(CPictureEx& picture)
+std::string CanvasMap(TestPictureEx& picture)
 {
     std::string map;
     SIZE size = picture.GetSize();
@@ -124,7 +124,7 @@ bool WaitFor(Condition condition, DWORD timeoutMs = 5000)
 
 TEST(PictureExTest, FramesComposeStepByStep)
 {
-    CPictureEx picture;
+    TestPictureEx picture;
     ASSERT_TRUE(LoadBytes(picture, FourFrames()));
     EXPECT_TRUE(picture.IsGIF());
     ASSERT_TRUE(picture.IsAnimatedGIF());
@@ -133,20 +133,16 @@ TEST(PictureExTest, FramesComposeStepByStep)
     EXPECT_EQ(6, picture.GetSize().cy);
     EXPECT_EQ(GetSysColor(COLOR_3DFACE), picture.GetBkColor());
 
-    const int expected[4][6] = {
-        {0, 0, 8, 6, 10, 1}, {2, 1, 4, 3, 3, 2}, {4, 2, 4, 4, 20, 3}, {0, 0, 2, 2, 5, 0}};
+    // Each frame: left, top, width, height, delay, disposal.
+    std::string frames;
     for (int i = 0; i < 4; ++i) {
-        SCOPED_TRACE(i);
-        const PictureFrame* frame = picture.GetFrame(i);
-        ASSERT_NE(nullptr, frame);
-        EXPECT_NE(nullptr, frame->m_pPicture);
-        EXPECT_EQ(expected[i][0], frame->m_nLeft);
-        EXPECT_EQ(expected[i][1], frame->m_nTop);
-        EXPECT_EQ(expected[i][2], frame->m_nWidth);
-        EXPECT_EQ(expected[i][3], frame->m_nHeight);
-        EXPECT_EQ(expected[i][4], frame->m_nDelay);
-        EXPECT_EQ(expected[i][5], frame->m_nDisposal);
+        const PictureFrame* f = picture.GetFrame(i);
+        ASSERT_TRUE(f != nullptr && f->m_pPicture != nullptr) << i;
+        frames += std::to_string(f->m_nLeft) + "," + std::to_string(f->m_nTop) + "," + std::to_string(f->m_nWidth) + ","
+                  + std::to_string(f->m_nHeight) + "," + std::to_string(f->m_nDelay) + ","
+                  + std::to_string(f->m_nDisposal) + " ";
     }
+    EXPECT_EQ("0,0,8,6,10,1 2,1,4,3,3,2 4,2,4,4,20,3 0,0,2,2,5,0 ", frames);
 
     const char* steps[] = {
         // A new canvas.
@@ -183,16 +179,13 @@ TEST(PictureExTest, Gif87aFramesWithoutControlExtensionWaitAShortDelay)
                           .Image(1, 1, 2, 2, 1)
                           .Trailer()
                           .Bytes();
-    CPictureEx picture;
+    TestPictureEx picture;
     ASSERT_TRUE(LoadBytes(picture, gif));
     ASSERT_EQ(2, picture.GetFrameCount());
     for (int i = 0; i < 2; ++i) {
         EXPECT_EQ(-1, picture.GetFrame(i)->m_nDelay);
-        EXPECT_EQ(0, picture.GetFrame(i)->m_nDisposal);
-        EXPECT_EQ(100u, CPictureEx::GetFrameWait(*picture.GetFrame(i)));
+        EXPECT_EQ(100u, TestPictureEx::GetFrameWait(*picture.GetFrame(i)));
     }
-    EXPECT_EQ(1, picture.GetFrame(1)->m_nLeft);
-    EXPECT_EQ(2, picture.GetFrame(1)->m_nWidth);
     ASSERT_TRUE(picture.AdvanceFrame());
     EXPECT_EQ("GGGG\nGGGG\nGGGG\nGGGG\n", CanvasMap(picture));
     ASSERT_TRUE(picture.AdvanceFrame());
@@ -213,14 +206,14 @@ TEST(PictureExTest, FrameWaitFollowsTheDelay)
     const DWORD waits[] = {100, 100, 100, 50, 100, 655350};
     for (int i = 0; i < 6; ++i) {
         frame.m_nDelay = delays[i];
-        EXPECT_EQ(waits[i], CPictureEx::GetFrameWait(frame)) << delays[i];
+        EXPECT_EQ(waits[i], TestPictureEx::GetFrameWait(frame)) << delays[i];
     }
 }
 
 TEST(PictureExTest, DamagedAndEmptyData)
 {
     std::string gif = FourFrames();
-    CPictureEx picture;
+    TestPictureEx picture;
     // Cut inside the third frame: the first two play.
     std::string cut = gif.substr(0, gif.find("\x21\xF9\x04\x0D") + 12);
     ASSERT_TRUE(LoadBytes(picture, cut));
@@ -250,7 +243,7 @@ TEST(PictureExTest, DamagedAndEmptyData)
 TEST(PictureExTest, StillPicturesDrawOnceWithoutThread)
 {
     // A one-frame GIF keeps its logical screen size.
-    CPictureEx picture;
+    TestPictureEx picture;
     ASSERT_TRUE(LoadBytes(picture, GifBuilder(6, 5, kPalette).Control(0, 10).Image(0, 0, 6, 5, 2).Trailer().Bytes()));
     EXPECT_TRUE(picture.IsGIF());
     EXPECT_FALSE(picture.IsAnimatedGIF());
@@ -264,21 +257,8 @@ TEST(PictureExTest, StillPicturesDrawOnceWithoutThread)
     EXPECT_EQ(kBlue, picture.GetCanvasPixel(5, 4));
 
     // A bitmap takes its size from the picture at the screen's resolution.
-    const int width = 3, height = 2, stride = 12;
-    BITMAPFILEHEADER file = {};
-    BITMAPINFOHEADER info = {};
-    info.biSize = sizeof(info);
-    info.biWidth = width;
-    info.biHeight = height;
-    info.biPlanes = 1;
-    info.biBitCount = 24;
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof(file) + sizeof(info);
-    file.bfSize = file.bfOffBits + stride * height;
-    std::string bmp((const char*)&file, sizeof(file));
-    bmp.append((const char*)&info, sizeof(info));
-    for (int i = 0; i < stride * height; ++i)
-        bmp += (char)((i % stride) < width * 3 && i % 3 == 2 ? 0xFF : 0);  // red pixels, bottom-up
+    const int width = 3, height = 2;
+    const std::string bmp = classlibtest::MakeBmpFile(width, height, [](int, int) { return kRed; });
     ASSERT_TRUE(LoadBytes(picture, bmp));
     EXPECT_FALSE(picture.IsGIF());
     EXPECT_EQ(width, picture.GetSize().cx);
@@ -293,7 +273,7 @@ TEST(PictureExTest, StillPicturesDrawOnceWithoutThread)
 
 TEST(PictureExTest, PlayingStoppingAndResuming)
 {
-    CPictureEx picture;
+    TestPictureEx picture;
     ASSERT_TRUE(LoadBytes(picture, SlowFrames(1000)));
     int threads = ThreadsOfThisProcess();
     ASSERT_GT(threads, 0);
@@ -331,7 +311,7 @@ TEST(PictureExTest, PlayingStoppingAndResuming)
 
     // Destroyed while playing.
     {
-        CPictureEx playing;
+        TestPictureEx playing;
         ASSERT_TRUE(LoadBytes(playing, SlowFrames(0)));
         ASSERT_TRUE(playing.Draw());
         ASSERT_TRUE(WaitFor([&] { return playing.GetCurrentFrame() == 1; }));
@@ -345,24 +325,24 @@ TEST(PictureExTest, ProgressPageAnimationsLoadFromFiles)
     if (!source)
         GTEST_SKIP() << "KELDRIX_SOURCE is not set";
     std::string res = std::string("Z:") + source + "/res/";
-    CPictureEx bar;
+    TestPictureEx bar;
     ASSERT_TRUE(bar.Load((res + "Animated-Bar.gif").c_str()));
     EXPECT_EQ(30, bar.GetFrameCount());
     EXPECT_EQ(240, bar.GetSize().cx);
     EXPECT_EQ(12, bar.GetSize().cy);
-    CPictureEx spinner;
+    TestPictureEx spinner;
     ASSERT_TRUE(spinner.Load((res + "process-animation.gif").c_str()));
     EXPECT_EQ(8, spinner.GetFrameCount());
     EXPECT_EQ(16, spinner.GetSize().cx);
     EXPECT_EQ(16, spinner.GetSize().cy);
     for (int i = 0; i < 8; ++i)
-        EXPECT_EQ(100u, CPictureEx::GetFrameWait(*spinner.GetFrame(i)));
+        EXPECT_EQ(100u, TestPictureEx::GetFrameWait(*spinner.GetFrame(i)));
 
     testsupport::TempDir dir;
     ASSERT_TRUE(testsupport::WriteFileBytes(dir.File("four.gif"), FourFrames()));
     EXPECT_TRUE(bar.Load(dir.File("four.gif").c_str()));
     EXPECT_EQ(4, bar.GetFrameCount());
-    CPictureEx empty;
+    TestPictureEx empty;
     EXPECT_FALSE(empty.Load(dir.File("missing.gif").c_str()));
     ASSERT_TRUE(testsupport::WriteFileBytes(dir.File("empty.gif"), ""));
     EXPECT_FALSE(empty.Load(dir.File("empty.gif").c_str()));
@@ -381,7 +361,7 @@ TEST(PictureExTest, FuzzedGifsLoadAndStepWithoutCrash)
     for (int round = 0; round < kRounds; ++round) {
         std::string data = seeds[round % 2];
         mutator.Mutate(data);
-        CPictureEx picture;
+        TestPictureEx picture;
         if (!LoadBytes(picture, data))
             continue;
         ++loaded;
@@ -397,7 +377,7 @@ TEST(PictureExTest, WindowShowsTheCanvas)
 {
     CWnd parent;
     ASSERT_TRUE(parent.CreateEx(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 50, 50, 200, 100, nullptr, nullptr));
-    CPictureEx picture;
+    TestPictureEx picture;
     ASSERT_TRUE(picture.Create("", WS_CHILD | WS_VISIBLE, CRect(10, 10, 100, 90), &parent, 1349));
     ASSERT_TRUE(LoadBytes(picture, FourFrames()));
     // The control takes the canvas size and keeps its place.

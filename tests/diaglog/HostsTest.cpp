@@ -1,5 +1,5 @@
 #include "CHostFileScanner.h"
-#include "GathererTestSupport.h"
+#include "DiaglogTestSupport.h"
 #include "Host.h"
 #include "LogFile.h"
 #include "TestSupport.h"
@@ -13,7 +13,7 @@ namespace {
 std::string HostXml(const char* line)
 {
     Host host(line);
-    return gathertest::Render(host);
+    return diaglogtest::Render(host);
 }
 
 }  // namespace
@@ -94,6 +94,6 @@ TEST(Hosts, GatherMatchesTheSystemScan)
     LogFile log(settings);
     log.GatherHosts();
     std::string xml(*log.GetXml());
-    EXPECT_EQ(static_cast<size_t>(scanner.GetLineCount()), gathertest::CountOf(xml, "<Host "));
+    EXPECT_EQ(static_cast<size_t>(scanner.GetLineCount()), testsupport::CountOf(xml, "<Host "));
     EXPECT_EQ(scanner.GetLineCount() > 0, xml.find("<Hosts>\n") != std::string::npos);
 }

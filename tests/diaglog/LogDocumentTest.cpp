@@ -7,7 +7,7 @@
 #include "ScanDetectedItem.h"
 #include "SysInfo.h"
 #include "TestSupport.h"
-#include "TestZipReader.h"
+#include "DiaglogTestSupport.h"
 #include <gtest/gtest.h>
 #include <regex>
 #include <thread>
@@ -47,9 +47,9 @@ protected:
 // Reads the one log of an archive.
 std::string ReadLogArchive(const std::string& zipPath, const char* entryName)
 {
-    ziptest::Archive archive;
+    diaglogtest::Archive archive;
     std::string error;
-    EXPECT_TRUE(ziptest::Read(zipPath, archive, error)) << error;
+    EXPECT_TRUE(diaglogtest::Read(zipPath, archive, error)) << error;
     if (archive.entries.size() != 1)
         return "";
     EXPECT_EQ(entryName, archive.entries[0].name);
@@ -69,11 +69,6 @@ std::vector<std::string> FindFiles(const std::string& folder, const char* patter
     } while (FindNextFileA(h, &fd));
     FindClose(h);
     return found;
-}
-
-bool Exists(const std::string& path)
-{
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 CRegistryProblem Problem(const char* key, const char* name, const char* value, int category, BOOL checked)
@@ -99,7 +94,7 @@ TEST_F(LogDocument, SystemInformationLogIsSavedZippedAndExact)
     log.SetLogFolder(dir.Path().c_str());
     log.CreateSystemInformationLog();
 
-    EXPECT_FALSE(Exists(dir.File("SystemInfo.log")));
+    EXPECT_FALSE(testsupport::FileExists(dir.File("SystemInfo.log")));
     std::string xml = ReadLogArchive(dir.File("SystemInfo.zip"), "SystemInfo.log");
     EXPECT_EQ(std::string("<Keldrix>\n<Meta info=\"Keldrix SystemInformation Log\" time=\"T\"/>\n") + kSysInfoLine +
                   "</Keldrix>\n",
@@ -181,7 +176,7 @@ TEST_F(LogDocument, SaveCreatesAMissingLogFolder)
     log.SetLogFolder((dir.Path() + "\\Logs").c_str());
     EXPECT_EQ(dir.Path() + "\\Logs\\", std::string(log.GetLogFolder()));
     ASSERT_TRUE(log.Save(TRUE));
-    EXPECT_TRUE(Exists(dir.File("Logs\\SystemInfo.zip")));
+    EXPECT_TRUE(testsupport::FileExists(dir.File("Logs\\SystemInfo.zip")));
 }
 
 TEST_F(LogDocument, FailedArchiveKeepsThePlainLog)
@@ -207,14 +202,14 @@ TEST_F(LogDocument, FailedArchiveKeepsThePlainLog)
     ASSERT_NE(INVALID_HANDLE_VALUE, holder);
     EXPECT_FALSE(log.Save(TRUE));
     CloseHandle(holder);
-    EXPECT_TRUE(Exists(dir.File("SystemInfo.log")));
+    EXPECT_TRUE(testsupport::FileExists(dir.File("SystemInfo.log")));
     std::string old;
     ASSERT_TRUE(ReadFileBytes(dir.File("SystemInfo.zip"), old));
     EXPECT_EQ("old", old);
 
     // Once the archive can be written, the next save succeeds and tidies up.
     ASSERT_TRUE(log.Save(TRUE));
-    EXPECT_FALSE(Exists(dir.File("SystemInfo.log")));
+    EXPECT_FALSE(testsupport::FileExists(dir.File("SystemInfo.log")));
 }
 
 TEST_F(LogDocument, SaveFailsWhenTheLogCannotBeCreated)

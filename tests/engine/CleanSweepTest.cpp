@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
-#include "BackupTestSupport.h"
+#include "EngineTestSupport.h"
 #include "CCleanSweep.h"
 #include "RegExport.h"
 #include <map>
 #include <vector>
 
-using backuptest::BackupStream;
-using backuptest::NarrowedKey;
+using enginetest::BackupStream;
+using enginetest::NarrowedKey;
 using testsupport::TempDir;
 using testsupport::TestKey;
 
@@ -48,14 +48,6 @@ Tree Snapshot(const TestKey& key)
     Tree tree;
     ReadTree(HKEY_CURRENT_USER, key.SubKey(), "", tree);
     return tree;
-}
-
-int Count(const std::string& text, const std::string& part)
-{
-    int n = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
-        n++;
-    return n;
 }
 
 // Plants a key tree holding every kind of value the backup must carry.
@@ -156,8 +148,8 @@ TEST(CleanSweepDelete, KeyTreeIsWrittenOnceBeforeItGoes)
     const std::string text = backup.Text();
     const std::string top = "[HKEY_CURRENT_USER\\" + key.Sub("t");
     for (const char* sub : {"\\a]", "\\b]", "\\b\\c]", "\\d]"})
-        EXPECT_EQ(Count(text, top + sub), 1) << sub;
-    EXPECT_EQ(Count(text, top + "]"), 2);
+        EXPECT_EQ(testsupport::CountOf(text, top + sub), 1) << sub;
+    EXPECT_EQ(testsupport::CountOf(text, top + "]"), 2);
 }
 
 TEST(CleanSweepDelete, SubkeysOnlyAndNoBackupStream)

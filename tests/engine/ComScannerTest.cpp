@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
-#include "ScanTestSupport.h"
+#include "EngineTestSupport.h"
 #include <set>
 
-using scantest::ClassesKeys;
-using scantest::Event;
-using scantest::NewGuid;
-using scantest::RecordingWindow;
-using scantest::TestScanner;
+using enginetest::ClassesKeys;
+using enginetest::Event;
+using enginetest::NewGuid;
+using enginetest::RecordingWindow;
+using enginetest::TestScanner;
 
 namespace {
 

@@ -1,37 +1,24 @@
 #include <gtest/gtest.h>
-#include "BackupTestSupport.h"
+#include "EngineTestSupport.h"
 #include "LogFile.h"
 #include "RegistrySettings.h"
-#include "ScanTestSupport.h"
-#include "ScannerTestSupport.h"
 #include <algorithm>
 #include <ctime>
 #include <set>
 
-using backuptest::NarrowedKey;
-using scantest::ClassesKeys;
-using scantest::RecordingWindow;
-using scantest::SavedSettings;
+using enginetest::NarrowedKey;
+using enginetest::ClassesKeys;
+using enginetest::RecordingWindow;
+using enginetest::SavedSettings;
+using testsupport::CountOf;
+using testsupport::FileExists;
+using testsupport::FilesIn;
 using testsupport::TempDir;
 using testsupport::TestKey;
 
 namespace {
 
 const BYTE kAll[REGPROBLEM_TYPE_COUNT] = {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1};
-
-// An engine whose messages to the user are recorded instead of shown.
-class FixScanner : public CRegScanner {
-public:
-    FixScanner(LogFile* log, CRegistryProblemArray& problems, CStringArray* texts, CIgnoreTypeArray* types)
-        : CRegScanner(log, &problems, texts, types, nullptr, nullptr, nullptr)
-    {
-    }
-    using CRegScanner::CreateRestorePoint;
-    std::vector<std::string> messages;
-
-protected:
-    void ShowFixMessage(LPCSTR pszText) override { messages.push_back(pszText); }
-};
 
 // One fix with its own backup and log folders, under the shared-state lock
 // and with "systemrestore" 0; the settings are put back afterwards.
@@ -44,7 +31,7 @@ struct FixRun {
     CRegistryProblemArray problems;
     CStringArray ignoreTexts;
     CIgnoreTypeArray ignoreTypes;
-    FixScanner engine{&log, problems, &ignoreTexts, &ignoreTypes};
+    enginetest::TestScanner engine{problems, &ignoreTexts, &ignoreTypes, nullptr, nullptr, nullptr, &log};
     RecordingWindow window;
 
     FixRun()
@@ -69,7 +56,7 @@ struct FixRun {
     std::vector<std::pair<WPARAM, LPARAM>> Progress() const
     {
         std::vector<std::pair<WPARAM, LPARAM>> out;
-        for (const scantest::Event& e : window.events)
+        for (const enginetest::Event& e : window.events)
             if (e.message == WM_FIX_PROGRESS)
                 out.emplace_back(e.wParam, e.lParam);
         return out;
@@ -100,33 +87,6 @@ struct FixRun {
     }
 };
 
-std::set<std::string> FilesIn(const std::string& folder)
-{
-    std::set<std::string> names;
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        if (strcmp(data.cFileName, ".") != 0 && strcmp(data.cFileName, "..") != 0)
-            names.insert(data.cFileName);
-    } while (FindNextFileA(find, &data));
-    FindClose(find);
-    return names;
-}
-
-std::string ReadText(const CString& path)
-{
-    std::string text;
-    testsupport::ReadFileBytes(std::string(path), text);
-    return text;
-}
-
-bool Exists(const CString& path)
-{
-    return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
-}
-
 std::string BaseName(const CString& path)
 {
     std::string text(path);
@@ -134,134 +94,11 @@ std::string BaseName(const CString& path)
     return text.substr(0, text.rfind('.'));
 }
 
-int CountOf(const std::string& text, const std::string& part)
-{
-    int count = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
-        count++;
-    return count;
-}
-
 const char kYes[] = "checkedforcleaning=\"yes\" cleaned=\"yes\"/>";
 const char kNotCleaned[] = "checkedforcleaning=\"yes\" cleaned=\"no\"/>";
 const char kNotChecked[] = "checkedforcleaning=\"no\" cleaned=\"no\"/>";
 
 }  // namespace
-
-// One problem of every category, planted in keys and folders of the test's
-// own: each rule removes exactly its key tree, value or file after writing it
-// to the backup, counts it, announces it and logs it as cleaned.
-TEST(FixRules, EveryCategoryRemovesItsEntryAfterBackingItUp)
-{
-    FixRun run;
-    TestKey machine(HKEY_LOCAL_MACHINE);
-    TestKey user(HKEY_CURRENT_USER);
-    ClassesKeys classes;
-    TempDir files;
-    const std::string hklm = "HKEY_LOCAL_MACHINE\\" + machine.SubKey();
-    const std::string hkcu = "HKEY_CURRENT_USER\\" + user.SubKey();
-    const std::string hku = "HKEY_USERS\\" + scannertest::UserHiveName() + "\\" + user.SubKey();
-    const std::string classRoot = testsupport::UniqueName("KdxFix");
-
-    classes.Set(classRoot + "\\CLSID\\Gone\\Deeper", "v", "1", REG_SZ, classRoot);
-    classes.Set(classRoot + "\\Keep", "v", "1", REG_SZ, classRoot);
-    classes.Set(classRoot + "\\.ext", nullptr, "extfile", REG_SZ, classRoot);
-    machine.SetString("Uninstall\\Product\\Sub", "UninstallString", "C:\\gone.exe");
-    machine.SetString("Uninstall\\Other", "UninstallString", "C:\\windows\\notepad.exe");
-    machine.SetString("Fonts", "Gone (TrueType)", "gone.ttf");
-    machine.SetString("Fonts", "Kept (TrueType)", "kept.ttf");
-    machine.SetDword("Shared", "C:\\gone.dll", 1);
-    machine.SetString("AppPaths\\app.exe", "", "C:\\gone\\app.exe");
-    machine.SetString("Help", "gone.hlp", "C:\\gone");
-    machine.SetString("Run", "Tool", "C:\\gone\\tool.exe");
-    machine.SetString("Paths", "File", "C:\\gone\\file.txt");
-    user.SetString("MenuOrder\\Start Menu\\Programs\\Games", "Order", "x");
-    user.SetString("MenuOrder\\Start Menu\\Programs\\Tools", "Order", "y");
-    user.SetString("Run", "Tool", "C:\\gone\\tool.exe");
-    user.SetString("Paths", "File", "C:\\gone\\file.txt");
-    user.CreateKey("Holder\\Empty");
-    user.SetString("Holder", "keep", "1");
-    const std::string shortcut = files.File("Broken.lnk");
-    ASSERT_TRUE(testsupport::WriteFileBytes(shortcut, "link"));
-
-    run.Add("HKEY_CLASSES_ROOT\\" + classRoot + "\\CLSID\\Gone", "(Default)", "C:\\gone.dll", 0);
-    run.Add(hklm + "\\Uninstall", "Product", "C:\\gone.exe", 1);
-    run.Add(hklm + "\\Fonts", "Gone (TrueType)", "gone.ttf", 2);
-    run.Add(hklm + "\\Shared", "C:\\gone.dll", "", 3);
-    run.Add(hklm + "\\AppPaths", "app.exe", "C:\\gone\\app.exe", 4);
-    run.Add(hklm + "\\Help", "gone.hlp", "C:\\gone", 5);
-    run.Add(hkcu + "\\MenuOrder\\Start Menu\\Programs", "Games", "C:\\Programs\\Games", 6);
-    run.Add(hkcu + "\\Run", "Tool", "C:\\gone\\tool.exe", 6);
-    run.Add(hklm + "\\Run", "Tool", "C:\\gone\\tool.exe", 6);
-    run.Add(hklm + "\\Paths", "File", "C:\\gone\\file.txt", 7);
-    run.Add(hku + "\\Paths", "File", "C:\\gone\\file.txt", 7);
-    run.Add(shortcut, "C:\\gone.exe", "C:\\gone.exe", 8);
-    run.Add(hku + "\\Holder\\Empty", "(Default)", "", 9);
-    run.Add("HKEY_CLASSES_ROOT\\" + classRoot + "\\.ext", "(Default)", "extfile", 10);
-
-    ASSERT_TRUE(run.Fix());
-
-    // Removed, and nothing beside them.
-    HKEY probe = nullptr;
-    EXPECT_NE(RegOpenKeyExA(HKEY_CLASSES_ROOT, (classRoot + "\\CLSID\\Gone").c_str(), 0, KEY_READ, &probe),
-              ERROR_SUCCESS);
-    EXPECT_NE(RegOpenKeyExA(HKEY_CLASSES_ROOT, (classRoot + "\\.ext").c_str(), 0, KEY_READ, &probe), ERROR_SUCCESS);
-    ASSERT_EQ(RegOpenKeyExA(HKEY_CLASSES_ROOT, (classRoot + "\\Keep").c_str(), 0, KEY_READ, &probe), ERROR_SUCCESS);
-    RegCloseKey(probe);
-    EXPECT_FALSE(machine.Exists("Uninstall\\Product"));
-    EXPECT_TRUE(machine.Exists("Uninstall\\Other"));
-    EXPECT_FALSE(machine.ValueExists("Fonts", "Gone (TrueType)"));
-    EXPECT_TRUE(machine.ValueExists("Fonts", "Kept (TrueType)"));
-    EXPECT_FALSE(machine.ValueExists("Shared", "C:\\gone.dll"));
-    EXPECT_FALSE(machine.Exists("AppPaths\\app.exe"));
-    EXPECT_TRUE(machine.Exists("AppPaths"));
-    EXPECT_FALSE(machine.ValueExists("Help", "gone.hlp"));
-    EXPECT_FALSE(machine.ValueExists("Run", "Tool"));
-    EXPECT_FALSE(machine.ValueExists("Paths", "File"));
-    EXPECT_FALSE(user.Exists("MenuOrder\\Start Menu\\Programs\\Games"));
-    EXPECT_TRUE(user.Exists("MenuOrder\\Start Menu\\Programs\\Tools"));
-    EXPECT_FALSE(user.ValueExists("Run", "Tool"));
-    EXPECT_FALSE(user.ValueExists("Paths", "File"));
-    EXPECT_FALSE(user.Exists("Holder\\Empty"));
-    EXPECT_TRUE(user.ValueExists("Holder", "keep"));
-    EXPECT_FALSE(Exists(shortcut.c_str()));
-
-    // Counted per category, announced in array order with each category's code.
-    const int expectedFixed[REGPROBLEM_TYPE_COUNT] = {1, 1, 1, 1, 1, 1, 3, 2, 1, 1, 1};
-    for (int category = 0; category < REGPROBLEM_TYPE_COUNT; category++)
-        EXPECT_EQ(run.engine.GetFixedCount(category), expectedFixed[category]) << "category " << category;
-    EXPECT_EQ(run.engine.GetTotalFixed(), 14);
-    const int order[] = {0, 1, 2, 3, 4, 5, 6, 6, 6, 7, 7, 8, 9, 10};
-    std::vector<std::pair<WPARAM, LPARAM>> expectedProgress;
-    for (int category : order)
-        expectedProgress.emplace_back(g_fixProgressCodes[category], category);
-    EXPECT_EQ(run.Progress(), expectedProgress);
-    ASSERT_FALSE(run.window.events.empty());
-    EXPECT_EQ(run.window.events.back().message, static_cast<UINT>(WM_FIX_DONE));
-    EXPECT_EQ(run.window.Count(WM_FIX_DONE), 1);
-    EXPECT_EQ(run.problems.GetSize(), 0);
-    EXPECT_TRUE(run.engine.messages.empty());
-
-    // The backup holds every removed key and value; the rename log the move.
-    const std::string backup = ReadText(run.engine.GetBackupPath());
-    EXPECT_EQ(backup.rfind("Windows Registry Editor Version 5.00\r\n", 0), 0u);
-    for (const std::string& line : std::vector<std::string>{
-             "[HKEY_CLASSES_ROOT\\" + classRoot + "\\CLSID\\Gone\\Deeper]", "[" + hklm + "\\Uninstall\\Product\\Sub]",
-          "\"Gone (TrueType)\" = \"gone.ttf\"", "\"C:\\\\gone.dll\" = dword:00000001",
-          "[" + hklm + "\\AppPaths\\app.exe]", "\"gone.hlp\" = \"C:\\\\gone\"",
-          "[" + hkcu + "\\MenuOrder\\Start Menu\\Programs\\Games]", "[" + hku + "\\Paths]",
-          "[" + hku + "\\Holder\\Empty]", "[HKEY_CLASSES_ROOT\\" + classRoot + "\\.ext]"})
-        EXPECT_NE(backup.find(line), std::string::npos) << line;
-    const std::string moved = std::string(run.engine.GetRenameFolder()) + "\\Broken.lnk";
-    EXPECT_EQ(ReadText(run.engine.GetRenameLogPath()), shortcut + "," + moved + "\r\n");
-    EXPECT_TRUE(Exists(moved.c_str()));
-    DeleteFileA(moved.c_str());
-
-    // Every problem is in the log, cleaned.
-    EXPECT_EQ(CountOf(run.LogText(), kYes), 14);
-    EXPECT_EQ(FixRun::Flags(run.FoundItem(shortcut, "C:\\gone.exe")), kYes);
-    EXPECT_EQ(FixRun::Flags(run.FoundItem(hku + "\\Holder\\Empty", "(Default)")), kYes);
-}
 
 // A key under another root than the category's, a rule's subkey name that is
 // empty or a path, and keys that name a root itself: nothing is removed, and
@@ -324,7 +161,7 @@ TEST(FixCounting, AFailedRepairIsNotCountedAndTheRestGoOn)
     EXPECT_EQ(FixRun::Flags(run.FoundItem(hklm + "\\Uninstall", "Locked")), kNotCleaned);
     EXPECT_EQ(FixRun::Flags(run.FoundItem(hklm + "\\Uninstall", "Last")), kYes);
     EXPECT_EQ(FixRun::Flags(run.FoundItem(hklm + "\\Shared", "C:\\gone.dll")), kNotCleaned);
-    const std::string backup = ReadText(run.engine.GetBackupPath());
+    const std::string backup = testsupport::FileBytes(std::string(run.engine.GetBackupPath()));
     EXPECT_NE(backup.find("[" + hklm + "\\Uninstall\\First]"), std::string::npos);
     EXPECT_NE(backup.find("[" + hklm + "\\Uninstall\\Last]"), std::string::npos);
 }
@@ -344,7 +181,7 @@ TEST(FixCounting, AnEntryAlreadyGoneCounts)
 
     EXPECT_EQ(run.engine.GetFixedCount(0), 2);
     EXPECT_EQ(CountOf(run.LogText(), kYes), 2);
-    EXPECT_EQ(CountOf(ReadText(run.engine.GetBackupPath()), "\\Class\\InprocServer32]"), 1);
+    EXPECT_EQ(CountOf(testsupport::FileBytes(std::string(run.engine.GetBackupPath())), "\\Class\\InprocServer32]"), 1);
 }
 
 // Only checked problems of the categories enabled for the fix are repaired
@@ -454,9 +291,9 @@ TEST(FixFiles, TakenBackupNamesAreNeverOverwritten)
     ASSERT_GT(backup.size(), 6u);
     EXPECT_EQ(backup.substr(backup.size() - 6), "_3.reg");
     EXPECT_EQ(std::find(taken.begin(), taken.end(), backup), taken.end());
-    EXPECT_NE(ReadText(backup.c_str()).find("\"C:\\\\a.dll\" = dword:00000001"), std::string::npos);
+    EXPECT_NE(testsupport::FileBytes(std::string(backup.c_str())).find("\"C:\\\\a.dll\" = dword:00000001"), std::string::npos);
     for (const std::string& path : taken)
-        EXPECT_EQ(ReadText(path.c_str()), "taken") << path;
+        EXPECT_EQ(testsupport::FileBytes(std::string(path.c_str())), "taken") << path;
 }
 
 // Without a backup file nothing is removed: the user is told, every problem
@@ -483,7 +320,7 @@ TEST(FixFiles, WithoutABackupNothingIsRepairedAndTheProblemsStay)
     EXPECT_EQ(run.engine.messages[0].rfind("Keldrix could not create the registry backup file", 0), 0u);
     EXPECT_TRUE(machine.Exists("Uninstall\\Product"));
     EXPECT_TRUE(machine.ValueExists("Shared", "C:\\a.dll"));
-    EXPECT_TRUE(Exists(shortcut.c_str()));
+    EXPECT_TRUE(FileExists(shortcut));
     EXPECT_EQ(run.problems.GetSize(), 3);
     EXPECT_EQ(run.engine.GetTotalFixed(), 0);
     EXPECT_TRUE(run.Progress().empty());
@@ -506,7 +343,7 @@ TEST(FixRestorePoint, OnlyWhenAskedAndAFailureIsToldBeforeTheFixGoesOn)
         FixRun run;
         run.Add(hklm + "\\Shared", "C:\\a.dll", "", 3);
         bool loaded = false;
-        run.window.onMessage = [&loaded](const scantest::Event& e) {
+        run.window.onMessage = [&loaded](const enginetest::Event& e) {
             if (e.message == WM_FIX_PROGRESS)
                 loaded = GetModuleHandleA("srclient.dll") != nullptr;
         };
@@ -561,45 +398,4 @@ TEST(FixLog, IgnoreListAndEveryProblemAreLogged)
     const std::set<std::string> logs = FilesIn(run.logDir.Path());
     ASSERT_EQ(logs.size(), 1u);
     EXPECT_EQ(logs.begin()->substr(logs.begin()->size() - 4), ".zip");
-}
-
-// With "repairafterfind" 1 the whole road runs on the scan thread: the scan's
-// messages, WM_SCAN_DONE, the fix's progress, its WM_FIX_DONE and one more.
-// Only the problem planted here is left selected when the scan is done.
-TEST(FixMessages, RepairAfterFindSendsTheScanTheFixAndTwoFixDones)
-{
-    FixRun run;
-    ClassesKeys classes;
-    const std::string guid = scantest::NewGuid();
-    classes.Set("CLSID\\" + guid + "\\InprocServer32", nullptr, "C:\\KdxGone_" + guid + "\\x.dll", REG_SZ,
-                "CLSID\\" + guid);
-    SetRegistrySettingInt(SETTINGS_PRODUCT, SETTING_REPAIRAFTERFIND, 1);
-    run.window.onMessage = [&run, &guid](const scantest::Event& e) {
-        if (e.message != WM_SCAN_DONE)
-            return;
-        for (INT_PTR i = 0; i < run.problems.GetSize(); i++)
-            run.problems[i]->m_checked = std::string(run.problems[i]->m_key).find(guid) != std::string::npos;
-    };
-    BYTE enabled[REGPROBLEM_TYPE_COUNT] = {1};
-    run.engine.SetCategories(enabled);
-    ASSERT_TRUE(run.engine.StartScan(run.window.Get()));
-    ASSERT_TRUE(RecordingWindow::PumpUntilEnded(run.engine.GetWorker()->m_hThread));
-
-    std::vector<std::pair<UINT, LPARAM>> expected{{WM_CATEGORY_START, 0}, {WM_CATEGORY_DONE, 0}};
-    for (int category = 1; category < REGPROBLEM_TYPE_COUNT; category++)
-        expected.emplace_back(WM_CATEGORY_SKIPPED, category);
-    expected.emplace_back(WM_SCAN_DONE, 0);
-    expected.emplace_back(WM_FIX_PROGRESS, 0);
-    expected.emplace_back(WM_FIX_DONE, 0);
-    expected.emplace_back(WM_FIX_DONE, 0);
-    EXPECT_EQ(run.window.Sequence(), expected);
-    EXPECT_EQ(run.Progress(), (std::vector<std::pair<WPARAM, LPARAM>>{{20, 0}}));
-    for (const scantest::Event& e : run.window.events)
-        EXPECT_TRUE(e.scanning);
-    EXPECT_FALSE(run.engine.IsScanning());
-    HKEY key = nullptr;
-    EXPECT_EQ(RegOpenKeyExA(HKEY_CLASSES_ROOT, ("CLSID\\" + guid + "\\InprocServer32").c_str(), 0, KEY_READ, &key),
-              ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(run.engine.GetFixedCount(0), 1);
-    EXPECT_EQ(run.problems.GetSize(), 0);
 }

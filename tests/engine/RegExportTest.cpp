@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
-#include "BackupTestSupport.h"
+#include "EngineTestSupport.h"
 #include "RegExport.h"
 
-using backuptest::BackupStream;
-using backuptest::Crlf;
+using enginetest::BackupStream;
+using enginetest::Crlf;
 using testsupport::TestKey;
 
 namespace {
@@ -138,7 +138,7 @@ TEST(RegExportTree, UnreadableSubkeyOrUnwritableNameFailsTheExport)
     key.SetString("open", "v", "1");
     key.SetString("closed", "w", "2");
     {
-        backuptest::NarrowedKey narrowed(HKEY_CURRENT_USER, key.Sub("closed"), KEY_SET_VALUE);
+        enginetest::NarrowedKey narrowed(HKEY_CURRENT_USER, key.Sub("closed"), KEY_SET_VALUE);
         BackupStream backup;
         EXPECT_FALSE(ExportRegKey(HKEY_CURRENT_USER, key.SubKey().c_str(), backup.Get()));
         const std::string text = backup.Text();

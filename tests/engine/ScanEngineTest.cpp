@@ -1,13 +1,13 @@
 #include <gtest/gtest.h>
 #include "RegistrySettings.h"
-#include "ScanTestSupport.h"
+#include "EngineTestSupport.h"
 #include <cstdlib>
 #include <cstring>
 
-using scantest::Event;
-using scantest::RecordingWindow;
-using scantest::SavedSettings;
-using scantest::TestScanner;
+using enginetest::Event;
+using enginetest::RecordingWindow;
+using enginetest::SavedSettings;
+using enginetest::TestScanner;
 
 namespace {
 

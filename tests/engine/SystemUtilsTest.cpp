@@ -61,25 +61,6 @@ TEST(WindowsVersion, NamesAndCodesFollowTheVersionRecord)
     }
 }
 
-TEST(WindowsVersion, RealCallUnderThePrefix)
-{
-    OSVERSIONINFOA info = {};
-    info.dwOSVersionInfoSize = sizeof(info);
-    ASSERT_TRUE(GetVersionExA(&info));
-    CString name;
-    int code = -1;
-    EXPECT_TRUE(GetWindowsVersionName(name, code));
-    CString expectedName;
-    int expectedCode = -1;
-    DescribeWindowsVersion(info, expectedName, expectedCode);
-    EXPECT_EQ(expectedName, name);
-    EXPECT_EQ(expectedCode, code);
-    if (info.dwPlatformId == VER_PLATFORM_WIN32_NT && info.dwMajorVersion == 6) {
-        EXPECT_STREQ("Windows Vista", name);  // the test prefix reports Windows 7
-        EXPECT_EQ(105, code);
-    }
-}
-
 TEST(DecimalToInt, LeadingBlanksSignAndDigits)
 {
     const struct { const char* text; int value; } cases[] = {
@@ -123,21 +104,4 @@ TEST(StringTokenizer, OutOfRangeThrowsItsText)
             EXPECT_STREQ("Index out of Bounds", text);
         }
     }
-}
-
-TEST(RegistryProblem, RecordAndCategoryNames)
-{
-    CRegistryProblem problem("K", "N", "V", 3);
-    EXPECT_STREQ("K", problem.m_key);
-    EXPECT_STREQ("V", problem.m_value);
-    EXPECT_STREQ("N", problem.m_valueName);
-    EXPECT_EQ(3, problem.m_category);
-    EXPECT_TRUE(problem.m_checked);
-
-    EXPECT_STREQ("EmptyKeys", g_categoryNames[9]);
-    EXPECT_STREQ("Shared DLLS", g_categoryNames[3]);
-    EXPECT_STREQ("COM/ActiveX", GetCategoryName(REGPROBLEM_COM));
-    EXPECT_STREQ("FileAssociation", GetCategoryName(REGPROBLEM_FILEASSOC));
-    EXPECT_TRUE(GetCategoryName(-1).IsEmpty());
-    EXPECT_TRUE(GetCategoryName(11).IsEmpty());
 }

@@ -4,6 +4,7 @@
 #include <shlobj.h>
 #include <atomic>
 #include <cstdio>
+#include <cstring>
 #include <stdexcept>
 #include <vector>
 
@@ -182,6 +183,46 @@ bool WriteFileBytes(const std::string& path, const std::string& bytes)
         return false;
     bool ok = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
     return fclose(f) == 0 && ok;
+}
+
+bool FileExists(const std::string& path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+int CountOf(const std::string& text, const std::string& part)
+{
+    int count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        count++;
+    return count;
+}
+
+std::set<std::string> FilesIn(const std::string& folder)
+{
+    std::set<std::string> names;
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        if (strcmp(data.cFileName, ".") != 0 && strcmp(data.cFileName, "..") != 0)
+            names.insert(data.cFileName);
+    } while (FindNextFileA(find, &data));
+    FindClose(find);
+    return names;
+}
+
+CurrentFolder::CurrentFolder(const std::string& folder)
+{
+    GetCurrentDirectoryA(sizeof m_saved, m_saved);
+    if (!SetCurrentDirectoryA(folder.c_str()))
+        throw std::runtime_error("cannot change to " + folder);
+}
+
+CurrentFolder::~CurrentFolder()
+{
+    SetCurrentDirectoryA(m_saved);
 }
 
 }  // namespace testsupport

@@ -1,5 +1,6 @@
 #pragma once
 #include <windows.h>
+#include <set>
 #include <string>
 
 // Helpers shared by the test programs. Every helper cleans up what it made.
@@ -71,6 +72,25 @@ bool ReadFileBytes(const std::string& path, std::string& out);
 bool WriteFileBytes(const std::string& path, const std::string& bytes);
 // A whole file's bytes; a file that cannot be read fails the test (and gives "").
 std::string FileBytes(const std::string& path);
+
+// Whether a file or folder is there.
+bool FileExists(const std::string& path);
+// How many times part occurs in text (overlapping occurrences count).
+int CountOf(const std::string& text, const std::string& part);
+// The names in a folder, without "." and "..".
+std::set<std::string> FilesIn(const std::string& folder);
+
+// Sets the current folder for the scope; throws when it cannot.
+class CurrentFolder {
+public:
+    explicit CurrentFolder(const std::string& folder);
+    ~CurrentFolder();
+    CurrentFolder(const CurrentFolder&) = delete;
+    CurrentFolder& operator=(const CurrentFolder&) = delete;
+
+private:
+    char m_saved[MAX_PATH] = "";
+};
 
 // A text unique to this process and call, for names of planted things.
 std::string UniqueName(const char* prefix);
