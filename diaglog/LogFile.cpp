@@ -244,10 +244,26 @@ void LogFile::GatherRegistry()
     }
 }
 
+void LogFile::SetHostsFolders(const CString& windowsFolder, const CString& systemFolder)
+{
+    ScopedLock hold(lock);
+    hostsWindowsFolder = windowsFolder;
+    hostsSystemFolder = systemFolder;
+}
+
 void LogFile::GatherHosts()
 {
     CHostFileScanner scanner;
-    scanner.Scan();
+    CString windowsFolder, systemFolder;
+    {
+        ScopedLock hold(lock);
+        windowsFolder = hostsWindowsFolder;
+        systemFolder = hostsSystemFolder;
+    }
+    if (windowsFolder.IsEmpty())
+        scanner.Scan();
+    else
+        scanner.ScanFolders(windowsFolder, systemFolder);
     for (int i = 0; i < scanner.GetLineCount(); i++)
         Append(hosts, new Host(scanner.GetLine(i)));
 }

@@ -82,18 +82,3 @@ TEST(Hosts, ScannerKeepsRedirectingLinesOfEveryHostsFile)
     EXPECT_EQ(0, scanner.GetCandidates().GetSize());
     EXPECT_EQ(0, scanner.GetLineCount());
 }
-
-// The gatherer reads the system's own hosts files (without changing them):
-// one element per kept line, and no section when nothing is kept.
-TEST(Hosts, GatherMatchesTheSystemScan)
-{
-    CHostFileScanner scanner;
-    scanner.Scan();
-    LogSettings settings;
-    settings.m_hosts = TRUE;
-    LogFile log(settings);
-    log.GatherHosts();
-    std::string xml(*log.GetXml());
-    EXPECT_EQ(static_cast<size_t>(scanner.GetLineCount()), testsupport::CountOf(xml, "<Host "));
-    EXPECT_EQ(scanner.GetLineCount() > 0, xml.find("<Hosts>\n") != std::string::npos);
-}

@@ -2,6 +2,8 @@
 #include "CSystemInformation.h"
 #include "IgnoredItem.h"
 #include "LogFile.h"
+#include "LogSettingsDirectory.h"
+#include "LogSettingsKey.h"
 #include "LogText.h"
 #include "MetaInfo.h"
 #include "ScanDetectedItem.h"
@@ -130,6 +132,38 @@ TEST_F(LogDocument, RendersEverySectionInOrder)
     std::string again = Render(log);
     EXPECT_EQ(std::string::npos, again.find("GeneralSettings"));
     EXPECT_NE(std::string::npos, again.find("<ScanSettings>\n</ScanSettings>\n<IgnoredItems>"));
+}
+
+// The four gathered sections, each switched on with something to show (the
+// hosts file planted in folders of the test's own), come in their order.
+TEST_F(LogDocument, GathersTheFourSectionsInTheirOrder)
+{
+    TempDir dir;
+    testsupport::TestKey key;
+    key.SetString("", "v", "1");
+    ASSERT_TRUE(CreateDirectoryA(dir.File("etc").c_str(), nullptr));
+    ASSERT_TRUE(testsupport::WriteFileBytes(dir.File("hosts"), "127.0.0.1 localhost\r\n6.6.6.6 planted.example\r\n"));
+    LogSettingsKey keyEntry(HKEY_CURRENT_USER, key.SubKey().c_str(), FALSE);
+    LogSettingsDirectory folderEntry(dir.File("etc").c_str(), FALSE);
+    CPtrList keys, folders;
+    keys.AddTail(&keyEntry);
+    folders.AddTail(&folderEntry);
+    settings.m_registry = settings.m_hosts = settings.m_processes = settings.m_filesystem = TRUE;
+    settings.m_pKeys = &keys;
+    settings.m_pDirectories = &folders;
+    LogFile log(settings);
+    log.SetHostsFolders(dir.Path().c_str(), dir.File("none").c_str());
+    log.CreateTechSupportLog();
+
+    const std::string xml = Render(log);
+    const size_t processes = xml.find("<Processes>\n<Process"), registry = xml.find("<Registry>\n<RegKey name=\""),
+                 hosts = xml.find("<Hosts>\n<Host name=\"planted.example\" ip=\"6.6.6.6\"/>\n</Hosts>\n"),
+                 files = xml.find("<FileSystem>\n<Directory name=\"" + dir.File("etc"));
+    EXPECT_NE(std::string::npos, files) << xml;
+    EXPECT_LT(processes, registry) << xml;
+    EXPECT_LT(registry, hosts) << xml;
+    EXPECT_LT(hosts, files) << xml;
+    EXPECT_EQ(1, testsupport::CountOf(xml, "<Host "));
 }
 
 TEST_F(LogDocument, SecondAfterFixSaveHoldsBothFixesInOrder)
