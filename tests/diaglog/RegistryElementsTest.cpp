@@ -147,7 +147,8 @@ TEST(RegistryElements, ValueDataTexts)
     EXPECT_EQ(Plain("n&amp;&apos;&quot;&lt;", "REG_SZ", "a&amp;b&lt;c&gt;?d"),
               RenderValue("n&'\"<", REG_SZ, std::string("a&b<c>\x01" "d\0", 9)));
     // Text with a byte of 0x80 or above is not shown.
-    EXPECT_EQ(Plain("hi", "REG_SZ", "N/A"), RenderValue("hi", REG_SZ, std::string("caf\xe9\0", 5)));
+    EXPECT_EQ(Plain("hi", "REG_SZ", "N/A"), RenderValue("hi", REG_SZ, std::string("caf\x80\0", 5)));
+    EXPECT_EQ(Plain("hi", "REG_SZ", "N/A"), RenderValue("hi", REG_SZ, std::string("\xff", 1)));
     // Other types, and hidden types.
     EXPECT_EQ(Plain("u", "Undefined reg type: 5", "N/A"), RenderValue("u", 5, Dword(7)));
     EXPECT_EQ(Plain("q", "REG_QWORD", "N/A"), RenderValue("q", REG_QWORD, std::string(8, '\x01')));
@@ -231,6 +232,11 @@ TEST(RegistryElements, ClassIdentifiersResolveToTheirServers)
                   "\" title=\"Keldrix &amp; Test &lt;Class&gt;\" resolved-symbol=\"" + server + "\">\n" +
                   FileXml(server, server, SampleDigestOf(65)) + "</ClassID>\n</RegValue>\n",
               RenderValue("c", REG_SZ, id + '\0'));
+
+    // A value naming a class and a file lists the files first, whatever their order in the text.
+    const std::string both = RenderValue("b", REG_SZ, id + ";" + server + '\0');
+    EXPECT_NE(std::string::npos, both.find("<ClassID ")) << both;
+    EXPECT_LT(both.find(FileXml(server, server, SampleDigestOf(65))), both.find("<ClassID ")) << both;
 
     // In a key path, the identifier alone is taken.
     RegKey key(("HKEY_CLASSES_ROOT\\CLSID\\" + id + "\\InprocServer32").c_str());
