@@ -347,6 +347,9 @@ TEST(ItemRecords, IgnoredEntriesAreCutAtTheFirstBackslashAndBars)
         {"HKEY_CURRENT_USER\\Software\\Example\\|x", "HKEY_CURRENT_USER", "Software\\Example\\", "x"},
         {"HKEY_USERS\\K|a|b", "HKEY_USERS", "K", "a"},
         {"HKEY_USERS\\K|", "HKEY_USERS", "K", ""},
+        // Repeated delimiters count as one.
+        {"\\\\HKEY_USERS\\K|v", "HKEY_USERS", "K", "v"},
+        {"HKEY_USERS\\K|||v", "HKEY_USERS", "K", "v"},
         {"HKEY_USERS", "HKEY_USERS", "", ""},
         {"HKEY_USERS\\K&<|\"v'\x02", "HKEY_USERS", "K&amp;&lt;", "&quot;v&apos;?"},
     };
