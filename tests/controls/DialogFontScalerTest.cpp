@@ -154,6 +154,30 @@ TEST_F(ScalerFixture, RestoreGivesTheOldFontBackAndFreesTheNewOne)
     EXPECT_EQ(ControlFont(IDC_FIX_THIRD), old);
 }
 
+// The horizontal base unit is the font's average width of the 52 letters,
+// rounded: (cx / 26 + 1) / 2. Fonts where cx / 26 is odd tell rounding from cutting.
+TEST_F(ScalerFixture, HorizontalBaseUnitIsTheRoundedHalfOfTheLettersWidthOver26)
+{
+    Make(IDD_FIXTURE);
+    int odd = 0;
+    for (double dpi = 96.0; dpi <= 240.0; dpi += 12.0) {
+        ASSERT_TRUE(m_scaler.Apply(controlstest::GalleryModule(), m_dialog.m_hWnd, IDD_FIXTURE, dpi));
+        HDC dc = ::GetDC(m_dialog.m_hWnd);
+        HGDIOBJ old = SelectObject(dc, ControlFont(IDC_FIX_FOURTH));
+        SIZE size = {};
+        GetTextExtentPointA(dc, "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ", 52, &size);
+        SelectObject(dc, old);
+        ::ReleaseDC(m_dialog.m_hWnd, dc);
+        odd += (size.cx / 26) % 2;
+        const int base = (size.cx / 26 + 1) / 2;
+        // The fourth control: 10 units from the left, 180 wide.
+        EXPECT_EQ(ControlRect(IDC_FIX_FOURTH).left, static_cast<int>(10 * base / 4.0 + 0.5)) << dpi;
+        EXPECT_EQ(ControlRect(IDC_FIX_FOURTH).Width(), 45 * base) << dpi << " cx " << size.cx;
+        m_scaler.Restore();
+    }
+    EXPECT_GT(odd, 0) << "no font of the run had an odd cx / 26";
+}
+
 TEST_F(ScalerFixture, AControlMissingFromTheWindowEndsTheRelayout)
 {
     Make(IDD_FIXTURE);
