@@ -174,6 +174,34 @@ TEST_F(XPButtonTest, ComposedFacesKeepTheirOuterThirdsAtAnyWidth)
     EXPECT_EQ(FaceColour(0, Right), raw.At(25, 1));
 }
 
+// The face for each drawing state, without the mouse over the button: a
+// focused button shows the hot face, the default button the pressed one.
+TEST_F(XPButtonTest, FocusedShowsTheHotFaceAndDefaultThePressedFace)
+{
+    HDC screen = ::GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 100, kFaceHeight);
+    ::ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    const struct {
+        UINT state;
+        int face;
+    } cases[] = {{0, 0}, {ODS_FOCUS, 1}, {ODS_DEFAULT, 2}, {ODS_SELECTED, 2}, {ODS_FOCUS | ODS_DEFAULT, 2}};
+    for (const auto& c : cases) {
+        DRAWITEMSTRUCT item = {};
+        item.CtlType = ODT_BUTTON;
+        item.CtlID = kMain;
+        item.hwndItem = main.m_hWnd;
+        item.hDC = dc;
+        item.itemState = c.state;
+        item.rcItem = {0, 0, 100, kFaceHeight};
+        host.SendMessage(WM_DRAWITEM, kMain, reinterpret_cast<LPARAM>(&item));  // reflected to the button
+        EXPECT_EQ(FaceColour(c.face, Middle), GetPixel(dc, 50, 1)) << "state " << c.state;
+    }
+    DeleteObject(SelectObject(dc, old));
+    DeleteDC(dc);
+}
+
 TEST_F(XPButtonTest, FacesThatFailedToLoadLeaveTheBackgroundAndTheButtonWorks)
 {
     controlstest::Settle(host);
