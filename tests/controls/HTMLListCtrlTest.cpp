@@ -216,6 +216,27 @@ TEST_F(HTMLListCtrlTest, OtherButtonsNotifyAndThePointerShowsTheLink)
     EXPECT_EQ(LoadCursorA(nullptr, IDC_ARROW), GetCursor());
 }
 
+// A row's text wraps in the width left beside the check-box column: 16
+// pixels less than without check boxes.
+TEST_F(HTMLListCtrlTest, RowsWithCheckBoxesWrapSixteenPixelsNarrower)
+{
+    Fill({ 1 });
+    Toggle(0);
+    auto rowHeight = [&](UINT mode, int width) {
+        list->SetDisplayMode(mode);
+        list->MoveWindow(20, 20, width, 280);
+        const RECT r = At(Rows(0)[0]);
+        return r.bottom - r.top;
+    };
+    int differs = 0;
+    for (int width = 250; width < 400; ++width) {
+        const int withBoxes = rowHeight(7, width);
+        EXPECT_EQ(withBoxes, rowHeight(6, width - 16)) << width;
+        differs += withBoxes != rowHeight(6, width);
+    }
+    EXPECT_GT(differs, 0) << "no width where the check-box column changes the wrapping";
+}
+
 TEST_F(HTMLListCtrlTest, WheelAndScrollBarSteps)
 {
     Fill({ 8, 8 });
