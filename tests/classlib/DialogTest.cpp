@@ -153,46 +153,6 @@ TEST(Dialog, KeysGoThroughIsDialogMessageToOkAndCancel)
     EXPECT_EQ(dialog.okCalls, 1);
 }
 
-TEST(Dialog, CloseBoxAndButtonsEndThroughOnOKAndOnCancel)
-{
-    auto t = SimpleTemplate();
-    TestDialog closing;
-    closing.onStart = [](TestDialog& d) { d.PostMessage(WM_CLOSE); };
-    EXPECT_EQ(RunModal(closing, t), IDCANCEL);
-
-    TestDialog clicking;
-    clicking.onStart = [](TestDialog& d) { SendMessageA(GetDlgItem(d.m_hWnd, IDOK), BM_CLICK, 0, 0); };
-    EXPECT_EQ(RunModal(clicking, t), IDOK);
-    EXPECT_EQ(clicking.okCalls, 1);
-}
-
-TEST(Dialog, AHiddenDialogIsShownWhenTheLoopFirstIdles)
-{
-    auto t = SimpleTemplate();
-    bool visible = false;
-    class HidingDialog : public TestDialog {
-    protected:
-        BOOL OnInitDialog() override
-        {
-            TestDialog::OnInitDialog();
-            ShowWindow(SW_HIDE);
-            return TRUE;
-        }
-    } hiding;
-    // The start timer may come before the queue first runs empty: look again
-    // (a 10 ms timer leaves the queue empty in between) until the dialog shows.
-    DWORD start = GetTickCount();
-    hiding.onStart = [&](TestDialog& d) {
-        visible = d.IsWindowVisible() != FALSE;
-        if (!visible && GetTickCount() - start < 20000)
-            d.SetTimer(kStartTimer, 10);
-        else
-            d.EndDialog(IDOK);
-    };
-    EXPECT_EQ(RunModal(hiding, t), IDOK);
-    EXPECT_TRUE(visible);
-}
-
 TEST(Dialog, ModelessAndChildDialogs)
 {
     auto parentTemplate = SimpleTemplate(WS_VISIBLE);

@@ -153,26 +153,6 @@ TEST(StringTest, ExtractSearchAndEditTable)
         EXPECT_EQ(c.f(), c.expected) << c.what;
 }
 
-TEST(StringTest, BufferAccessAndRelease)
-{
-    CString s("keep");
-    LPSTR p = s.GetBuffer(100);
-    EXPECT_EQ(std::strncmp(p, "keep", 4), 0);
-    std::strcpy(p, "written by an API");
-    s.ReleaseBuffer();
-    EXPECT_EQ(s, "written by an API");
-
-    p = s.GetBuffer(10);
-    p[3] = '\0';
-    s.ReleaseBuffer();   // up to the first zero byte
-    EXPECT_EQ(s, "wri");
-
-    p = s.GetBufferSetLength(5);
-    std::memcpy(p, "12345", 5);
-    s.ReleaseBuffer(2);
-    EXPECT_EQ(s, "12");
-}
-
 TEST(StringTest, IndexOutOfRangeThrows)
 {
     CString s("ab");
@@ -183,73 +163,4 @@ TEST(StringTest, IndexOutOfRangeThrows)
     EXPECT_TRUE(ThrowsInvalidArg([&] { s.SetAt(2, 'x'); }));
     s.SetAt(0, 'z');
     EXPECT_EQ(s, "zb");
-}
-
-namespace {
-
-// Writes a copy of this test program with a string table of our own and
-// loads it as data, so LoadString can be checked on texts we chose.
-class StringTableModule {
-public:
-    explicit StringTableModule(const testsupport::TempDir& dir, const std::vector<std::wstring>& block)
-    {
-        char self[MAX_PATH];
-        GetModuleFileNameA(nullptr, self, MAX_PATH);
-        m_path = dir.File("strings.exe");
-        if (!CopyFileA(self, m_path.c_str(), FALSE))
-            return;
-        // A string table block: 16 counted UTF-16 texts, ids 0..15 for block 1.
-        std::vector<WCHAR> data;
-        for (size_t i = 0; i < 16; ++i) {
-            const std::wstring text = i < block.size() ? block[i] : std::wstring();
-            data.push_back(static_cast<WCHAR>(text.size()));
-            data.insert(data.end(), text.begin(), text.end());
-        }
-        HANDLE update = BeginUpdateResourceA(m_path.c_str(), FALSE);
-        if (!update)
-            return;
-        BOOL ok = UpdateResourceA(update, RT_STRING, MAKEINTRESOURCEA(1), MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL),
-                                  data.data(), static_cast<DWORD>(data.size() * sizeof(WCHAR)));
-        if (!EndUpdateResourceA(update, !ok) || !ok)
-            return;
-        m_module = LoadLibraryExA(m_path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    }
-    ~StringTableModule()
-    {
-        if (m_module)
-            FreeLibrary(m_module);
-    }
-    HINSTANCE Module() const { return m_module; }
-
-private:
-    std::string m_path;
-    HINSTANCE m_module = nullptr;
-};
-
-}  // namespace
-
-TEST(StringTest, LoadStringReadsWholeTextsAndReportsMissingOnes)
-{
-    testsupport::TempDir dir;
-    std::wstring longText(40000, L'L');   // an entry holds at most 65535 characters
-    longText += L"\x00e9nd";   // é in code page 1252
-    StringTableModule strings(dir, { L"", L"short", longText });
-    ASSERT_NE(strings.Module(), nullptr) << "could not build the string table module";
-
-    CString s("unchanged");
-    EXPECT_FALSE(s.LoadString(strings.Module(), 0));   // empty entry
-    EXPECT_FALSE(s.LoadString(strings.Module(), 7));   // absent entry in the block
-    EXPECT_FALSE(s.LoadString(strings.Module(), 500)); // absent block
-    EXPECT_EQ(s, "unchanged");
-
-    ASSERT_TRUE(s.LoadString(strings.Module(), 1));
-    EXPECT_EQ(s, "short");
-    ASSERT_TRUE(s.LoadString(strings.Module(), 2));
-    ASSERT_EQ(s.GetLength(), 40003);
-    if (GetACP() == 1252) {
-        EXPECT_EQ(s.Right(4), "L\xe9nd");
-    }
-
-    // This program itself has no string table.
-    EXPECT_FALSE(s.LoadString(1));
 }
