@@ -13,17 +13,14 @@ const UINT LIST_ID = 12345;
 
 struct Note {
     UINT code;
-    UINT_PTR idFrom;
-    HWND from;
     int item;
     void* data;
     bool textEmpty;
-    bool stillListed;   // code 5: the problem was still in the array and the list
 };
 
 struct Drawn {
-    int id, kind, checkState;
-    BOOL expanded, selected;
+    int id;
+    BOOL selected;
     RECT rect;
 };
 
@@ -32,7 +29,7 @@ public:
     using CHTMLListCtrl::CHTMLListCtrl;
     void DrawItem(CDC* dc, RECT rect, HTMLLIST_ITEM* item, BOOL selected) override
     {
-        drawn.push_back({ item->id, item->kind, item->checkState, item->expanded, selected, rect });
+        drawn.push_back({ item->id, selected, rect });
         CHTMLListCtrl::DrawItem(dc, rect, item, selected);
     }
     std::vector<Drawn> drawn;
@@ -46,15 +43,7 @@ protected:
         if (msg != WM_NOTIFY || !self)
             return DefWindowProcA(hwnd, msg, wp, lp);
         const NMHTMLLIST* nm = reinterpret_cast<const NMHTMLLIST*>(lp);
-        Note n = { nm->hdr.code, nm->hdr.idFrom, nm->hdr.hwndFrom, nm->item, nm->data, nm->text.IsEmpty() != FALSE,
-                   false };
-        if (nm->hdr.code == HTMLLIST_IGNORE) {
-            bool inArray = false;
-            for (INT_PTR i = 0; i < self->problems.GetSize(); ++i)
-                inArray = inArray || self->problems[i] == nm->data;
-            n.stillListed = inArray && self->IdOf(nm->data) >= 0;
-        }
-        self->notes.push_back(n);
+        self->notes.push_back({ nm->hdr.code, nm->item, nm->data, nm->text.IsEmpty() != FALSE });
         return 0;
     }
 
@@ -152,7 +141,6 @@ protected:
     }
     static int Y(const RECT& r) { return r.top + (r.bottom - r.top) / 2 - 8; }
     static POINT Glyph(const RECT& r) { return { r.left + 10, Y(r) + 7 }; }
-    static POINT Box(const RECT& r) { return { r.left + 25, Y(r) + 7 }; }
     static POINT Link(const RECT& r) { return { r.right - 20, r.bottom - 7 }; }
     static POINT Text(const RECT& r) { return { r.left + 100, r.top + 3 }; }
 
@@ -161,11 +149,7 @@ protected:
         list->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(pt.x, pt.y));
         list->SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(pt.x, pt.y));
     }
-    void Key(UINT vk, int times = 1)
-    {
-        for (int i = 0; i < times; ++i)
-            list->SendMessage(WM_KEYDOWN, vk, 1);
-    }
+    void Key(UINT vk) { list->SendMessage(WM_KEYDOWN, vk, 1); }
     void Toggle(int group) { Click(Glyph(At(groups[group].get()))); }
     int ScrollPos() { return list->GetScrollPos(SB_VERT); }
     int ScrollMax()
@@ -173,17 +157,6 @@ protected:
         SCROLLINFO info = {};
         list->GetScrollInfo(SB_VERT, &info, SIF_RANGE);
         return info.nMax;
-    }
-    // The check state an item is painted with now.
-    int StateOf(const void* data)
-    {
-        At(data);
-        return Find(data) ? Find(data)->checkState : -1;
-    }
-    int HeaderState(int group) { return StateOf(groups[group].get()); }
-    size_t Count(UINT code) const
-    {
-        return std::count_if(notes.begin(), notes.end(), [code](const Note& n) { return n.code == code; });
     }
 
     CRegistryProblemArray problems;
