@@ -1,6 +1,7 @@
 #pragma once
 #include "LogElement.h"
 #include "LogSettings.h"
+#include "CCriticalSection.h"
 
 class MetaInfo;
 class SysInfo;
@@ -65,8 +66,8 @@ private:
     CTypedPtrList<CPtrList, ScanDetectedItem*> scanDetectedItems;
     CTypedPtrList<CPtrList, IgnoredItem*> ignoredItems;
     CString settingsText;
-    CString logFolder;                 // empty: the "Logs" folder beside the program
-    CString hostsWindowsFolder;        // empty: the system's own hosts folders
-    CString hostsSystemFolder;
-    mutable CRITICAL_SECTION lock;
+    CString m_logFolder;               // empty: the "Logs" folder beside the program
+    CString m_hostsWindowsFolder;      // empty: the system's own hosts folders
+    CString m_hostsSystemFolder;
+    mutable CCriticalSection m_lock;
 };

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include "afxwin.h"
 #include "CPictureEx.h"
+#include "CScopedLock.h"
 #include "CWinApp.h"
 #include "../classlib/ClasslibTestSupport.h"
 #include "../gallery/GalleryResource.h"
@@ -405,7 +406,7 @@ public:
     // frame on show and shows the next; FALSE when there is no animation or it is playing.
     BOOL AdvanceFrame()
     {
-        if (!m_bIsInitialized || !IsAnimatedGIF() || m_hThread)
+        if (!m_bIsInitialized || !IsAnimatedGIF() || m_hThread.IsValid())
             return FALSE;
         if (m_bFrameShown)
             NextFrame();
@@ -419,10 +420,8 @@ public:
     }
     COLORREF GetCanvasPixel(int x, int y)
     {
-        EnterCriticalSection(&m_csCanvas);
-        const COLORREF pixel = m_canvas.IsValid() ? GetPixel(m_canvas.GetSafeHdc(), x, y) : CLR_INVALID;
-        LeaveCriticalSection(&m_csCanvas);
-        return pixel;
+        CScopedLock lock(m_csCanvas);
+        return m_canvas.IsValid() ? GetPixel(m_canvas.GetSafeHdc(), x, y) : CLR_INVALID;
     }
     using CPictureEx::GetFrameWait;
 };
