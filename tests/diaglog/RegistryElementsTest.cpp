@@ -56,23 +56,12 @@ std::string Dword(DWORD value)
     return std::string(reinterpret_cast<const char*>(&value), sizeof value);
 }
 
-std::string NewClassId()
-{
-    GUID guid;
-    CoCreateGuid(&guid);
-    char text[64];
-    snprintf(text, sizeof text, "{%08lX-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
-             static_cast<unsigned long>(guid.Data1), guid.Data2, guid.Data3, guid.Data4[0], guid.Data4[1],
-             guid.Data4[2], guid.Data4[3], guid.Data4[4], guid.Data4[5], guid.Data4[6], guid.Data4[7]);
-    return text;
-}
-
 // A class registered under HKEY_CLASSES_ROOT\CLSID for the test's lifetime.
 class PlantedClass {
 public:
     // An empty server leaves InProcServer32 without a default value.
     PlantedClass(const std::string& title, const std::string& server, bool withServerKey = true)
-        : m_id(NewClassId())
+        : m_id(testsupport::NewGuid())
     {
         std::string key = "CLSID\\" + m_id;
         SetDefault(key, &title);
@@ -246,7 +235,7 @@ TEST(RegistryElements, ClassIdentifiersResolveToTheirServers)
     EXPECT_EQ(1, testsupport::CountOf(xml, "<ClassID "));
 
     // Missing registrations still give an element, with the failure texts.
-    const std::string missing = NewClassId();
+    const std::string missing = testsupport::NewGuid();
     EXPECT_EQ("<ClassID value=\"" + missing + "\" title=\"Could not resolve title for ClassID " + missing +
                   ", key does not exist\" resolved-symbol=\"Could not resolve ClassID " + missing +
                   ", key does not exist\">\n</ClassID>\n",

@@ -4,7 +4,6 @@
 
 using enginetest::ClassesKeys;
 using enginetest::Event;
-using enginetest::NewGuid;
 using enginetest::RecordingWindow;
 using enginetest::TestScanner;
 
@@ -50,7 +49,7 @@ public:
         keys.Set("AppID\\" + tag + "_bad.exe", "AppID", missingNamedAppId);
         Expect("HKEY_CLASSES_ROOT\\AppID\\" + tag + "_bad.exe", "AppID", missingNamedAppId);
         keys.Set("AppID\\" + tag + "_good.exe", "AppID", goodAppId);
-        keys.Set("AppID\\" + bracedAppId, "AppID", NewGuid());
+        keys.Set("AppID\\" + bracedAppId, "AppID", testsupport::NewGuid());
 
         // Pass 4: CLSID references of class-root keys.
         keys.Set(tag + ".Bad\\CLSID", nullptr, missingClass, REG_SZ, tag + ".Bad");
@@ -80,11 +79,11 @@ public:
     }
 
     const std::string tag = testsupport::UniqueName("KdxCom");
-    const std::string badClass = NewGuid(), goodClass = NewGuid(), missingClass = NewGuid();
-    const std::string appIdClass[4] = {NewGuid(), NewGuid(), NewGuid(), NewGuid()};
-    const std::string goodAppId = NewGuid(), missingAppId = NewGuid(), missingNamedAppId = NewGuid();
-    const std::string bareAppId = tag + "_abc", bracedAppId = NewGuid();
-    const std::string badLibrary = NewGuid(), goodLibrary = NewGuid();
+    const std::string badClass = testsupport::NewGuid(), goodClass = testsupport::NewGuid(), missingClass = testsupport::NewGuid();
+    const std::string appIdClass[4] = {testsupport::NewGuid(), testsupport::NewGuid(), testsupport::NewGuid(), testsupport::NewGuid()};
+    const std::string goodAppId = testsupport::NewGuid(), missingAppId = testsupport::NewGuid(), missingNamedAppId = testsupport::NewGuid();
+    const std::string bareAppId = tag + "_abc", bracedAppId = testsupport::NewGuid();
+    const std::string badLibrary = testsupport::NewGuid(), goodLibrary = testsupport::NewGuid();
     const std::vector<std::string> names = {tag, badClass, goodClass, missingClass, appIdClass[0], appIdClass[1],
                                             appIdClass[2], appIdClass[3], goodAppId, missingAppId,
                                             missingNamedAppId, bracedAppId, badLibrary, goodLibrary};

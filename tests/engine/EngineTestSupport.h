@@ -196,19 +196,6 @@ private:
     std::vector<std::string> m_roots;
 };
 
-// A new GUID in registry form, "{...}" in upper case.
-inline std::string NewGuid()
-{
-    GUID guid;
-    if (FAILED(CoCreateGuid(&guid)))
-        throw std::runtime_error("CoCreateGuid failed");
-    char text[40];
-    snprintf(text, sizeof text, "{%08lX-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", guid.Data1, guid.Data2,
-             guid.Data3, guid.Data4[0], guid.Data4[1], guid.Data4[2], guid.Data4[3], guid.Data4[4], guid.Data4[5],
-             guid.Data4[6], guid.Data4[7]);
-    return text;
-}
-
 // Values of HKEY_LOCAL_MACHINE\SOFTWARE\Keldrix saved now and put back (or
 // removed again) at the end. Hold the shared-state lock around it.
 class SavedSettings {

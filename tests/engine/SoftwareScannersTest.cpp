@@ -43,7 +43,7 @@ TEST(UninstallScanner, ReportsEntriesWhoseUninstallerIsGone)
     planted.KeyValue(HKEY_LOCAL_MACHINE, kUninstall + "\\" + tag + "_Unquoted", "UninstallString",
                      gone + "setup.exe -remove");
     planted.KeyValue(HKEY_LOCAL_MACHINE, kUninstall + "\\" + tag + "_Msi", "UninstallString",
-                     "MsiExec.exe /X" + enginetest::NewGuid());
+                     "MsiExec.exe /X" + testsupport::NewGuid());
     planted.KeyValue(HKEY_LOCAL_MACHINE, kUninstall + "\\" + tag + "_Rundll", "UninstallString",
                      "rundll32.exe " + gone + "setup.dll,Remove");
     planted.KeyValue(HKEY_LOCAL_MACHINE, kUninstall + "\\" + tag + "_Present", "UninstallString",

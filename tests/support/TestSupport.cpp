@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <shlwapi.h>
 #include <shlobj.h>
+#include <objbase.h>
 #include <atomic>
 #include <cstdio>
 #include <cstring>
@@ -34,6 +35,18 @@ std::string UniqueName(const char* prefix)
     char buf[128];
     snprintf(buf, sizeof buf, "%s_%lu_%lu_%u", prefix, GetCurrentProcessId(), GetTickCount(), counter++);
     return buf;
+}
+
+std::string NewGuid()
+{
+    GUID guid;
+    if (FAILED(CoCreateGuid(&guid)))
+        throw std::runtime_error("CoCreateGuid failed");
+    char text[40];
+    snprintf(text, sizeof text, "{%08lX-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
+             static_cast<unsigned long>(guid.Data1), guid.Data2, guid.Data3, guid.Data4[0], guid.Data4[1],
+             guid.Data4[2], guid.Data4[3], guid.Data4[4], guid.Data4[5], guid.Data4[6], guid.Data4[7]);
+    return text;
 }
 
 TempDir::TempDir()

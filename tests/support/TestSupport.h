@@ -92,6 +92,9 @@ private:
     char m_saved[MAX_PATH] = "";
 };
 
+// A new GUID in registry form, "{...}" in upper case.
+std::string NewGuid();
+
 // A text unique to this process and call, for names of planted things.
 std::string UniqueName(const char* prefix);
 
