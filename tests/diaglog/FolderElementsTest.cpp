@@ -156,27 +156,6 @@ TEST_F(FolderElements, MissingFolderGivesAnEmptyElement)
               Describe(missing, TRUE));
 }
 
-TEST_F(FolderElements, GatherAddsOneElementPerEntry)
-{
-    LogSettings settings;
-    settings.m_filesystem = TRUE;
-    CPtrList folders;
-    LogSettingsDirectory flat(walk.c_str(), FALSE);
-    LogSettingsDirectory missing((walk + "\\nothere").c_str(), TRUE);
-    folders.AddTail(&flat);
-    folders.AddTail(&missing);
-    settings.m_pDirectories = &folders;
-    LogFile log(settings);
-    log.GatherFileSystem();
-    std::string xml(*log.GetXml());
-    size_t section = xml.find("<FileSystem>\n<Directory name=\"" + walk + "\"");
-    ASSERT_NE(std::string::npos, section) << xml;
-    EXPECT_NE(std::string::npos, xml.find("<Directory name=\"" + walk + "\\nothere\" expanded-name=\"" + walk +
-                                          "\\nothere\">\n</Directory>\n</FileSystem>\n"));
-    EXPECT_EQ(2, testsupport::CountOf(xml, "<Directory "));
-    EXPECT_EQ(TopFiles(), AsSet(FileLines(xml)));
-}
-
 TEST(FolderElementsDepth, WalkStopsAtSixtyFourLevelsBelowTheFolder)
 {
     TempDir temp;
