@@ -77,23 +77,4 @@ TEST_F(LabelFixture, SetBitmapReplacesAndFreesThePreviousBitmap)
     EXPECT_EQ(At(12, 12), kWhite);
 }
 
-TEST(DrawBitmap, CopiesTheWholeBitmapAtItsOwnSize)
-{
-    CDC dc;
-    ASSERT_TRUE(dc.CreateCompatibleDC(nullptr));
-    CBitmap target, source;
-    ASSERT_TRUE(target.Attach(classlibtest::MakeBitmap(20, 20, [](int, int) { return RGB(255, 255, 255); })));
-    ASSERT_TRUE(source.Attach(classlibtest::MakeBitmap(5, 4, [](int x, int) { return x ? RGB(1, 2, 3) : RGB(4, 5, 6); })));
-    CBitmap* old = dc.SelectObject(&target);
-    DrawBitmap(&dc, &source, 6, 7);
-    EXPECT_EQ(dc.GetPixel(6, 7), RGB(4, 5, 6));
-    EXPECT_EQ(dc.GetPixel(10, 10), RGB(1, 2, 3));
-    EXPECT_EQ(dc.GetPixel(11, 10), RGB(255, 255, 255));
-    EXPECT_EQ(dc.GetPixel(10, 11), RGB(255, 255, 255));
-    CBitmap empty;
-    DrawBitmap(&dc, &empty, 0, 0);   // no bitmap: nothing drawn
-    EXPECT_EQ(dc.GetPixel(0, 0), RGB(255, 255, 255));
-    dc.SelectObject(old);
-}
-
 }  // namespace
