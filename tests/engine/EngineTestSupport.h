@@ -196,23 +196,23 @@ private:
     std::vector<std::string> m_roots;
 };
 
-// Values of HKEY_LOCAL_MACHINE\SOFTWARE\Keldrix saved now and put back (or
-// removed again) at the end. Hold the shared-state lock around it.
+// Values of a machine key (by default the program's settings key) saved now
+// and put back, or removed again, at the end. Hold the shared-state lock around it.
 class SavedSettings {
 public:
-    explicit SavedSettings(std::vector<std::string> names) : m_names(std::move(names))
+    explicit SavedSettings(std::vector<std::string> names, std::string path = "SOFTWARE\\Keldrix")
+        : m_path(std::move(path)), m_names(std::move(names))
     {
         for (const std::string& name : m_names) {
-            Saved saved;
-            saved.present = Read(name, saved.type, saved.data);
-            m_saved.push_back(saved);
+            m_saved.emplace_back();
+            m_saved.back().present =
+                testsupport::ReadValue(HKEY_LOCAL_MACHINE, m_path, name.c_str(), m_saved.back().type, m_saved.back().data);
         }
     }
     ~SavedSettings()
     {
         HKEY key = nullptr;
-        if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Keldrix", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                            nullptr)
+        if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, m_path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr)
             != ERROR_SUCCESS)
             return;
         for (size_t i = 0; i < m_names.size(); i++) {
@@ -228,30 +228,25 @@ public:
     SavedSettings(const SavedSettings&) = delete;
     SavedSettings& operator=(const SavedSettings&) = delete;
 
-    static bool Read(const std::string& name, DWORD& type, std::string& data)
+    // Takes the values away until the end.
+    void Remove() const
     {
         HKEY key = nullptr;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Keldrix", 0, KEY_READ, &key) != ERROR_SUCCESS)
-            return false;
-        DWORD size = 0;
-        bool ok = RegQueryValueExA(key, name.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS;
-        if (ok) {
-            data.assign(size, '\0');
-            ok = RegQueryValueExA(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&data[0]), &size)
-                 == ERROR_SUCCESS;
-            data.resize(size);
-        }
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, m_path.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+            return;
+        for (const std::string& name : m_names)
+            RegDeleteValueA(key, name.c_str());
         RegCloseKey(key);
-        return ok;
     }
 
 private:
+    std::string m_path;
+    std::vector<std::string> m_names;
     struct Saved {
         bool present = false;
         DWORD type = REG_SZ;
         std::string data;
     };
-    std::vector<std::string> m_names;
     std::vector<Saved> m_saved;
 };
 

@@ -35,42 +35,6 @@ std::string UserPrograms()
     return folder;
 }
 
-// Takes a value of a machine key away for the scope and puts it back.
-class HiddenValue {
-public:
-    HiddenValue(const std::string& path, const char* name) : m_path(path), m_name(name)
-    {
-        HKEY key = nullptr;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
-            throw std::runtime_error("cannot open " + path);
-        DWORD size = 0;
-        m_present = RegQueryValueExA(key, name, nullptr, &m_type, nullptr, &size) == ERROR_SUCCESS;
-        if (m_present) {
-            m_data.resize(size);
-            RegQueryValueExA(key, name, nullptr, &m_type, reinterpret_cast<BYTE*>(&m_data[0]), &size);
-            RegDeleteValueA(key, name);
-        }
-        RegCloseKey(key);
-    }
-    ~HiddenValue()
-    {
-        HKEY key = nullptr;
-        if (m_present && RegOpenKeyExA(HKEY_LOCAL_MACHINE, m_path.c_str(), 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
-            RegSetValueExA(key, m_name.c_str(), 0, m_type, reinterpret_cast<const BYTE*>(m_data.data()),
-                           static_cast<DWORD>(m_data.size()));
-            RegCloseKey(key);
-        }
-    }
-    HiddenValue(const HiddenValue&) = delete;
-    HiddenValue& operator=(const HiddenValue&) = delete;
-
-private:
-    std::string m_path;
-    std::string m_name;
-    bool m_present = false;
-    DWORD m_type = REG_SZ;
-    std::string m_data;
-};
 
 }  // namespace
 
@@ -133,7 +97,8 @@ TEST(StartupScanner, MenuGroupsAreNotJudgedWithoutTheAllUsersFolder)
     const std::string tag = testsupport::UniqueName("KdxMenu");
     Planted planted;
     planted.Key(HKEY_CURRENT_USER, kMenuOrder + "\\" + tag + "_GoneGroup");
-    HiddenValue hidden(kShellFolders, "Common Programs");
+    const enginetest::SavedSettings hidden({"Common Programs"}, kShellFolders);
+    hidden.Remove();
 
     RecordingWindow window;
     CRegistryProblemArray problems;

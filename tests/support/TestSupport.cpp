@@ -135,8 +135,13 @@ bool TestKey::ValueExists(const std::string& rel, const char* name) const
 
 bool TestKey::Get(const std::string& rel, const char* name, DWORD& type, std::string& data) const
 {
+    return ReadValue(m_root, Join(m_subKey, rel), name, type, data);
+}
+
+bool ReadValue(HKEY root, const std::string& path, const char* name, DWORD& type, std::string& data)
+{
     HKEY h;
-    if (RegOpenKeyExA(m_root, Join(m_subKey, rel).c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS)
         return false;
     DWORD size = 0;
     LONG rc = RegQueryValueExA(h, name, nullptr, &type, nullptr, &size);

@@ -64,6 +64,9 @@ private:
     std::string m_subKey;
 };
 
+// Reads a value's type and bytes below root; false when it is missing.
+bool ReadValue(HKEY root, const std::string& path, const char* name, DWORD& type, std::string& data);
+
 // Runs a command line, waits up to timeoutMs and returns the exit code (-1 on failure).
 int RunProcess(const std::string& commandLine, DWORD timeoutMs = 120000);
 
