@@ -38,8 +38,6 @@ public:
     COLORREF background = RGB(0, 128, 0);
     std::vector<Notice> notices;
     std::vector<UINT> clicks;
-    // Called for each notification as it arrives (inside the control's SendMessage).
-    std::function<void(const Notice&)> onNotice;
 
     std::vector<UINT> Codes(UINT id) const
     {
@@ -55,8 +53,6 @@ protected:
     {
         const NMHDR* hdr = reinterpret_cast<const NMHDR*>(lParam);
         notices.push_back({static_cast<UINT>(hdr->idFrom), hdr->code});
-        if (onNotice)
-            onNotice(notices.back());
         *pResult = 0;
         return TRUE;
     }
