@@ -9,39 +9,18 @@
 
 namespace {
 
-// Sets HKCU\Control Panel\Desktop LogPixels for the scope; puts back what was there.
-class LogPixelsScope {
-public:
-    explicit LogPixelsScope(DWORD dpi)
-    {
-        RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &m_key, nullptr);
-        DWORD size = sizeof m_old;
-        DWORD type = 0;
-        m_had = RegQueryValueExA(m_key, "LogPixels", nullptr, &type, reinterpret_cast<BYTE*>(&m_old), &size) == ERROR_SUCCESS &&
-                type == REG_DWORD;
-        RegSetValueExA(m_key, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
-    }
-    ~LogPixelsScope()
-    {
-        if (m_had)
-            RegSetValueExA(m_key, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&m_old), sizeof m_old);
-        else
-            RegDeleteValueA(m_key, "LogPixels");
-        RegCloseKey(m_key);
-    }
-
-private:
-    HKEY m_key = nullptr;
-    DWORD m_old = 0;
-    bool m_had = false;
-};
-
 // The gallery's fixture layout ("system" and "scaled" lines) in a process started at dpi.
 std::string LayoutAt(DWORD dpi, const testsupport::TempDir& dir)
 {
     std::string file = dir.File("layout" + std::to_string(dpi) + ".txt");
     {
-        LogPixelsScope scope(dpi);
+        // LogPixels of the user's desktop for the started process; put back afterwards.
+        testsupport::SavedValues saved({"LogPixels"}, HKEY_CURRENT_USER, "Control Panel\\Desktop");
+        HKEY desktop = nullptr;
+        RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &desktop,
+                        nullptr);
+        RegSetValueExA(desktop, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
+        RegCloseKey(desktop);
         char exe[MAX_PATH] = {};
         GetModuleFileNameA(nullptr, exe, MAX_PATH);
         strcpy(strrchr(exe, '\\') + 1, "gallery.exe");

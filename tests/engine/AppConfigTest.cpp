@@ -37,7 +37,7 @@ struct Files {
         return config.Load(settings.c_str(), whitelist.c_str(), logSettings.c_str()) != FALSE;
     }
     testsupport::SharedStateLock lock;
-    enginetest::SavedSettings showTip{{SETTING_SHOWTIP}};
+    testsupport::SavedValues showTip{{SETTING_SHOWTIP}};
     TempDir dir;
     std::string settings = dir.File("settings.xml"), whitelist = dir.File("whitelist.dat"),
                 logSettings = dir.File("LogSettings.xml");

@@ -196,60 +196,6 @@ private:
     std::vector<std::string> m_roots;
 };
 
-// Values of a machine key (by default the program's settings key) saved now
-// and put back, or removed again, at the end. Hold the shared-state lock around it.
-class SavedSettings {
-public:
-    explicit SavedSettings(std::vector<std::string> names, std::string path = "SOFTWARE\\Keldrix")
-        : m_path(std::move(path)), m_names(std::move(names))
-    {
-        for (const std::string& name : m_names) {
-            m_saved.emplace_back();
-            m_saved.back().present =
-                testsupport::ReadValue(HKEY_LOCAL_MACHINE, m_path, name.c_str(), m_saved.back().type, m_saved.back().data);
-        }
-    }
-    ~SavedSettings()
-    {
-        HKEY key = nullptr;
-        if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, m_path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr)
-            != ERROR_SUCCESS)
-            return;
-        for (size_t i = 0; i < m_names.size(); i++) {
-            if (m_saved[i].present)
-                RegSetValueExA(key, m_names[i].c_str(), 0, m_saved[i].type,
-                               reinterpret_cast<const BYTE*>(m_saved[i].data.data()),
-                               static_cast<DWORD>(m_saved[i].data.size()));
-            else
-                RegDeleteValueA(key, m_names[i].c_str());
-        }
-        RegCloseKey(key);
-    }
-    SavedSettings(const SavedSettings&) = delete;
-    SavedSettings& operator=(const SavedSettings&) = delete;
-
-    // Takes the values away until the end.
-    void Remove() const
-    {
-        HKEY key = nullptr;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, m_path.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
-            return;
-        for (const std::string& name : m_names)
-            RegDeleteValueA(key, name.c_str());
-        RegCloseKey(key);
-    }
-
-private:
-    std::string m_path;
-    std::vector<std::string> m_names;
-    struct Saved {
-        bool present = false;
-        DWORD type = REG_SZ;
-        std::string data;
-    };
-    std::vector<Saved> m_saved;
-};
-
 // A problem's texts as "key|value name|value".
 inline std::string Text(const CRegistryProblem& problem)
 {

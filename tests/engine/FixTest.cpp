@@ -27,7 +27,7 @@ const char kNotChecked[] = "checkedforcleaning=\"no\" cleaned=\"no\"/>";
 // and with "systemrestore" 0; the settings are put back afterwards.
 struct FixRun {
     testsupport::SharedStateLock lock;
-    enginetest::SavedSettings settings{{SETTING_SYSTEMRESTORE, SETTING_REPAIRAFTERFIND, SETTING_LASTSCAN,
+    testsupport::SavedValues settings{{SETTING_SYSTEMRESTORE, SETTING_REPAIRAFTERFIND, SETTING_LASTSCAN,
                                         SETTING_LASTFOUNDERRORS}};
     TempDir backupDir, logDir;
     TestKey machine{HKEY_LOCAL_MACHINE};

@@ -6,7 +6,7 @@
 
 using enginetest::Event;
 using enginetest::RecordingWindow;
-using enginetest::SavedSettings;
+using testsupport::SavedValues;
 using enginetest::TestScanner;
 
 namespace {
@@ -32,7 +32,7 @@ void AddRun(Sequence& sequence, int category)
 // settings values that a scan writes or reads are put back afterwards.
 struct ScanRun {
     testsupport::SharedStateLock lock;
-    SavedSettings settings{{SETTING_LASTSCAN, SETTING_LASTFOUNDERRORS, SETTING_REPAIRAFTERFIND}};
+    SavedValues settings{{SETTING_LASTSCAN, SETTING_LASTFOUNDERRORS, SETTING_REPAIRAFTERFIND}};
     CRegistryProblemArray problems;
     TestScanner engine{problems};
     RecordingWindow window;
@@ -213,7 +213,7 @@ TEST(ScanEngine, StartFixReportsItsEndWhileStillRunning)
 TEST(ScanEngine, DeletingTheEngineUnderARunningScanStopsAndWaitsForIt)
 {
     testsupport::SharedStateLock lock;
-    SavedSettings settings{{SETTING_LASTSCAN, SETTING_LASTFOUNDERRORS, SETTING_REPAIRAFTERFIND}};
+    SavedValues settings{{SETTING_LASTSCAN, SETTING_LASTFOUNDERRORS, SETTING_REPAIRAFTERFIND}};
     CRegistryProblemArray problems;
     RecordingWindow window;
     HANDLE thread = nullptr;

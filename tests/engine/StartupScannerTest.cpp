@@ -97,7 +97,7 @@ TEST(StartupScanner, MenuGroupsAreNotJudgedWithoutTheAllUsersFolder)
     const std::string tag = testsupport::UniqueName("KdxMenu");
     Planted planted;
     planted.Key(HKEY_CURRENT_USER, kMenuOrder + "\\" + tag + "_GoneGroup");
-    const enginetest::SavedSettings hidden({"Common Programs"}, kShellFolders);
+    const testsupport::SavedValues hidden({"Common Programs"}, HKEY_LOCAL_MACHINE, kShellFolders);
     hidden.Remove();
 
     RecordingWindow window;

@@ -154,6 +154,41 @@ bool ReadValue(HKEY root, const std::string& path, const char* name, DWORD& type
     return rc == ERROR_SUCCESS;
 }
 
+SavedValues::SavedValues(std::vector<std::string> names, HKEY root, std::string path)
+    : m_root(root), m_path(std::move(path)), m_names(std::move(names))
+{
+    for (const std::string& name : m_names) {
+        m_saved.emplace_back();
+        m_saved.back().present = ReadValue(m_root, m_path, name.c_str(), m_saved.back().type, m_saved.back().data);
+    }
+}
+
+SavedValues::~SavedValues()
+{
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(m_root, m_path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return;
+    for (size_t i = 0; i < m_names.size(); i++) {
+        if (m_saved[i].present)
+            RegSetValueExA(key, m_names[i].c_str(), 0, m_saved[i].type,
+                           reinterpret_cast<const BYTE*>(m_saved[i].data.data()),
+                           static_cast<DWORD>(m_saved[i].data.size()));
+        else
+            RegDeleteValueA(key, m_names[i].c_str());
+    }
+    RegCloseKey(key);
+}
+
+void SavedValues::Remove() const
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(m_root, m_path.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+        return;
+    for (const std::string& name : m_names)
+        RegDeleteValueA(key, name.c_str());
+    RegCloseKey(key);
+}
+
 int RunProcess(const std::string& commandLine, DWORD timeoutMs)
 {
     std::vector<char> cmd(commandLine.begin(), commandLine.end());

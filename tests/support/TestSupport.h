@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <set>
 #include <string>
+#include <vector>
 
 // Helpers shared by the test programs. Every helper cleans up what it made.
 namespace testsupport {
@@ -62,6 +63,30 @@ public:
 private:
     HKEY m_root;
     std::string m_subKey;
+};
+
+// Values of a key saved now and put back, or removed again, at the end (by
+// default of the program's settings key). Hold the shared-state lock around it.
+class SavedValues {
+public:
+    explicit SavedValues(std::vector<std::string> names, HKEY root = HKEY_LOCAL_MACHINE,
+                         std::string path = "SOFTWARE\\Keldrix");
+    ~SavedValues();
+    SavedValues(const SavedValues&) = delete;
+    SavedValues& operator=(const SavedValues&) = delete;
+    // Takes the values away until the end.
+    void Remove() const;
+
+private:
+    struct Saved {
+        bool present = false;
+        DWORD type = REG_SZ;
+        std::string data;
+    };
+    HKEY m_root;
+    std::string m_path;
+    std::vector<std::string> m_names;
+    std::vector<Saved> m_saved;
 };
 
 // Reads a value's type and bytes below root; false when it is missing.
