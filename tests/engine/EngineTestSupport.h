@@ -156,46 +156,6 @@ protected:
     void ShowFixMessage(LPCSTR pszText) override { messages.push_back(pszText); }
 };
 
-// Keys planted under HKEY_CLASSES_ROOT, removed with their trees at the end.
-class ClassesKeys {
-public:
-    ClassesKeys() = default;
-    ~ClassesKeys()
-    {
-        for (auto it = m_roots.rbegin(); it != m_roots.rend(); ++it)
-            SHDeleteKeyA(HKEY_CLASSES_ROOT, it->c_str());
-    }
-    ClassesKeys(const ClassesKeys&) = delete;
-    ClassesKeys& operator=(const ClassesKeys&) = delete;
-
-    // Sets a string value (NULL name: the default value) of path, creating the key;
-    // root is the key to remove at the end (path itself when empty).
-    void Set(const std::string& path, const char* name, const std::string& value, DWORD type = REG_SZ,
-             const std::string& root = std::string())
-    {
-        Track(root.empty() ? path : root);
-        HKEY key = nullptr;
-        if (RegCreateKeyExA(HKEY_CLASSES_ROOT, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr)
-            != ERROR_SUCCESS)
-            throw std::runtime_error("cannot create HKEY_CLASSES_ROOT\\" + path);
-        const LONG rc = RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(value.c_str()),
-                                       static_cast<DWORD>(value.size() + 1));
-        RegCloseKey(key);
-        if (rc != ERROR_SUCCESS)
-            throw std::runtime_error("cannot set a value of HKEY_CLASSES_ROOT\\" + path);
-    }
-
-private:
-    void Track(const std::string& root)
-    {
-        for (const std::string& known : m_roots)
-            if (known == root)
-                return;
-        m_roots.push_back(root);
-    }
-    std::vector<std::string> m_roots;
-};
-
 // A problem's texts as "key|value name|value".
 inline std::string Text(const CRegistryProblem& problem)
 {

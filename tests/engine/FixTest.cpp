@@ -124,9 +124,9 @@ TEST(Fix, KeysOutsideTheRootOrNamingAContainerAreLeftAlone)
 TEST(Fix, CountsOnlyWhatItRemovedAndGoesOnAfterAFailure)
 {
     FixRun run;
-    enginetest::ClassesKeys classes;
+    enginetest::Planted classes;
     const std::string classRoot = testsupport::UniqueName("KdxFix");
-    classes.Set(classRoot + "\\Class\\InprocServer32", nullptr, "C:\\gone.dll", REG_SZ, classRoot);
+    classes.KeyValue(HKEY_CLASSES_ROOT, classRoot + "\\Class\\InprocServer32", "", "C:\\gone.dll");
     run.Add("HKEY_CLASSES_ROOT\\" + classRoot + "\\Class", "AppID", "x", 0);
     run.Add("HKEY_CLASSES_ROOT\\" + classRoot + "\\Class\\InprocServer32", "(Default)", "C:\\gone.dll", 0);
     for (const char* product : {"First", "Locked", "Last"}) {
