@@ -2,7 +2,7 @@
 // ...) and the keys above them are never reported; their empty children are.
 #include <gtest/gtest.h>
 #include "ContainerKeys.h"
-#include "ScannerTestSupport.h"
+#include "EngineTestSupport.h"
 
 namespace {
 
@@ -13,14 +13,6 @@ std::string Lower(std::string text)
 {
     CharLowerBuffA(&text[0], static_cast<DWORD>(text.size()));
     return text;
-}
-
-bool Exists(HKEY root, const std::string& path)
-{
-    HKEY key = nullptr;
-    const bool exists = RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS;
-    RegCloseKey(key);
-    return exists;
 }
 
 }  // namespace
@@ -51,26 +43,26 @@ TEST(ContainerRule, ContainersAndTheKeysAboveThemAreProtected)
 // a key above them, but still the empty child planted in the user's Uninstall.
 TEST(ContainerRule, EmptyContainersAreNotReportedTheirEmptyChildrenAre)
 {
-    scannertest::FixedKeysLock fixedKeys;
+    enginetest::FixedKeysLock fixedKeys;
     const std::string tag = testsupport::UniqueName("KdxContainer");
     const char* const containers[] = {"RunOnce", "RunOnceEx", "App Paths", "Uninstall"};
-    scannertest::Planted planted;
+    enginetest::Planted planted;
     for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})
         for (const char* container : containers)
-            if (!Exists(root, kVersion + "\\" + container))
+            if (!testsupport::KeyExists(root, kVersion + "\\" + container))
                 planted.Key(root, kVersion + "\\" + container);
     planted.Key(HKEY_CURRENT_USER, kVersion + "\\Uninstall\\" + tag);
 
-    scantest::RecordingWindow window;
+    enginetest::RecordingWindow window;
     CRegistryProblemArray problems;
-    scannertest::Scanner engine(problems, window);
+    enginetest::TestScanner engine(problems, window);
     engine.ScanUninstallEntries();
     engine.ScanAppPaths();
     engine.ScanStartupItems();
     engine.ScanEmptyKeys();
 
     // What the repairs would remove, among the user's keys from CurrentVersion down to the containers' children.
-    const std::string version = Lower("HKEY_USERS\\" + scannertest::UserHiveName() + "\\" + kVersion);
+    const std::string version = Lower("HKEY_USERS\\" + enginetest::UserHiveName() + "\\" + kVersion);
     std::set<std::string> removed;
     for (INT_PTR i = 0; i < problems.GetSize(); i++) {
         const CRegistryProblem& p = *problems[i];
