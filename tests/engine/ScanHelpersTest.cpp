@@ -74,12 +74,15 @@ void SaveLink(const std::string& path, const std::string& target)
     link->Release();
 }
 
-// What the installer calls answer in InstallerShortcutStates.
-struct {
+// One row of InstallerShortcutStates: what the installer calls answer and
+// what ResolveShortcut gives then.
+struct InstallerCase {
     UINT result;
     const char* component;
     INSTALLSTATE state;
     std::string path;
+    BOOL good;
+    const char* target;  // NULL: the installer's path
 } g_msi;
 
 UINT WINAPI FakeShortcutTarget(LPCSTR, LPSTR product, LPSTR, LPSTR component)
@@ -216,14 +219,7 @@ TEST(ScanHelpers, InstallerShortcutStates)
     TempDir dir;
     const std::string present = dir.File("present.exe"), gone = dir.File("gone.exe"), link = dir.File("x.lnk");
     ASSERT_TRUE(testsupport::WriteFileBytes(present, "MZ") && testsupport::WriteFileBytes(link, "damaged"));
-    const struct {
-        UINT result;
-        const char* component;
-        INSTALLSTATE state;
-        const std::string& path;
-        BOOL good;
-        const char* target;  // NULL: the installer's path
-    } cases[] = {
+    const InstallerCase cases[] = {
         {ERROR_FUNCTION_FAILED, "{C}", INSTALLSTATE_LOCAL, present, TRUE, ""},
         {ERROR_SUCCESS, "", INSTALLSTATE_LOCAL, present, TRUE, ""},
         {ERROR_SUCCESS, "{C}", INSTALLSTATE_LOCAL, present, TRUE, nullptr},
@@ -233,8 +229,8 @@ TEST(ScanHelpers, InstallerShortcutStates)
         {ERROR_SUCCESS, "{C}", INSTALLSTATE_ABSENT, present, FALSE, "stale"},
         {ERROR_SUCCESS, "{C}", INSTALLSTATE_ADVERTISED, present, FALSE, "stale"},
     };
-    for (const auto& c : cases) {
-        g_msi = {c.result, c.component, c.state, c.path};
+    for (const InstallerCase& c : cases) {
+        g_msi = c;
         char target[MAX_PATH] = "stale";
         EXPECT_EQ(CRegScanner::ResolveShortcut(link.c_str(), target, {&FakeShortcutTarget, &FakeComponentPath}), c.good)
             << c.state;
