@@ -7,24 +7,57 @@ namespace {
 
 const char kAgent[] = "Keldrix AutoUpdate";
 
-BOOL IsWebAddress(const std::string& url)
+// Time-outs on every level of handle: some WinInet versions do not pass them down.
+void SetTimeouts(HINTERNET handle)
 {
-    return url.compare(0, 7, "http://") == 0 || url.compare(0, 8, "https://") == 0;
-}
-
-// A session with the time-outs set, or an invalid handle.
-CInternetHandle OpenSession()
-{
-    CInternetHandle session(InternetOpenA(kAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
-    if (!session.IsValid())
-        return session;
     DWORD timeout = kHttpTimeoutMs;
     for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT,
                          INTERNET_OPTION_DATA_SEND_TIMEOUT, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT})
-        InternetSetOptionA(session, option, &timeout, sizeof timeout);
+        InternetSetOptionA(handle, option, &timeout, sizeof timeout);
+}
+
+// The sent GET request of an http:// or https:// address, or an invalid handle.
+// The session and connection handles stay with the caller.
+CInternetHandle SendGet(const std::string& url, CInternetHandle& session, CInternetHandle& connection)
+{
+    char host[256] = {}, path[2048] = {}, extra[2048] = {};
+    URL_COMPONENTSA parts = {};
+    parts.dwStructSize = sizeof parts;
+    parts.lpszHostName = host;
+    parts.dwHostNameLength = sizeof host;
+    parts.lpszUrlPath = path;
+    parts.dwUrlPathLength = sizeof path;
+    parts.lpszExtraInfo = extra;
+    parts.dwExtraInfoLength = sizeof extra;
+    if (url.size() >= sizeof path || !InternetCrackUrlA(url.c_str(), 0, 0, &parts) ||
+        (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS) || !host[0])
+        return CInternetHandle();
+
+    session = CInternetHandle(InternetOpenA(kAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    if (!session.IsValid())
+        return CInternetHandle();
+    SetTimeouts(session);
     DWORD retries = 1;
     InternetSetOptionA(session, INTERNET_OPTION_CONNECT_RETRIES, &retries, sizeof retries);
-    return session;
+    connection = CInternetHandle(
+        InternetConnectA(session, host, parts.nPort, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0));
+    if (!connection.IsValid())
+        return CInternetHandle();
+    SetTimeouts(connection);
+
+    std::string object = std::string(path[0] ? path : "/") + extra;
+    DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_UI |
+                  INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_PRAGMA_NOCACHE;
+    if (parts.nScheme == INTERNET_SCHEME_HTTPS)
+        flags |= INTERNET_FLAG_SECURE;
+    CInternetHandle request(
+        HttpOpenRequestA(connection, "GET", object.c_str(), nullptr, nullptr, nullptr, flags, 0));
+    if (!request.IsValid())
+        return request;
+    SetTimeouts(request);
+    if (!HttpSendRequestA(request, nullptr, 0, nullptr, 0))
+        request.Close();
+    return request;
 }
 
 // Runs the GET and hands each block of the body to sink; checks the status
@@ -32,14 +65,10 @@ CInternetHandle OpenSession()
 BOOL Fetch(const std::string& url, DWORD maxBytes, const CancelTest& cancelled,
            const std::function<BOOL(const char*, DWORD)>& sink)
 {
-    if (!IsWebAddress(url) || cancelled())
+    if (cancelled())
         return FALSE;
-    CInternetHandle session = OpenSession();
-    if (!session.IsValid())
-        return FALSE;
-    const DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_UI |
-                        INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_PRAGMA_NOCACHE;
-    CInternetHandle request(InternetOpenUrlA(session, url.c_str(), nullptr, 0, flags, 0));
+    CInternetHandle session, connection;
+    CInternetHandle request = SendGet(url, session, connection);
     if (!request.IsValid())
         return FALSE;
 

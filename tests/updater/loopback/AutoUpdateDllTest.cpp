@@ -1,0 +1,244 @@
+// AutoUpdate.dll against the loopback update server that loopback.sh starts
+// (its address in KELDRIX_TEST_UPDATE_HOST). Run only by that script.
+#include "AutoUpdateApi.h"
+#include "CAppConfig.h"
+#include "TestSupport.h"
+#include <gtest/gtest.h>
+#include <utility>
+#include <vector>
+
+namespace {
+
+const char kServedWhitelist[] =
+    "{VERSION}\r\n3.5\r\n\r\n{KEY}\r\nSoftware\\KeldrixUpdateTest\r\n{VALUE}\r\n{VALUENAME}\r\n";
+const char kOldWhitelist[] = "{VERSION}\r\n2.0\r\n\r\n{KEY}\r\nold entry\r\n";
+const char* const kNames[] = {kAuSetupName, kAuInitializeName, kAuQueryServerAsyncName,
+                              kAuQueryServerName, kAuDownloadUpdateAsyncName, kAuRunAutoUpdateName};
+enum { kSetup, kInitialize, kQueryAsync, kQuery, kDownload, kRun };
+
+std::string ProgramPath()
+{
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    return path;
+}
+
+std::vector<std::pair<WPARAM, LPARAM>> g_statuses;
+
+LRESULT CALLBACK StatusWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == kAuStatusMessage)
+        g_statuses.push_back({wParam, lParam});
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+// Runs the thread's messages until count statuses have come (or a generous bound).
+void WaitForStatuses(size_t count)
+{
+    for (int i = 0; i < 3000 && g_statuses.size() < count; ++i) {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&msg);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageA(&msg);
+}
+
+class AutoUpdateDll : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const char* host = getenv("KELDRIX_TEST_UPDATE_HOST");
+        ASSERT_NE(host, nullptr) << "run by loopback.sh";
+        m_host = host;
+        std::string program = ProgramPath();
+        m_library = LoadLibraryA((program.substr(0, program.rfind('\\')) + "\\AutoUpdate.dll").c_str());
+        ASSERT_NE(m_library, nullptr);
+        for (int i = 0; i <= kRun; ++i) {
+            m_functions[i] = reinterpret_cast<AuFunction>(reinterpret_cast<void*>(GetProcAddress(m_library, kNames[i])));
+            ASSERT_NE(m_functions[i], nullptr) << kNames[i];
+        }
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = StatusWindowProc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "AutoUpdateDllTestWindow";
+        RegisterClassA(&wc);
+        m_window = CreateWindowA(wc.lpszClassName, "", 0, 0, 0, 10, 10, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+        ASSERT_NE(m_window, nullptr);
+        g_statuses.clear();
+
+        m_whitelist = (LPCSTR)CAppConfig::GetWhitelistPath();
+        m_hadWhitelist = testsupport::ReadFileBytes(m_whitelist, m_savedWhitelist);
+        CreateDirectoryA(m_whitelist.substr(0, m_whitelist.rfind('\\')).c_str(), nullptr);
+        ASSERT_TRUE(testsupport::WriteFileBytes(m_whitelist, kOldWhitelist));
+    }
+    void TearDown() override
+    {
+        if (m_hadWhitelist)
+            testsupport::WriteFileBytes(m_whitelist, m_savedWhitelist);
+        else
+            DeleteFileA(m_whitelist.c_str());
+        DestroyWindow(m_window);
+        if (m_library)
+            FreeLibrary(m_library);
+    }
+
+    // Starts a phase on a record: set-up, initialisation, the window and the flag.
+    void Begin(AuQueryRecord& record, const char* path, double installed)
+    {
+        m_address = "http://" + m_host + path;
+        AuConfigRecord config = {sizeof config, "KELDRIX", "SOFTWARE\\Keldrix", m_address.c_str(), "Keldrix", 0,
+                                 installed};
+        m_functions[kSetup](&config);
+        m_functions[kInitialize](&record);
+        record.window = m_window;
+        record.reportFlag = 1;
+    }
+    // A whole asynchronous query; the status it posted.
+    WPARAM Ask(AuQueryRecord& record, const char* path, double installed)
+    {
+        Begin(record, path, installed);
+        g_statuses.clear();
+        EXPECT_TRUE(m_functions[kQueryAsync](&record));
+        WaitForStatuses(1);
+        EXPECT_EQ(g_statuses.size(), 1u);
+        return g_statuses.empty() ? 0 : g_statuses[0].first;
+    }
+    // Asks, downloads, and gives the download's status and value.
+    std::pair<WPARAM, LPARAM> Download(AuQueryRecord& record, const char* path)
+    {
+        EXPECT_EQ(Ask(record, path, 2.0), static_cast<WPARAM>(kAuUpdateAvailable));
+        g_statuses.clear();
+        EXPECT_TRUE(m_functions[kDownload](&record));
+        WaitForStatuses(1);
+        EXPECT_EQ(g_statuses.size(), 1u);
+        return g_statuses.empty() ? std::make_pair<WPARAM, LPARAM>(0, 0) : g_statuses[0];
+    }
+
+    testsupport::SharedStateLock m_lock;
+    std::string m_host, m_address, m_whitelist, m_savedWhitelist;
+    bool m_hadWhitelist = false;
+    HMODULE m_library = nullptr;
+    AuFunction m_functions[kRun + 1] = {};
+    HWND m_window = nullptr;
+    AuQueryRecord m_record = {};
+};
+
+// Each query posts one final status: 2 for a newer version, 3 otherwise, 1 without a valid answer.
+TEST_F(AutoUpdateDll, QueryPostsOneFinalStatus)
+{
+    const struct {
+        const char* path;
+        double installed;
+        WPARAM status;
+    } cases[] = {
+        {"/noupdate.xml", 2.0, kAuNoUpdate},     {"/update.xml", 2.0, kAuUpdateAvailable},
+        {"/update.xml", 3.5, kAuNoUpdate},       {"/garbage.xml", 2.0, kAuCheckFinished},
+        {"/missing.xml", 2.0, kAuCheckFinished}, {"/silent.xml", 2.0, kAuCheckFinished},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        DWORD start = GetTickCount();
+        EXPECT_EQ(Ask(m_record, c.path, c.installed), c.status);
+        printf("%s: status after %lu ms\n", c.path, static_cast<unsigned long>(GetTickCount() - start));
+    }
+    // The query on the caller's thread has posted its one status when it returns.
+    Begin(m_record, "/update.xml", 2.0);
+    g_statuses.clear();
+    EXPECT_TRUE(m_functions[kQuery](&m_record));
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageA(&msg);
+    ASSERT_EQ(g_statuses.size(), 1u);
+    EXPECT_EQ(g_statuses[0].first, static_cast<WPARAM>(kAuUpdateAvailable));
+}
+
+// SHA-256 and MD5: the file comes beside the whitelist and replaces it only when installed.
+TEST_F(AutoUpdateDll, CheckedDownloadReplacesTheWhitelist)
+{
+    for (const char* path : {"/update.xml", "/update-md5.xml"}) {
+        SCOPED_TRACE(path);
+        ASSERT_TRUE(testsupport::WriteFileBytes(m_whitelist, kOldWhitelist));
+        std::pair<WPARAM, LPARAM> done = Download(m_record, path);
+        ASSERT_EQ(done.first, static_cast<WPARAM>(kAuDownloadComplete));
+        EXPECT_EQ(testsupport::FileBytes(m_whitelist), kOldWhitelist);
+        EXPECT_EQ(testsupport::FileBytes(m_whitelist + ".download"), kServedWhitelist);
+
+        EXPECT_TRUE(m_functions[kRun](reinterpret_cast<void*>(done.second)));
+        EXPECT_EQ(testsupport::FileBytes(m_whitelist), kServedWhitelist);
+        EXPECT_EQ(GetFileAttributesA((m_whitelist + ".download").c_str()), INVALID_FILE_ATTRIBUTES);
+        // Installed once: the same value installs nothing more.
+        EXPECT_FALSE(m_functions[kRun](reinterpret_cast<void*>(done.second)));
+
+        CAppConfig config;
+        config.LoadWhitelist();
+        EXPECT_EQ(config.m_whitelistVersion, 3.5);
+        ASSERT_EQ(config.m_whitelistKeys.GetSize(), 1);
+        EXPECT_STREQ(config.m_whitelistKeys[0], "Software\\KeldrixUpdateTest");
+    }
+}
+
+// A wrong digest and a file cut short: status 5, the old whitelist untouched, nothing left beside it.
+TEST_F(AutoUpdateDll, FailedDownloadLeavesTheWhitelistAlone)
+{
+    for (const char* path : {"/baddigest.xml", "/truncated.xml"}) {
+        SCOPED_TRACE(path);
+        std::pair<WPARAM, LPARAM> done = Download(m_record, path);
+        EXPECT_EQ(done.first, static_cast<WPARAM>(kAuDownloadFailed));
+        EXPECT_EQ(testsupport::FileBytes(m_whitelist), kOldWhitelist);
+        EXPECT_EQ(GetFileAttributesA((m_whitelist + ".download").c_str()), INVALID_FILE_ATTRIBUTES);
+        EXPECT_FALSE(m_functions[kRun](reinterpret_cast<void*>(done.second)));
+    }
+}
+
+// A query cancelled (both fields 0) reports nothing, even when its answer comes later;
+// its thread holds the library loaded until it ends.
+TEST_F(AutoUpdateDll, CancelledQueryReportsNothing)
+{
+    AuQueryRecord held = {};
+    Begin(held, "/hold.xml", 2.0);
+    g_statuses.clear();
+    ASSERT_TRUE(m_functions[kQueryAsync](&held));
+    held.reportFlag = 0;
+    held.window = nullptr;
+    FreeLibrary(m_library);
+    m_library = nullptr;
+    ASSERT_NE(GetModuleHandleA("AutoUpdate.dll"), nullptr);
+
+    // This answer lets the held one go.
+    EXPECT_EQ(Ask(m_record, "/release.xml", 2.0), static_cast<WPARAM>(kAuNoUpdate));
+    for (int i = 0; i < 3000 && GetModuleHandleA("AutoUpdate.dll"); ++i)
+        Sleep(20);
+    EXPECT_EQ(GetModuleHandleA("AutoUpdate.dll"), nullptr);
+    WaitForStatuses(1);
+    EXPECT_EQ(g_statuses.size(), 1u);
+}
+
+// A program update takes the running program's place; the old build is kept beside it.
+TEST_F(AutoUpdateDll, ProgramUpdateTakesTheProgramsPlace)
+{
+    if (!getenv("KELDRIX_TEST_PROGRAM_COPY"))
+        GTEST_SKIP() << "only on the copy loopback.sh runs";
+    std::string program = ProgramPath();
+    std::string before = testsupport::FileBytes(program);
+    std::pair<WPARAM, LPARAM> done = Download(m_record, "/program.xml");
+    ASSERT_EQ(done.first, static_cast<WPARAM>(kAuDownloadComplete));
+    EXPECT_EQ(testsupport::FileBytes(program), before);
+    EXPECT_TRUE(m_functions[kRun](reinterpret_cast<void*>(done.second)));
+    EXPECT_EQ(testsupport::FileBytes(program), before + "KELDRIX-NEW-BUILD");
+    EXPECT_EQ(testsupport::FileBytes(program + ".old"), before);
+    EXPECT_EQ(GetFileAttributesA((program + ".new").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+// The next start: the library's first set-up removes the old build.
+TEST_F(AutoUpdateDll, NextStartRemovesTheOldBuild)
+{
+    std::string old = ProgramPath() + ".old";
+    EXPECT_NE(GetFileAttributesA(old.c_str()), INVALID_FILE_ATTRIBUTES);
+    Begin(m_record, "/noupdate.xml", 2.0);
+    EXPECT_EQ(GetFileAttributesA(old.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+}  // namespace
