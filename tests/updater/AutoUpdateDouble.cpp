@@ -1,5 +1,5 @@
-// A stand-in for AutoUpdate.dll in the update check's tests: it writes every
-// call into a log and posts the statuses a test scripted, at once.
+// A stand-in for AutoUpdate.dll in the update check's tests: it logs every
+// call and at once posts the statuses a test scripted (0 posts nothing).
 #include "AutoUpdateApi.h"
 #include <cstdio>
 #include <cstring>
@@ -9,13 +9,11 @@
 namespace {
 
 std::string g_log;
-int g_programStatus = kAuNoUpdate;
-int g_whitelistStatus = kAuNoUpdate;
-int g_downloadStatus = kAuDownloadComplete;
+int g_statuses[3] = {};                     // program query, whitelist query, download
 int g_phase = 0;                            // from the display name of the last set-up
-std::vector<const AuQueryRecord*> g_records;  // numbered in the order first seen
+std::vector<AuQueryRecord*> g_records;      // numbered in the order first seen
 
-int RecordNumber(const AuQueryRecord* record)
+int Number(AuQueryRecord* record)
 {
     for (size_t i = 0; i < g_records.size(); ++i)
         if (g_records[i] == record)
@@ -24,39 +22,28 @@ int RecordNumber(const AuQueryRecord* record)
     return static_cast<int>(g_records.size());
 }
 
-void Log(const std::string& line)
+// Logs "Name #n window=... flag=..." and posts the status.
+BOOL Call(const char* name, void* argument, int status, LPARAM value = 0)
 {
-    g_log += line + "\n";
-}
-
-// "Name #n window=... flag=..." for a call taking a query record.
-void LogQueryCall(const char* name, const AuQueryRecord* record)
-{
+    AuQueryRecord* record = static_cast<AuQueryRecord*>(argument);
     char line[160];
-    snprintf(line, sizeof line, "%s #%d window=%p flag=%lu", name, RecordNumber(record),
+    snprintf(line, sizeof line, "%s #%d window=%p flag=%lu\n", name, Number(record),
              static_cast<void*>(record->window), static_cast<unsigned long>(record->reportFlag));
-    Log(line);
-}
-
-void Post(const AuQueryRecord* record, int status, LPARAM value)
-{
+    g_log += line;
     if (status && record->reportFlag && IsWindow(record->window))
         PostMessageA(record->window, kAuStatusMessage, status, value);
+    return TRUE;
 }
 
 }  // namespace
 
-// The value status 4 carries, which _AuRunAutoUpdate@4 must get back.
-const LPARAM kDownloadValue = 0x4B58;
-
 extern "C" {
 
-// Statuses the next queries and downloads post; 0 posts nothing. Clears the log.
 void DoubleScript(int programStatus, int whitelistStatus, int downloadStatus)
 {
-    g_programStatus = programStatus;
-    g_whitelistStatus = whitelistStatus;
-    g_downloadStatus = downloadStatus;
+    g_statuses[0] = programStatus;
+    g_statuses[1] = whitelistStatus;
+    g_statuses[2] = downloadStatus;
     g_log.clear();
     g_records.clear();
 }
@@ -67,13 +54,11 @@ const char* DoubleLog()
 }
 
 // The program's two fields of the n-th record as they are now.
-const char* DoubleRecordFields(int n)
+const char* DoubleFields(int n)
 {
     static char fields[64];
-    fields[0] = 0;
-    if (n >= 1 && n <= static_cast<int>(g_records.size()))
-        snprintf(fields, sizeof fields, "window=%p flag=%lu", static_cast<void*>(g_records[n - 1]->window),
-                 static_cast<unsigned long>(g_records[n - 1]->reportFlag));
+    snprintf(fields, sizeof fields, "window=%p flag=%lu", static_cast<void*>(g_records.at(n - 1)->window),
+             static_cast<unsigned long>(g_records.at(n - 1)->reportFlag));
     return fields;
 }
 
@@ -81,52 +66,43 @@ BOOL WINAPI AuSetup(void* argument)
 {
     const AuConfigRecord* config = static_cast<const AuConfigRecord*>(argument);
     char line[600];
-    snprintf(line, sizeof line, "Setup size=%lu %s|%s|%s|%s|%lu|%.2f", static_cast<unsigned long>(config->size),
+    snprintf(line, sizeof line, "Setup size=%lu %s|%s|%s|%s|%lu|%.2f\n", static_cast<unsigned long>(config->size),
              config->product, config->settingsKey, config->address, config->displayName,
              static_cast<unsigned long>(config->reserved), config->installedVersion);
-    Log(line);
-    g_phase = std::string(config->displayName) == "Keldrix Whitelist" ? 1 : 0;
+    g_log += line;
+    g_phase = strcmp(config->displayName, "Keldrix Whitelist") == 0 ? 1 : 0;
     return TRUE;
 }
 
 // Like the library, it clears the record; the program then writes its two fields.
 BOOL WINAPI AuInitialize(void* argument)
 {
-    AuQueryRecord* record = static_cast<AuQueryRecord*>(argument);
-    memset(record, 0, sizeof *record);
-    Log("Initialize #" + std::to_string(RecordNumber(record)));
+    memset(argument, 0, sizeof(AuQueryRecord));
+    g_log += "Initialize #" + std::to_string(Number(static_cast<AuQueryRecord*>(argument))) + "\n";
     return TRUE;
 }
 
 BOOL WINAPI AuQueryServerAsync(void* argument)
 {
-    const AuQueryRecord* record = static_cast<AuQueryRecord*>(argument);
-    LogQueryCall("QueryServerAsync", record);
-    Post(record, g_phase == 0 ? g_programStatus : g_whitelistStatus, 0);
-    return TRUE;
+    return Call("QueryServerAsync", argument, g_statuses[g_phase]);
 }
 
 BOOL WINAPI AuQueryServer(void* argument)
 {
-    const AuQueryRecord* record = static_cast<AuQueryRecord*>(argument);
-    LogQueryCall("QueryServer", record);
-    Post(record, g_phase == 0 ? g_programStatus : g_whitelistStatus, 0);
-    return TRUE;
+    return Call("QueryServer", argument, g_statuses[g_phase]);
 }
 
+// Status 4 carries 0x4B58, which _AuRunAutoUpdate@4 must get back.
 BOOL WINAPI AuDownloadUpdateAsync(void* argument)
 {
-    const AuQueryRecord* record = static_cast<AuQueryRecord*>(argument);
-    LogQueryCall("DownloadUpdateAsync", record);
-    Post(record, g_downloadStatus, g_downloadStatus == kAuDownloadComplete ? kDownloadValue : 0);
-    return TRUE;
+    return Call("DownloadUpdateAsync", argument, g_statuses[2], g_statuses[2] == kAuDownloadComplete ? 0x4B58 : 0);
 }
 
 BOOL WINAPI AuRunAutoUpdate(void* argument)
 {
     char line[64];
-    snprintf(line, sizeof line, "RunAutoUpdate %p", argument);
-    Log(line);
+    snprintf(line, sizeof line, "RunAutoUpdate %p\n", argument);
+    g_log += line;
     return TRUE;
 }
 

@@ -15,6 +15,7 @@ const char kOldWhitelist[] = "{VERSION}\r\n2.0\r\n\r\n{KEY}\r\nold entry\r\n";
 const char* const kNames[] = {kAuSetupName, kAuInitializeName, kAuQueryServerAsyncName,
                               kAuQueryServerName, kAuDownloadUpdateAsyncName, kAuRunAutoUpdateName};
 enum { kSetup, kInitialize, kQueryAsync, kQuery, kDownload, kRun };
+typedef std::pair<WPARAM, LPARAM> Status;
 
 std::string ProgramPath()
 {
@@ -23,27 +24,18 @@ std::string ProgramPath()
     return path;
 }
 
-std::vector<std::pair<WPARAM, LPARAM>> g_statuses;
+bool Exists(const std::string& path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::vector<Status> g_statuses;
 
 LRESULT CALLBACK StatusWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == kAuStatusMessage)
         g_statuses.push_back({wParam, lParam});
     return DefWindowProcA(hwnd, message, wParam, lParam);
-}
-
-// Runs the thread's messages until count statuses have come (or a generous bound).
-void WaitForStatuses(size_t count)
-{
-    for (int i = 0; i < 3000 && g_statuses.size() < count; ++i) {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageA(&msg);
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    }
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-        DispatchMessageA(&msg);
 }
 
 class AutoUpdateDll : public ::testing::Test {
@@ -62,13 +54,10 @@ protected:
         }
         WNDCLASSA wc = {};
         wc.lpfnWndProc = StatusWindowProc;
-        wc.hInstance = GetModuleHandleA(nullptr);
         wc.lpszClassName = "AutoUpdateDllTestWindow";
         RegisterClassA(&wc);
-        m_window = CreateWindowA(wc.lpszClassName, "", 0, 0, 0, 10, 10, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
-        ASSERT_NE(m_window, nullptr);
-        g_statuses.clear();
-
+        m_window = CreateWindowA(wc.lpszClassName, "", 0, 0, 0, 9, 9, HWND_MESSAGE, nullptr, nullptr, nullptr);
+        // The test owns the whitelist while it runs.
         m_whitelist = (LPCSTR)CAppConfig::GetWhitelistPath();
         m_hadWhitelist = testsupport::ReadFileBytes(m_whitelist, m_savedWhitelist);
         CreateDirectoryA(m_whitelist.substr(0, m_whitelist.rfind('\\')).c_str(), nullptr);
@@ -96,25 +85,31 @@ protected:
         record.window = m_window;
         record.reportFlag = 1;
     }
-    // A whole asynchronous query; the status it posted.
-    WPARAM Ask(AuQueryRecord& record, const char* path, double installed)
+    // Calls the function and runs the messages until one status has come (or a generous bound).
+    Status Run(int function, AuQueryRecord& record)
+    {
+        g_statuses.clear();
+        EXPECT_TRUE(m_functions[function](&record));
+        MSG msg;
+        for (int i = 0; i < 3000 && g_statuses.empty(); ++i) {
+            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+                DispatchMessageA(&msg);
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        }
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&msg);
+        EXPECT_EQ(g_statuses.size(), 1u);
+        return g_statuses.empty() ? Status() : g_statuses[0];
+    }
+    WPARAM Ask(AuQueryRecord& record, const char* path, double installed, int function = kQueryAsync)
     {
         Begin(record, path, installed);
-        g_statuses.clear();
-        EXPECT_TRUE(m_functions[kQueryAsync](&record));
-        WaitForStatuses(1);
-        EXPECT_EQ(g_statuses.size(), 1u);
-        return g_statuses.empty() ? 0 : g_statuses[0].first;
+        return Run(function, record).first;
     }
-    // Asks, downloads, and gives the download's status and value.
-    std::pair<WPARAM, LPARAM> Download(AuQueryRecord& record, const char* path)
+    Status Download(const char* path)
     {
-        EXPECT_EQ(Ask(record, path, 2.0), static_cast<WPARAM>(kAuUpdateAvailable));
-        g_statuses.clear();
-        EXPECT_TRUE(m_functions[kDownload](&record));
-        WaitForStatuses(1);
-        EXPECT_EQ(g_statuses.size(), 1u);
-        return g_statuses.empty() ? std::make_pair<WPARAM, LPARAM>(0, 0) : g_statuses[0];
+        EXPECT_EQ(Ask(m_record, path, 2.0), static_cast<WPARAM>(kAuUpdateAvailable));
+        return Run(kDownload, m_record);
     }
 
     testsupport::SharedStateLock m_lock;
@@ -126,51 +121,42 @@ protected:
     AuQueryRecord m_record = {};
 };
 
-// Each query posts one final status: 2 for a newer version, 3 otherwise, 1 without a valid answer.
+// Each query posts one final status: 2 for a newer version, 3 otherwise, 1
+// without a valid answer, also from a server that takes the request and never answers.
 TEST_F(AutoUpdateDll, QueryPostsOneFinalStatus)
 {
     const struct {
         const char* path;
         double installed;
+        int function;
         WPARAM status;
     } cases[] = {
-        {"/noupdate.xml", 2.0, kAuNoUpdate},     {"/update.xml", 2.0, kAuUpdateAvailable},
-        {"/update.xml", 3.5, kAuNoUpdate},       {"/garbage.xml", 2.0, kAuCheckFinished},
-        {"/missing.xml", 2.0, kAuCheckFinished}, {"/silent.xml", 2.0, kAuCheckFinished},
+        {"/noupdate.xml", 2.0, kQueryAsync, kAuNoUpdate},     {"/update.xml", 2.0, kQueryAsync, kAuUpdateAvailable},
+        {"/update.xml", 3.5, kQuery, kAuNoUpdate},            {"/update.xml", 2.0, kQuery, kAuUpdateAvailable},
+        {"/garbage.xml", 2.0, kQueryAsync, kAuCheckFinished}, {"/missing.xml", 2.0, kQuery, kAuCheckFinished},
+        {"/silent.xml", 2.0, kQueryAsync, kAuCheckFinished},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path);
-        DWORD start = GetTickCount();
-        EXPECT_EQ(Ask(m_record, c.path, c.installed), c.status);
-        printf("%s: status after %lu ms\n", c.path, static_cast<unsigned long>(GetTickCount() - start));
+        EXPECT_EQ(Ask(m_record, c.path, c.installed, c.function), c.status);
     }
-    // The query on the caller's thread has posted its one status when it returns.
-    Begin(m_record, "/update.xml", 2.0);
-    g_statuses.clear();
-    EXPECT_TRUE(m_functions[kQuery](&m_record));
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-        DispatchMessageA(&msg);
-    ASSERT_EQ(g_statuses.size(), 1u);
-    EXPECT_EQ(g_statuses[0].first, static_cast<WPARAM>(kAuUpdateAvailable));
 }
 
-// SHA-256 and MD5: the file comes beside the whitelist and replaces it only when installed.
+// SHA-256 and MD5: the file waits beside the whitelist and replaces it when installed.
 TEST_F(AutoUpdateDll, CheckedDownloadReplacesTheWhitelist)
 {
     for (const char* path : {"/update.xml", "/update-md5.xml"}) {
         SCOPED_TRACE(path);
         ASSERT_TRUE(testsupport::WriteFileBytes(m_whitelist, kOldWhitelist));
-        std::pair<WPARAM, LPARAM> done = Download(m_record, path);
+        Status done = Download(path);
         ASSERT_EQ(done.first, static_cast<WPARAM>(kAuDownloadComplete));
         EXPECT_EQ(testsupport::FileBytes(m_whitelist), kOldWhitelist);
         EXPECT_EQ(testsupport::FileBytes(m_whitelist + ".download"), kServedWhitelist);
 
         EXPECT_TRUE(m_functions[kRun](reinterpret_cast<void*>(done.second)));
         EXPECT_EQ(testsupport::FileBytes(m_whitelist), kServedWhitelist);
-        EXPECT_EQ(GetFileAttributesA((m_whitelist + ".download").c_str()), INVALID_FILE_ATTRIBUTES);
-        // Installed once: the same value installs nothing more.
-        EXPECT_FALSE(m_functions[kRun](reinterpret_cast<void*>(done.second)));
+        EXPECT_FALSE(Exists(m_whitelist + ".download"));
+        EXPECT_FALSE(m_functions[kRun](reinterpret_cast<void*>(done.second)));  // installed once
 
         CAppConfig config;
         config.LoadWhitelist();
@@ -185,21 +171,20 @@ TEST_F(AutoUpdateDll, FailedDownloadLeavesTheWhitelistAlone)
 {
     for (const char* path : {"/baddigest.xml", "/truncated.xml"}) {
         SCOPED_TRACE(path);
-        std::pair<WPARAM, LPARAM> done = Download(m_record, path);
+        Status done = Download(path);
         EXPECT_EQ(done.first, static_cast<WPARAM>(kAuDownloadFailed));
         EXPECT_EQ(testsupport::FileBytes(m_whitelist), kOldWhitelist);
-        EXPECT_EQ(GetFileAttributesA((m_whitelist + ".download").c_str()), INVALID_FILE_ATTRIBUTES);
+        EXPECT_FALSE(Exists(m_whitelist + ".download"));
         EXPECT_FALSE(m_functions[kRun](reinterpret_cast<void*>(done.second)));
     }
 }
 
-// A query cancelled (both fields 0) reports nothing, even when its answer comes later;
-// its thread holds the library loaded until it ends.
+// A query cancelled (both fields 0) reports nothing, even when its answer comes
+// later; its thread holds the library loaded until it ends.
 TEST_F(AutoUpdateDll, CancelledQueryReportsNothing)
 {
     AuQueryRecord held = {};
     Begin(held, "/hold.xml", 2.0);
-    g_statuses.clear();
     ASSERT_TRUE(m_functions[kQueryAsync](&held));
     held.reportFlag = 0;
     held.window = nullptr;
@@ -207,12 +192,14 @@ TEST_F(AutoUpdateDll, CancelledQueryReportsNothing)
     m_library = nullptr;
     ASSERT_NE(GetModuleHandleA("AutoUpdate.dll"), nullptr);
 
-    // This answer lets the held one go.
+    // This answer lets the held one go; Run collects every status until the library is gone.
     EXPECT_EQ(Ask(m_record, "/release.xml", 2.0), static_cast<WPARAM>(kAuNoUpdate));
     for (int i = 0; i < 3000 && GetModuleHandleA("AutoUpdate.dll"); ++i)
         Sleep(20);
     EXPECT_EQ(GetModuleHandleA("AutoUpdate.dll"), nullptr);
-    WaitForStatuses(1);
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageA(&msg);
     EXPECT_EQ(g_statuses.size(), 1u);
 }
 
@@ -223,22 +210,21 @@ TEST_F(AutoUpdateDll, ProgramUpdateTakesTheProgramsPlace)
         GTEST_SKIP() << "only on the copy loopback.sh runs";
     std::string program = ProgramPath();
     std::string before = testsupport::FileBytes(program);
-    std::pair<WPARAM, LPARAM> done = Download(m_record, "/program.xml");
+    Status done = Download("/program.xml");
     ASSERT_EQ(done.first, static_cast<WPARAM>(kAuDownloadComplete));
     EXPECT_EQ(testsupport::FileBytes(program), before);
     EXPECT_TRUE(m_functions[kRun](reinterpret_cast<void*>(done.second)));
     EXPECT_EQ(testsupport::FileBytes(program), before + "KELDRIX-NEW-BUILD");
     EXPECT_EQ(testsupport::FileBytes(program + ".old"), before);
-    EXPECT_EQ(GetFileAttributesA((program + ".new").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_FALSE(Exists(program + ".new"));
 }
 
 // The next start: the library's first set-up removes the old build.
 TEST_F(AutoUpdateDll, NextStartRemovesTheOldBuild)
 {
-    std::string old = ProgramPath() + ".old";
-    EXPECT_NE(GetFileAttributesA(old.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(Exists(ProgramPath() + ".old"));
     Begin(m_record, "/noupdate.xml", 2.0);
-    EXPECT_EQ(GetFileAttributesA(old.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_FALSE(Exists(ProgramPath() + ".old"));
 }
 
 }  // namespace
