@@ -3,6 +3,7 @@
 #include "CCleanSweep.h"
 #include "CWinApp.h"
 #include "RegistrySettings.h"
+#include "resource.h"
 #include <cstdlib>
 #include <cstring>
 
@@ -18,8 +19,6 @@ const char kProgramQuery[] = "/ombrelvin/updatecore.aspx?vid=%s&pid=%i&lid=%s&cp
 const char kWhitelistPath[] = "/zidederiv/en/database.xml";
 const char kProductWord[] = "KELDRIX";
 const char kSettingsKey[] = "SOFTWARE\\Keldrix";
-const UINT kProgramPromptId = 402;    // string table: the new-version question
-const UINT kWhitelistPromptId = 403;  // string table: the new-whitelist question
 const char kPromptCaption[] = "Keldrix Update";
 const char kNoUpdatesText[] = "There are no updates available at this time.\n\nYour product is up-to-date.";
 const char kNoUpdatesCaption[] = "Keldrix";
@@ -174,7 +173,7 @@ BOOL CUpdateCheck::OfferDownload()
 {
     if (GetRegistrySettingInt(SETTINGS_PRODUCT, SETTING_CHECKPROMPT, 1) == 1) {
         CString question;
-        question.LoadString(m_updatePhase == 0 ? kProgramPromptId : kWhitelistPromptId);
+        question.LoadString(m_updatePhase == 0 ? IDS_UPDATE_PROGRAM : IDS_UPDATE_WHITELIST);
         if (MessageBoxA(m_window, question, kPromptCaption, MB_YESNO) != IDYES) {
             if (m_updatePhase != 0)
                 return TRUE;
