@@ -73,18 +73,26 @@ DWORD WINAPI OperationThread(LPVOID parameter)
     FreeLibraryAndExitThread(self, 0);
 }
 
-// Runs the operation on its own thread; the session must be begun.
-BOOL StartOperation(const std::shared_ptr<CUpdateSession>& session, Operation operation)
+// Begins the record's session and runs the operation on its own thread; a
+// thread that cannot start reports failStatus.
+BOOL StartOperation(void* argument, Operation operation, UINT failStatus)
 {
-    HMODULE self = nullptr;
-    if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
-                            reinterpret_cast<LPCSTR>(&OperationThread), &self))
+    std::shared_ptr<CUpdateSession> session = FindSession(static_cast<AuQueryRecord*>(argument));
+    if (!session || !session->TryBegin())
         return FALSE;
-    ThreadStart* start = new ThreadStart{session, operation, self};
-    HANDLE thread = CreateThread(nullptr, 0, OperationThread, start, 0, nullptr);
+    HMODULE self = nullptr;
+    ThreadStart* start = nullptr;
+    HANDLE thread = nullptr;
+    if (GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCSTR>(&OperationThread),
+                           &self)) {
+        start = new ThreadStart{session, operation, self};
+        thread = CreateThread(nullptr, 0, OperationThread, start, 0, nullptr);
+    }
     if (!thread) {
         delete start;
-        FreeLibrary(self);
+        if (self)
+            FreeLibrary(self);
+        session->Fail(failStatus);
         return FALSE;
     }
     CloseHandle(thread);
@@ -137,14 +145,7 @@ BOOL WINAPI AuInitialize(void* argument)
 
 BOOL WINAPI AuQueryServerAsync(void* argument)
 {
-    std::shared_ptr<CUpdateSession> session = FindSession(static_cast<AuQueryRecord*>(argument));
-    if (!session || !session->TryBegin())
-        return FALSE;
-    if (!StartOperation(session, kQuery)) {
-        session->Fail(kAuCheckFinished);
-        return FALSE;
-    }
-    return TRUE;
+    return StartOperation(argument, kQuery, kAuCheckFinished);
 }
 
 // The query on the caller's thread; the status is posted all the same.
@@ -159,14 +160,7 @@ BOOL WINAPI AuQueryServer(void* argument)
 
 BOOL WINAPI AuDownloadUpdateAsync(void* argument)
 {
-    std::shared_ptr<CUpdateSession> session = FindSession(static_cast<AuQueryRecord*>(argument));
-    if (!session || !session->TryBegin())
-        return FALSE;
-    if (!StartOperation(session, kDownload)) {
-        session->Fail(kAuDownloadFailed);
-        return FALSE;
-    }
-    return TRUE;
+    return StartOperation(argument, kDownload, kAuDownloadFailed);
 }
 
 // Installs the download that status 4 reported; the argument is its lParam.

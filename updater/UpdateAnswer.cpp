@@ -1,61 +1,23 @@
 #include "UpdateAnswer.h"
+#include "CMarkup.h"
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
 
 namespace {
 
-const size_t kMaxText = 2048;
+const int kMaxText = 2048;
 
-std::string Trim(const std::string& text)
+// The trimmed text of the next child of that name; FALSE when absent or too long.
+BOOL ChildText(CMarkup& xml, LPCSTR name, std::string& text)
 {
-    size_t first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos)
-        return std::string();
-    size_t last = text.find_last_not_of(" \t\r\n");
-    return text.substr(first, last - first + 1);
-}
-
-std::string Unescape(const std::string& text)
-{
-    static const struct {
-        const char* entity;
-        char character;
-    } kEntities[] = {{"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'}, {"&apos;", '\''}, {"&amp;", '&'}};
-    std::string plain;
-    for (size_t i = 0; i < text.size();) {
-        bool replaced = false;
-        if (text[i] == '&') {
-            for (const auto& e : kEntities) {
-                size_t length = strlen(e.entity);
-                if (text.compare(i, length, e.entity) == 0) {
-                    plain += e.character;
-                    i += length;
-                    replaced = true;
-                    break;
-                }
-            }
-        }
-        if (!replaced)
-            plain += text[i++];
-    }
-    return plain;
-}
-
-// The trimmed, unescaped text of the first <tag>...</tag> inside the root; FALSE when absent or too long.
-BOOL ElementText(const std::string& body, const char* tag, std::string& text)
-{
-    std::string open = std::string("<") + tag + ">";
-    std::string close = std::string("</") + tag + ">";
-    size_t start = body.find(open);
-    if (start == std::string::npos)
+    if (!xml.FindChildElem(name))
         return FALSE;
-    start += open.size();
-    size_t end = body.find(close, start);
-    if (end == std::string::npos || end - start > kMaxText)
+    CString data = xml.GetData();
+    data.Trim();
+    if (data.GetLength() > kMaxText)
         return FALSE;
-    text = Unescape(Trim(body.substr(start, end - start)));
+    text = (LPCSTR)data;
     return TRUE;
 }
 
@@ -73,17 +35,12 @@ BOOL IsHex(const std::string& text, size_t length)
 
 BOOL UpdateAnswer::Parse(const std::string& document)
 {
-    const std::string kOpen = "<keldrixupdate>", kClose = "</keldrixupdate>";
-    size_t start = document.find(kOpen);
-    size_t end = start == std::string::npos ? start : document.find(kClose, start);
-    if (end == std::string::npos)
+    CMarkup xml;
+    if (document.find('\0') != std::string::npos || !xml.SetDoc(document.c_str()) || !xml.FindElem("keldrixupdate"))
         return FALSE;
-    std::string body = document.substr(start + kOpen.size(), end - start - kOpen.size());
-
     UpdateAnswer answer;
     std::string kind, version;
-    if (!ElementText(body, "kind", kind) || !ElementText(body, "version", version) ||
-        !ElementText(body, "url", answer.m_url))
+    if (!ChildText(xml, "kind", kind) || !ChildText(xml, "version", version) || !ChildText(xml, "url", answer.m_url))
         return FALSE;
     if (kind == "program")
         answer.m_kind = kProgram;
@@ -99,9 +56,9 @@ BOOL UpdateAnswer::Parse(const std::string& document)
     if (answer.m_url.compare(0, 7, "http://") != 0 && answer.m_url.compare(0, 8, "https://") != 0)
         return FALSE;
 
-    if (ElementText(body, "sha256", answer.m_digest))
+    if (ChildText(xml, "sha256", answer.m_digest))
         answer.m_sha256 = TRUE;
-    else if (ElementText(body, "md5", answer.m_digest))
+    else if (ChildText(xml, "md5", answer.m_digest))
         answer.m_sha256 = FALSE;
     else
         return FALSE;

@@ -11,7 +11,8 @@
 //     <sha256>64 hex digits</sha256>  or <md5>32 hex digits</md5>
 //   </keldrixupdate>
 //
-// Texts may use the five XML entities; blanks around them are ignored.
+// The elements stand in this order; texts may use the XML entities and blanks
+// around them are ignored.
 class UpdateAnswer {
 public:
     enum Kind { kProgram, kWhitelist };

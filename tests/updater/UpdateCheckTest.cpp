@@ -3,6 +3,7 @@
 // real; a watcher thread reads and answers them.
 #include "CAppConfig.h"
 #include "CUpdateCheck.h"
+#include "PumpMessages.h"
 #include "RegistrySettings.h"
 #include "TestSupport.h"
 #include <gtest/gtest.h>
@@ -174,19 +175,6 @@ protected:
         }
         return calls;
     }
-    // Runs the window's messages until the check has ended and none are left.
-    void PumpUntilDone()
-    {
-        MSG msg;
-        for (int i = 0; i < 1000 && m_check.IsChecking(); ++i) {
-            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-                DispatchMessageA(&msg);
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-        }
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageA(&msg);
-    }
-
     struct SavedValue {
         const char* name;
         bool present;
@@ -208,7 +196,7 @@ TEST_F(UpdateCheckTest, AutomaticCheckHandsTheRecordsOverInOrderAndArmsTheEmailP
     Script(kAuNoUpdate, kAuNoUpdate, 0);
     BoxAnswerer boxes;
     EXPECT_EQ(m_check.StartAtWindowStart(m_window), CUpdateCheck::kNoReaction);
-    PumpUntilDone();
+    PumpMessagesUntil([this] { return !m_check.IsChecking(); });
 
     char window[32];
     snprintf(window, sizeof window, "%p", static_cast<void*>(m_window));
@@ -265,7 +253,7 @@ TEST_F(UpdateCheckTest, ReactionsToEachStatus)
             m_check.StartAtWindowStart(m_window);
         else
             m_check.QueryUpdateServer(m_window);
-        PumpUntilDone();
+        PumpMessagesUntil([this] { return !m_check.IsChecking(); });
         EXPECT_FALSE(m_check.IsChecking());
         EXPECT_EQ(boxes.Boxes(), c.boxes);
         EXPECT_EQ(Calls(), c.calls);

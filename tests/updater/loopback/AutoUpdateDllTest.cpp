@@ -2,6 +2,7 @@
 // (its address in KELDRIX_TEST_UPDATE_HOST). Run only by that script.
 #include "AutoUpdateApi.h"
 #include "CAppConfig.h"
+#include "PumpMessages.h"
 #include "TestSupport.h"
 #include <gtest/gtest.h>
 #include <utility>
@@ -90,14 +91,7 @@ protected:
     {
         g_statuses.clear();
         EXPECT_TRUE(m_functions[function](&record));
-        MSG msg;
-        for (int i = 0; i < 3000 && g_statuses.empty(); ++i) {
-            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-                DispatchMessageA(&msg);
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-        }
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageA(&msg);
+        PumpMessagesUntil([] { return !g_statuses.empty(); });
         EXPECT_EQ(g_statuses.size(), 1u);
         return g_statuses.empty() ? Status() : g_statuses[0];
     }
@@ -197,9 +191,7 @@ TEST_F(AutoUpdateDll, CancelledQueryReportsNothing)
     for (int i = 0; i < 3000 && GetModuleHandleA("AutoUpdate.dll"); ++i)
         Sleep(20);
     EXPECT_EQ(GetModuleHandleA("AutoUpdate.dll"), nullptr);
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-        DispatchMessageA(&msg);
+    PumpMessagesUntil([] { return true; });
     EXPECT_EQ(g_statuses.size(), 1u);
 }
 
