@@ -25,7 +25,7 @@ cp "$dll" "$work/AutoUpdate.dll"
 cp "$exe" "$work/served.exe"
 printf 'KELDRIX-NEW-BUILD' >>"$work/served.exe"
 
-python3 "$here/update_server.py" --port-file "$work/port" --program "$work/served.exe" &
+python3 "$here/update_server.py" "$work/port" "$work/served.exe" &
 server=$!
 for _ in $(seq 100); do
   [ -s "$work/port" ] && break

@@ -136,40 +136,35 @@ TEST_F(AutoUpdateDll, QueryPostsOneFinalStatus)
     }
 }
 
-// SHA-256 and MD5: the file waits beside the whitelist and replaces it when installed.
-TEST_F(AutoUpdateDll, CheckedDownloadReplacesTheWhitelist)
+// SHA-256 and MD5: the file waits beside the whitelist and replaces it when
+// installed. A wrong digest and a file cut short: status 5, the old whitelist
+// untouched, nothing left beside it.
+TEST_F(AutoUpdateDll, DownloadReplacesTheWhitelistOnlyWhenChecked)
 {
-    for (const char* path : {"/update.xml", "/update-md5.xml"}) {
-        SCOPED_TRACE(path);
+    const struct {
+        const char* path;
+        WPARAM status;
+    } cases[] = {{"/update.xml", kAuDownloadComplete}, {"/update-md5.xml", kAuDownloadComplete},
+                 {"/baddigest.xml", kAuDownloadFailed}, {"/truncated.xml", kAuDownloadFailed}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
         ASSERT_TRUE(testsupport::WriteFileBytes(m_whitelist, kOldWhitelist));
-        Status done = Download(path);
-        ASSERT_EQ(done.first, static_cast<WPARAM>(kAuDownloadComplete));
+        Status done = Download(c.path);
+        EXPECT_EQ(done.first, c.status);
         EXPECT_EQ(testsupport::FileBytes(m_whitelist), kOldWhitelist);
-        EXPECT_EQ(testsupport::FileBytes(m_whitelist + ".download"), kServedWhitelist);
-
-        EXPECT_TRUE(m_functions[kRun](reinterpret_cast<void*>(done.second)));
-        EXPECT_EQ(testsupport::FileBytes(m_whitelist), kServedWhitelist);
+        const bool complete = c.status == kAuDownloadComplete;
+        EXPECT_EQ(Exists(m_whitelist + ".download"), complete);
+        EXPECT_EQ(m_functions[kRun](reinterpret_cast<void*>(done.second)), complete);
+        EXPECT_FALSE(m_functions[kRun](reinterpret_cast<void*>(done.second)));  // installed once at most
         EXPECT_FALSE(Exists(m_whitelist + ".download"));
-        EXPECT_FALSE(m_functions[kRun](reinterpret_cast<void*>(done.second)));  // installed once
-
         CAppConfig config;
         config.LoadWhitelist();
-        EXPECT_EQ(config.m_whitelistVersion, 3.5);
-        ASSERT_EQ(config.m_whitelistKeys.GetSize(), 1);
-        EXPECT_STREQ(config.m_whitelistKeys[0], "Software\\KeldrixUpdateTest");
-    }
-}
-
-// A wrong digest and a file cut short: status 5, the old whitelist untouched, nothing left beside it.
-TEST_F(AutoUpdateDll, FailedDownloadLeavesTheWhitelistAlone)
-{
-    for (const char* path : {"/baddigest.xml", "/truncated.xml"}) {
-        SCOPED_TRACE(path);
-        Status done = Download(path);
-        EXPECT_EQ(done.first, static_cast<WPARAM>(kAuDownloadFailed));
-        EXPECT_EQ(testsupport::FileBytes(m_whitelist), kOldWhitelist);
-        EXPECT_FALSE(Exists(m_whitelist + ".download"));
-        EXPECT_FALSE(m_functions[kRun](reinterpret_cast<void*>(done.second)));
+        EXPECT_EQ(config.m_whitelistVersion, complete ? 3.5 : 2.0);
+        if (complete) {
+            EXPECT_EQ(testsupport::FileBytes(m_whitelist), kServedWhitelist);
+            ASSERT_EQ(config.m_whitelistKeys.GetSize(), 1);
+            EXPECT_STREQ(config.m_whitelistKeys[0], "Software\\KeldrixUpdateTest");
+        }
     }
 }
 
