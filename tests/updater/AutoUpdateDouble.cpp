@@ -22,12 +22,12 @@ int Number(AuQueryRecord* record)
     return static_cast<int>(g_records.size());
 }
 
-// Logs "Name #n window=... flag=..." and posts the status.
+// Logs "Name:n window=... flag=..." and posts the status.
 BOOL Call(const char* name, void* argument, int status, LPARAM value = 0)
 {
     AuQueryRecord* record = static_cast<AuQueryRecord*>(argument);
     char line[160];
-    snprintf(line, sizeof line, "%s #%d window=%p flag=%lu\n", name, Number(record),
+    snprintf(line, sizeof line, "%s:%d window=%p flag=%lu\n", name, Number(record),
              static_cast<void*>(record->window), static_cast<unsigned long>(record->reportFlag));
     g_log += line;
     if (status && record->reportFlag && IsWindow(record->window))
@@ -66,7 +66,8 @@ BOOL WINAPI AuSetup(void* argument)
 {
     const AuConfigRecord* config = static_cast<const AuConfigRecord*>(argument);
     char line[600];
-    snprintf(line, sizeof line, "Setup size=%lu %s|%s|%s|%s|%lu|%.2f\n", static_cast<unsigned long>(config->size),
+    snprintf(line, sizeof line, "Setup:%c size=%lu %s|%s|%s|%s|%lu|%.2f\n",
+             strcmp(config->displayName, "Keldrix Whitelist") == 0 ? 'W' : 'P', static_cast<unsigned long>(config->size),
              config->product, config->settingsKey, config->address, config->displayName,
              static_cast<unsigned long>(config->reserved), config->installedVersion);
     g_log += line;
@@ -78,7 +79,7 @@ BOOL WINAPI AuSetup(void* argument)
 BOOL WINAPI AuInitialize(void* argument)
 {
     memset(argument, 0, sizeof(AuQueryRecord));
-    g_log += "Initialize #" + std::to_string(Number(static_cast<AuQueryRecord*>(argument))) + "\n";
+    g_log += "Initialize:" + std::to_string(Number(static_cast<AuQueryRecord*>(argument))) + "\n";
     return TRUE;
 }
 

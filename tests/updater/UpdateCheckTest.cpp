@@ -160,19 +160,13 @@ protected:
         return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(m_double, name)));
     }
     std::string Log() { return Lookup<const char* (*)()>("DoubleLog")(); }
-    // The calls in short: "Setup:P" or "Setup:W", else the name and the record's number.
+    // The first word of each logged call.
     std::string Calls()
     {
         std::istringstream lines(Log());
         std::string line, calls;
-        while (std::getline(lines, line)) {
-            std::string call = line.substr(0, line.find(' '));
-            if (call == "Setup")
-                call += line.find("|Keldrix Whitelist|") != std::string::npos ? ":W" : ":P";
-            else if (line.find(" #") != std::string::npos)
-                call += ":" + line.substr(line.find(" #") + 2, 1);
-            calls += (calls.empty() ? "" : " ") + call;
-        }
+        while (std::getline(lines, line))
+            calls += (calls.empty() ? "" : " ") + line.substr(0, line.find(' '));
         return calls;
     }
     struct SavedValue {
@@ -200,14 +194,14 @@ TEST_F(UpdateCheckTest, AutomaticCheckHandsTheRecordsOverInOrderAndArmsTheEmailP
 
     char window[32];
     snprintf(window, sizeof window, "%p", static_cast<void*>(m_window));
-    EXPECT_EQ(Log(), "Setup size=32 KELDRIX|SOFTWARE\\Keldrix|http://127.0.0.1:9/ombrelvin/updatecore.aspx?vid=V1"
+    EXPECT_EQ(Log(), "Setup:P size=32 KELDRIX|SOFTWARE\\Keldrix|http://127.0.0.1:9/ombrelvin/updatecore.aspx?vid=V1"
                      "&pid=2&lid=en&cpid=C7&version=16000|Keldrix|0|16000.00\n"
-                     "Initialize #1\n"
-                     "QueryServerAsync #1 window=" + std::string(window) + " flag=1\n"
-                     "Setup size=32 KELDRIX|SOFTWARE\\Keldrix|http://127.0.0.1:9/zidederiv/en/database.xml|"
+                     "Initialize:1\n"
+                     "QueryServerAsync:1 window=" + std::string(window) + " flag=1\n"
+                     "Setup:W size=32 KELDRIX|SOFTWARE\\Keldrix|http://127.0.0.1:9/zidederiv/en/database.xml|"
                      "Keldrix Whitelist|0|2.50\n"
-                     "Initialize #2\n"
-                     "QueryServerAsync #2 window=" + std::string(window) + " flag=1\n");
+                     "Initialize:2\n"
+                     "QueryServerAsync:2 window=" + std::string(window) + " flag=1\n");
     EXPECT_TRUE(boxes.Boxes().empty());
     EXPECT_EQ(g_emailPrompts, 1);
 }
