@@ -1,13 +1,14 @@
 // The sliding tray pop-up: its corner and slides beside each taskbar edge, and
 // the last-scan pop-up of the program's template and page on the screen.
 #include <gtest/gtest.h>
+#include <shlwapi.h>
 #include <vector>
 #include "CCleanSweep.h"
 #include "CHtmlShowStatsTrayDialog.h"
 #include "RegistrySettings.h"
 #include "resource.h"
-#include "../classlib/WindowTestSupport.h"
-#include "../engine/ScanTestSupport.h"
+#include "TestSupport.h"
+#include "../classlib/ClasslibTestSupport.h"
 
 namespace {
 
@@ -44,7 +45,7 @@ TEST(TrayDialog, CornerAndSlideBesideEachTaskbarEdge)
 TEST(StatsPopup, SlidesFilledAndClosesWhateverHappensDuringASlide)
 {
     testsupport::SharedStateLock screen("KeldrixTestScreenAndMouse"), lock;
-    scantest::SavedSettings saved({SETTING_ERRS, SETTING_FIXEDTOTALS, SETTING_LASTSCAN});
+    testsupport::SavedValues saved({SETTING_ERRS, SETTING_FIXEDTOTALS, SETTING_LASTSCAN});
     SetRegistrySettingInt(SETTINGS_PRODUCT, SETTING_ERRS, 7);
     SetRegistrySettingInt(SETTINGS_PRODUCT, SETTING_FIXEDTOTALS, 3);
     SHDeleteValueA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Keldrix", SETTING_LASTSCAN);
@@ -57,7 +58,7 @@ TEST(StatsPopup, SlidesFilledAndClosesWhateverHappensDuringASlide)
     // The heights seen while its messages are handled, each in the corner (no taskbar here).
     std::vector<int> seen;
     auto reaches = [&](int low, int high) {
-        return wintest::PumpUntil([&] {
+        return classlibtest::PumpUntil([&] {
             popup.GetWindowRect(&r);
             const int h = popup.IsWindowVisible() ? r.Height() : -1;
             if (h >= 0 && (seen.empty() || seen.back() != h)) {
