@@ -2,6 +2,7 @@
 #include "CCleanSweep.h"
 #include "CFileFind.h"
 #include "CRegFileReader.h"
+#include "ReadFileBytes.h"
 #include <shellapi.h>
 #include <algorithm>
 #include <cstring>
@@ -32,23 +33,6 @@ CString FullPath(const CString& path)
     CString full(buffer, static_cast<int>(length));
     full.TrimRight('\\');
     return full;
-}
-
-BOOL ReadSmallFile(const CString& path, std::string& bytes)
-{
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return FALSE;
-    LARGE_INTEGER size{};
-    DWORD read = 0;
-    BOOL ok = GetFileSizeEx(file, &size) && size.QuadPart <= static_cast<LONGLONG>(kMaxRenameLog);
-    if (ok) {
-        bytes.resize(static_cast<size_t>(size.QuadPart));
-        ok = bytes.empty() || (ReadFile(file, &bytes[0], static_cast<DWORD>(bytes.size()), &read, nullptr)
-                               && read == bytes.size());
-    }
-    CloseHandle(file);
-    return ok;
 }
 
 // Deletes a folder and everything in it; folder links are removed, not followed.
@@ -212,7 +196,7 @@ BOOL CBackupFolder::UndoShortcutRenames(const CString& logPath, CString& failure
     const int dot = logPath.ReverseFind('.');
     const int slash = logPath.ReverseFind('\\');
     std::string bytes;
-    if (dot <= slash || !ReadSmallFile(logPath, bytes)) {
+    if (dot <= slash || !ReadFileBytes(logPath, kMaxRenameLog, bytes)) {
         failure = "the shortcut log " + logPath + " cannot be read";
         return FALSE;
     }

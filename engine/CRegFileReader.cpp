@@ -1,5 +1,6 @@
 #include "CRegFileReader.h"
 #include "CRegKeyHandle.h"
+#include "ReadFileBytes.h"
 #include "RegExport.h"
 #include <algorithm>
 #include <cstring>
@@ -207,22 +208,8 @@ BOOL CRegFileReader::ReadFile(LPCSTR pszPath)
 {
     m_keys.clear();
     m_error.Empty();
-    HANDLE file = CreateFileA(pszPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        m_error.Format("cannot open the file (error %lu)", GetLastError());
-        return FALSE;
-    }
     std::string bytes;
-    LARGE_INTEGER size{};
-    BOOL ok = GetFileSizeEx(file, &size) && size.QuadPart <= static_cast<LONGLONG>(kMaxFileSize);
-    if (ok) {
-        bytes.resize(static_cast<size_t>(size.QuadPart));
-        DWORD read = 0;
-        ok = bytes.empty() || (::ReadFile(file, &bytes[0], static_cast<DWORD>(bytes.size()), &read, nullptr)
-                               && read == bytes.size());
-    }
-    CloseHandle(file);
-    if (!ok) {
+    if (!ReadFileBytes(pszPath, kMaxFileSize, bytes)) {
         m_error = "cannot read the file whole (or it is larger than 128 MB)";
         return FALSE;
     }

@@ -2,6 +2,7 @@
 #include "CFileFind.h"
 #include "CRegKeyHandle.h"
 #include "Directory.h"
+#include "ReadFileBytes.h"
 #include <shlobj.h>
 #include <shlwapi.h>
 #include <cstring>
@@ -13,7 +14,7 @@ const char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Expl
 const char kRegistryRecords[] = "startupreg";
 const char kFolderRecords[] = "startupfolder";
 // Shortcut copies are compared whole; a startup shortcut is far smaller.
-const LONGLONG kMaxCompared = 64 * 1024 * 1024;
+const DWORD kMaxCompared = 64u * 1024 * 1024;
 
 // The four registry origins: root, its text in records, key and location text.
 struct RegistrySource {
@@ -108,27 +109,10 @@ BOOL IsFile(const CString& path)
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-BOOL ReadWhole(const CString& path, std::string& bytes)
-{
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return FALSE;
-    LARGE_INTEGER size{};
-    DWORD read = 0;
-    BOOL ok = GetFileSizeEx(file, &size) && size.QuadPart <= kMaxCompared;
-    if (ok) {
-        bytes.resize(static_cast<size_t>(size.QuadPart));
-        ok = bytes.empty() || (ReadFile(file, &bytes[0], static_cast<DWORD>(bytes.size()), &read, nullptr)
-                               && read == bytes.size());
-    }
-    CloseHandle(file);
-    return ok;
-}
-
 BOOL SameBytes(const CString& a, const CString& b)
 {
     std::string first, second;
-    return ReadWhole(a, first) && ReadWhole(b, second) && first == second;
+    return ReadFileBytes(a, kMaxCompared, first) && ReadFileBytes(b, kMaxCompared, second) && first == second;
 }
 
 // Copies a file and checks the copy byte for byte; a bad copy is removed.

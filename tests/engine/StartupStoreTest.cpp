@@ -50,41 +50,33 @@ struct StoreBed {
         DeleteFileA(file.c_str());
         return bytes;
     }
-    // Everything the store may touch: the Run keys, the records, the folders.
-    std::string State() const
+    // Everything the store may touch: the Run keys, the records, the given files.
+    std::string State(const std::vector<std::string>& files = {}) const
     {
         std::string state = Export(user, "cv") + Export(machine, "cv") + Export(machine, "msconfig");
-        for (const TempDir* dir : {&startup, &common}) {
-            WIN32_FIND_DATAA found;
-            HANDLE find = FindFirstFileA((dir->Path() + "\\*.lnk").c_str(), &found);
-            for (BOOL more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileA(find, &found))
-                state += std::string("|") + found.cFileName + "=" + FileBytes(dir->File(found.cFileName));
-            if (find != INVALID_HANDLE_VALUE)
-                FindClose(find);
-        }
+        for (const std::string& file : files)
+            state += "|" + (Exists(file) ? FileBytes(file) : "gone");
         return state;
     }
-    int Records(const char* kind) const
+    // The listed item of a program and location (a copy).
+    StartupItem Item(const CStartupStore& store, const std::string& program, const std::string& location) const
     {
-        HKEY key;
-        DWORD subkeys = 0, values = 0;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, machine.Sub(std::string("msconfig\\") + kind).c_str(), 0, KEY_READ, &key))
-            return -1;
-        RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr, nullptr, nullptr,
-                         nullptr);
-        RegCloseKey(key);
-        return static_cast<int>(subkeys + values);
+        for (const StartupItem& item : store.List()) {
+            if (item.program.str() == program && item.location.str() == location)
+                return item;
+        }
+        ADD_FAILURE() << program << " is not listed in " << location;
+        return StartupItem{};
+    }
+    // The rows of disabled items, one per record.
+    static int Disabled(const CStartupStore& store)
+    {
+        int count = 0;
+        for (const StartupItem& item : store.List())
+            count += item.enabled == 0;
+        return count;
     }
 };
-
-StartupItem* Find(std::vector<StartupItem>& items, const std::string& program, const std::string& location)
-{
-    for (StartupItem& item : items) {
-        if (item.program.str() == program && item.location.str() == location)
-            return &item;
-    }
-    return nullptr;
-}
 
 }  // namespace
 
@@ -99,39 +91,28 @@ TEST(StartupStore, DisableThenEnableRestoresEachOfTheSixPlacesByteForByte)
     bed.machine.Set("cv\\RunOnce", "MachineOnce", REG_EXPAND_SZ, "%SystemRoot%\\x.exe", 19);
     bed.user.SetString("cv\\Run", "", "default values are no items");
     bed.user.SetString("cv\\Run", "EmptyCommand", "");
-    ASSERT_TRUE(testsupport::WriteFileBytes(bed.startup.File("Notes.lnk"), std::string("L\0\0\0notes\xff", 10)));
-    ASSERT_TRUE(testsupport::WriteFileBytes(bed.common.File("Shared.lnk"), "shared link"));
-    const std::string before = bed.State();
+    const std::vector<std::string> links = {bed.startup.File("Notes.lnk"), bed.common.File("Shared.lnk")};
+    ASSERT_TRUE(testsupport::WriteFileBytes(links[0], std::string("L\0\0\0notes\xff", 10)));
+    ASSERT_TRUE(testsupport::WriteFileBytes(links[1], "shared link"));
+    const std::string before = bed.State(links);
 
     CStartupStore store(bed.places);
-    std::vector<StartupItem> items = store.List();
-    ASSERT_EQ(items.size(), 7u);
-    const StartupItem* user = Find(items, "UserRun", "HKEY_CURRENT_USER/Run");
-    ASSERT_NE(user, nullptr);
-    EXPECT_EQ(user->command.str(), longCommand) << "a long command is read whole";
-    ASSERT_NE(Find(items, "After", "HKEY_CURRENT_USER/Run"), nullptr) << "nor does it end the listing";
-
-    const struct {
-        const char* program;
-        const char* location;
-    } places[] = {{"UserRun", "HKEY_CURRENT_USER/Run"}, {"MachineRun", "HKLM/Run"},
-                  {"UserOnce", "HKEY_CURRENT_USER/RunOnce"}, {"MachineOnce", "HKLM/RunOnce"},
-                  {"Notes", "Startup"}, {"Shared", "Common Startup"}};
-    for (const auto& place : places) {
-        SCOPED_TRACE(place.location);
-        StartupItem item = *Find(items, place.program, place.location);
+    EXPECT_EQ(store.List().size(), 7u);
+    EXPECT_EQ(bed.Item(store, "UserRun", "HKEY_CURRENT_USER/Run").command.str(), longCommand);
+    EXPECT_EQ(bed.Item(store, "After", "HKEY_CURRENT_USER/Run").enabled, 1) << "a long value ends no listing";
+    for (const auto& place : std::vector<std::pair<const char*, const char*>>{
+             {"UserRun", "HKEY_CURRENT_USER/Run"}, {"MachineRun", "HKLM/Run"}, {"UserOnce", "HKEY_CURRENT_USER/RunOnce"},
+             {"MachineOnce", "HKLM/RunOnce"}, {"Notes", "Startup"}, {"Shared", "Common Startup"}}) {
+        SCOPED_TRACE(place.second);
+        StartupItem item = bed.Item(store, place.first, place.second);
         CString failure;
         ASSERT_TRUE(store.Disable(item, failure)) << failure;
-        EXPECT_EQ(item.enabled, 0);
-        EXPECT_NE(bed.State(), before);
-        std::vector<StartupItem> now = store.List();
-        StartupItem* disabled = Find(now, place.program, place.location);
-        ASSERT_NE(disabled, nullptr);
-        EXPECT_EQ(disabled->enabled, 0);
-        EXPECT_EQ(now.size(), items.size());
-        ASSERT_TRUE(store.Enable(*disabled, failure)) << failure;
-        EXPECT_EQ(disabled->enabled, 1);
-        EXPECT_EQ(bed.State(), before);
+        EXPECT_NE(bed.State(links), before);
+        StartupItem disabled = bed.Item(store, place.first, place.second);
+        EXPECT_EQ(item.enabled + disabled.enabled, 0);
+        ASSERT_TRUE(store.Enable(disabled, failure)) << failure;
+        EXPECT_EQ(disabled.enabled, 1);
+        EXPECT_EQ(bed.State(links), before);
     }
     EXPECT_TRUE(Exists(bed.places.pssFolder.str())) << "the store makes its copy folder";
 }
@@ -143,22 +124,20 @@ TEST(StartupStore, AFailedCopyOrAGoneShortcutLeavesEverythingAndRecordsNothing)
     ASSERT_TRUE(testsupport::WriteFileBytes(link, "kept"));
     // "pss" cannot be made: a file holds its parent's name.
     ASSERT_TRUE(testsupport::WriteFileBytes(bed.temp.File("blocked"), "file"));
+    const std::string registry = bed.State();
     CStartupStore::Places places = bed.places;
     places.pssFolder = bed.temp.File("blocked\\pss").c_str();
-    CStartupStore store(places);
-    std::vector<StartupItem> items = store.List();
-    ASSERT_EQ(items.size(), 1u);
+    StartupItem item = bed.Item(CStartupStore(places), "Kept", "Startup");
     CString failure;
-    EXPECT_FALSE(store.Disable(items[0], failure));
+    EXPECT_FALSE(CStartupStore(places).Disable(item, failure));
     EXPECT_NE(failure.Find("could not be copied"), -1) << failure;
-    EXPECT_EQ(FileBytes(link), "kept");
-    EXPECT_EQ(bed.Records("startupfolder"), 0);
-    EXPECT_EQ(items[0].enabled, 1);
+    EXPECT_EQ(bed.State() + FileBytes(link), registry + "kept");
+    EXPECT_EQ(item.enabled, 1);
 
     ASSERT_TRUE(DeleteFileA(link.c_str()));
-    EXPECT_FALSE(CStartupStore(bed.places).Disable(items[0], failure));
+    EXPECT_FALSE(CStartupStore(bed.places).Disable(item, failure));
     EXPECT_NE(failure.Find("no longer"), -1) << failure;
-    EXPECT_EQ(bed.Records("startupfolder"), 0);
+    EXPECT_EQ(bed.State(), registry) << "nothing recorded";
 }
 
 TEST(StartupStore, ASecondItemOfADisabledNameIsRefusedNotOverwritten)
@@ -167,19 +146,14 @@ TEST(StartupStore, ASecondItemOfADisabledNameIsRefusedNotOverwritten)
     bed.user.SetString("cv\\Run", "Dup", "user.exe");
     bed.machine.SetString("cv\\Run", "Dup", "machine.exe");
     CStartupStore store(bed.places);
-    std::vector<StartupItem> items = store.List();
-    StartupItem first = *Find(items, "Dup", "HKEY_CURRENT_USER/Run"), second = *Find(items, "Dup", "HKLM/Run");
+    StartupItem first = bed.Item(store, "Dup", "HKEY_CURRENT_USER/Run"), second = bed.Item(store, "Dup", "HKLM/Run");
+    const std::string before = bed.State();
     CString failure;
     ASSERT_TRUE(store.Disable(first, failure)) << failure;
     EXPECT_FALSE(store.Disable(second, failure));
     EXPECT_NE(failure.Find("already kept"), -1) << failure;
-    EXPECT_TRUE(bed.machine.ValueExists("cv\\Run", "Dup"));
     ASSERT_TRUE(store.Enable(first, failure)) << failure;
-    DWORD type;
-    std::string data;
-    ASSERT_TRUE(bed.user.Get("cv\\Run", "Dup", type, data));
-    EXPECT_EQ(data, std::string("user.exe", 9));
-    EXPECT_TRUE(store.Disable(second, failure)) << failure;
+    EXPECT_EQ(bed.State(), before);
 }
 
 TEST(StartupStore, EnableKeepsTheRecordUntilTheItemIsBackAndSkipsABrokenRecord)
@@ -191,27 +165,23 @@ TEST(StartupStore, EnableKeepsTheRecordUntilTheItemIsBackAndSkipsABrokenRecord)
     bed.machine.SetString("msconfig\\startupfolder\\A^broken", "item", "Other");
     bed.machine.SetString("msconfig\\startupfolder\\A^broken", "location", "Startup");
     CStartupStore store(bed.places);
-    std::vector<StartupItem> items = store.List();
-    StartupItem value = *Find(items, "Locked", "HKEY_CURRENT_USER/Run"), link = *Find(items, "Notes", "Startup");
+    StartupItem value = bed.Item(store, "Locked", "HKEY_CURRENT_USER/Run"), link = bed.Item(store, "Notes", "Startup");
     CString failure;
-    ASSERT_TRUE(store.Disable(value, failure)) << failure;
-    ASSERT_TRUE(store.Disable(link, failure)) << failure;
+    ASSERT_TRUE(store.Disable(value, failure) && store.Disable(link, failure)) << failure;
     {
         backuptest::NarrowedKey narrowed(HKEY_CURRENT_USER, bed.user.Sub("cv\\Run"), KEY_READ);
         EXPECT_FALSE(store.Enable(value, failure));
     }
-    EXPECT_TRUE(bed.machine.Exists("msconfig\\startupreg\\Locked")) << failure;
     ASSERT_TRUE(RemoveDirectoryA(bed.startup.Path().c_str()));
     EXPECT_FALSE(store.Enable(link, failure));
-    EXPECT_EQ(bed.Records("startupfolder"), 2) << failure;
+    EXPECT_EQ(StoreBed::Disabled(store), 3) << failure;
     EXPECT_TRUE(Exists(bed.places.pssFolder.str() + "\\Notes.lnkStartup"));
 
     ASSERT_TRUE(CreateDirectoryA(bed.startup.Path().c_str(), nullptr));
-    EXPECT_TRUE(store.Enable(value, failure)) << failure;
-    EXPECT_TRUE(store.Enable(link, failure)) << failure;
+    EXPECT_TRUE(store.Enable(value, failure) && store.Enable(link, failure)) << failure;
     EXPECT_EQ(FileBytes(bed.startup.File("Notes.lnk")), "notes");
-    EXPECT_EQ(bed.Records("startupreg"), 0);
-    EXPECT_EQ(bed.Records("startupfolder"), 1) << "only the broken record stays";
+    EXPECT_TRUE(bed.user.ValueExists("cv\\Run", "Locked"));
+    EXPECT_EQ(StoreBed::Disabled(store), 1) << "only the broken record stays";
 }
 
 TEST(StartupStore, RemoveDeletesExactlyTheRowsEntry)
@@ -222,27 +192,24 @@ TEST(StartupStore, RemoveDeletesExactlyTheRowsEntry)
     ASSERT_TRUE(testsupport::WriteFileBytes(bed.startup.File("Same.lnk"), "same"));
     ASSERT_TRUE(testsupport::WriteFileBytes(bed.common.File("Same.lnk"), "common same"));
     CStartupStore store(bed.places);
-    std::vector<StartupItem> items = store.List();
-    StartupItem value = *Find(items, "Same", "HKEY_CURRENT_USER/Run"), link = *Find(items, "Same", "Startup");
+    StartupItem value = bed.Item(store, "Same", "HKEY_CURRENT_USER/Run"), link = bed.Item(store, "Same", "Startup");
+    StartupItem common = bed.Item(store, "Same", "Common Startup"), stays = bed.Item(store, "Stays", "HKEY_CURRENT_USER/Run");
     CString failure;
-    ASSERT_TRUE(store.Disable(value, failure)) << failure;
-    ASSERT_TRUE(store.Disable(link, failure)) << failure;
+    ASSERT_TRUE(store.Disable(value, failure) && store.Disable(link, failure)) << failure;
 
-    ASSERT_TRUE(store.Remove(link, failure)) << failure;
-    EXPECT_EQ(bed.Records("startupfolder"), 0);
-    EXPECT_TRUE(bed.machine.Exists("msconfig\\startupreg\\Same"));
-    EXPECT_FALSE(store.Remove(link, failure)) << "a gone record is reported";
-    EXPECT_NE(failure.Find("could not be removed"), -1);
-    ASSERT_TRUE(store.Remove(value, failure)) << failure;
-    EXPECT_EQ(bed.Records("startupreg"), 0);
-
-    items = store.List();
-    ASSERT_TRUE(store.Remove(*Find(items, "Same", "Common Startup"), failure)) << failure;
+    // One row at a time; a second remove of a row finds nothing and says so.
+    const struct {
+        const StartupItem& row;
+        int recordsLeft;
+    } steps[] = {{link, 1}, {value, 0}, {common, 0}, {stays, 0}};
+    for (const auto& step : steps) {
+        ASSERT_TRUE(store.Remove(step.row, failure)) << step.row.location << failure;
+        EXPECT_FALSE(store.Remove(step.row, failure)) << step.row.location;
+        EXPECT_NE(failure.Find("could not be removed"), -1);
+        EXPECT_EQ(StoreBed::Disabled(store), step.recordsLeft);
+    }
+    EXPECT_TRUE(Exists(bed.places.pssFolder.str() + "\\Same.lnkStartup")) << "the copy stays";
     EXPECT_FALSE(Exists(bed.common.File("Same.lnk")));
-    StartupItem stays = *Find(items, "Stays", "HKEY_CURRENT_USER/Run");
-    ASSERT_TRUE(store.Remove(stays, failure)) << failure;
-    EXPECT_FALSE(bed.user.ValueExists("cv\\Run", "Stays"));
-    EXPECT_FALSE(store.Remove(stays, failure));
     EXPECT_TRUE(store.List().empty());
 }
 
@@ -258,12 +225,10 @@ TEST(StartupStore, StartupFoldersMissingFromShellFoldersComeFromTheShell)
         ASSERT_EQ(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, expected), S_OK);
         EXPECT_STRCASEEQ(store.GetStartupFolder(csidl == CSIDL_COMMON_STARTUP), expected);
     }
-    // The system's own places find a shortcut planted in the user's Startup folder.
+    // The system's own places name the same folder.
     const std::string name = testsupport::UniqueName("StartupStoreTest");
     const std::string link = CStartupStore().GetStartupFolder(FALSE).str() + "\\" + name + ".lnk";
-    CreateDirectoryA(CStartupStore().GetStartupFolder(FALSE), nullptr);
     ASSERT_TRUE(testsupport::WriteFileBytes(link, "lnk"));
-    std::vector<StartupItem> items = store.List();
-    EXPECT_NE(Find(items, name, "Startup"), nullptr);
+    EXPECT_EQ(bed.Item(store, name, "Startup").enabled, 1);
     DeleteFileA(link.c_str());
 }
