@@ -251,15 +251,17 @@ TEST(BackupRenameLog, MovesBackOnlyOntoFreePathsAndKeepsTheLogUntilAllAreBack)
     ASSERT_TRUE(testsupport::WriteFileBytes(log, a + "," + folder + "\\a, with comma.lnk\r\n" + b + "," + folder
                                                      + "\\b.lnk\r\n"));
     ASSERT_TRUE(testsupport::WriteFileBytes(b, "someone else's"));
+    // A backup of shortcuts alone: no registry editor, only the moves.
+    const CBackupFolder backup(backups.Path().c_str());
     CString failure;
-    EXPECT_FALSE(CBackupFolder::UndoShortcutRenames(log.c_str(), failure));
-    EXPECT_NE(failure.Find("1 of 2 shortcuts"), -1) << failure;
+    EXPECT_FALSE(backup.Restore("Bak", failure));
+    EXPECT_EQ(failure.Find("Bak: 1 of 2 shortcuts"), 0) << failure;
     EXPECT_EQ(FileBytes(a), "A");
     EXPECT_EQ(FileBytes(b), "someone else's");
     EXPECT_TRUE(Exists(log));
     // Once the place is free the rest comes back, and the log and folder go.
     ASSERT_TRUE(DeleteFileA(b.c_str()));
-    EXPECT_TRUE(CBackupFolder::UndoShortcutRenames(log.c_str(), failure)) << failure;
+    EXPECT_TRUE(backup.Restore("Bak", failure)) << failure;
     EXPECT_EQ(FileBytes(b), "B");
     EXPECT_FALSE(Exists(log));
     EXPECT_FALSE(Exists(folder));
