@@ -53,97 +53,97 @@ std::string UpperKey(const CString& text)
 // their continuations. Every failure names the line it was found on.
 class Parser {
 public:
-    Parser(const std::vector<Line>& lines) : m_lines(lines) {}
+    explicit Parser(const std::vector<Line>& lines) : m_lines(lines) {}
 
-    size_t index = 0;      // current line
-    const char* at = nullptr;
-    const char* end = nullptr;
-    const char* error = nullptr;
+    size_t m_index = 0;  // current line
+    const char* m_at = nullptr;
+    const char* m_end = nullptr;
+    const char* m_error = nullptr;
 
     void Begin(size_t line)
     {
-        index = line;
-        at = m_lines[line].text;
-        end = at + m_lines[line].length;
+        m_index = line;
+        m_at = m_lines[line].text;
+        m_end = m_at + m_lines[line].length;
     }
     bool Eat(const char* literal)
     {
         const size_t n = strlen(literal);
-        if (static_cast<size_t>(end - at) < n || memcmp(at, literal, n) != 0)
+        if (static_cast<size_t>(m_end - m_at) < n || memcmp(m_at, literal, n) != 0)
             return false;
-        at += n;
+        m_at += n;
         return true;
     }
     void SkipBlanks()
     {
-        while (at < end && *at == ' ')
-            at++;
+        while (m_at < m_end && *m_at == ' ')
+            m_at++;
     }
     bool Fail(const char* what)
     {
-        error = what;
+        m_error = what;
         return false;
     }
 
     // A quoted text with the escapes \\ and \" (the opening quote is current).
     bool QuotedText(std::string& out)
     {
-        at++;
+        m_at++;
         out.clear();
-        while (at < end) {
-            char c = *at++;
+        while (m_at < m_end) {
+            char c = *m_at++;
             if (c == '"')
                 return true;
             if (c == '\\') {
-                if (at == end || (*at != '\\' && *at != '"'))
+                if (m_at == m_end || (*m_at != '\\' && *m_at != '"'))
                     return Fail("a backslash in a quoted text must be followed by \\ or \"");
-                c = *at++;
+                c = *m_at++;
             }
             out += c;
         }
         return Fail("a quoted text has no closing quote");
     }
 
-    // "xx," bytes; a backslash at the end of a line continues on the next line.
+    // "xx," bytes; a backslash m_at the m_end of a line continues on the next line.
     bool HexBytes(std::vector<BYTE>& data)
     {
         data.clear();
         for (;;) {
-            if (at == end)
+            if (m_at == m_end)
                 return true;
-            if (*at == '\\' && at + 1 == end) {
-                if (data.empty() || at[-1] != ',')
+            if (*m_at == '\\' && m_at + 1 == m_end) {
+                if (data.empty() || m_at[-1] != ',')
                     return Fail("a continuation backslash must follow a byte and its comma");
-                if (index + 1 >= m_lines.size())
+                if (m_index + 1 >= m_lines.size())
                     return Fail("the file ends inside a continued value");
-                Begin(index + 1);
-                while (at < end && (*at == ' ' || *at == '\t'))
-                    at++;
-                if (at == end)
+                Begin(m_index + 1);
+                while (m_at < m_end && (*m_at == ' ' || *m_at == '\t'))
+                    m_at++;
+                if (m_at == m_end)
                     return Fail("a continuation line holds no bytes");
                 continue;
             }
-            const int high = end - at >= 2 ? HexDigit(at[0]) : -1;
-            const int low = high >= 0 ? HexDigit(at[1]) : -1;
+            const int high = m_end - m_at >= 2 ? HexDigit(m_at[0]) : -1;
+            const int low = high >= 0 ? HexDigit(m_at[1]) : -1;
             if (low < 0)
                 return Fail("hex data must be two hexadecimal digits per byte");
             data.push_back(static_cast<BYTE>(high * 16 + low));
-            at += 2;
-            if (at < end && *at != ',')
+            m_at += 2;
+            if (m_at < m_end && *m_at != ',')
                 return Fail("hex bytes must be separated by commas");
-            if (at < end)
-                at++;
+            if (m_at < m_end)
+                m_at++;
         }
     }
 
     // The data after "name=": a string, dword: or hex data.
     bool ValueData(DWORD& type, std::vector<BYTE>& data)
     {
-        if (at < end && *at == '"') {
+        if (m_at < m_end && *m_at == '"') {
             std::string text;
             if (!QuotedText(text))
                 return false;
-            if (at != end)
+            if (m_at != m_end)
                 return Fail("text follows the closing quote of a string");
             type = REG_SZ;
             data.assign(text.begin(), text.end());
@@ -151,11 +151,11 @@ public:
             return true;
         }
         if (Eat("dword:")) {
-            if (end - at != 8)
+            if (m_end - m_at != 8)
                 return Fail("dword data must be eight hexadecimal digits");
             DWORD value = 0;
             for (int i = 0; i < 8; i++) {
-                const int digit = HexDigit(at[i]);
+                const int digit = HexDigit(m_at[i]);
                 if (digit < 0)
                     return Fail("dword data must be eight hexadecimal digits");
                 value = value * 16 + static_cast<DWORD>(digit);
@@ -171,14 +171,14 @@ public:
         if (Eat("hex(")) {
             DWORD value = 0;
             int digits = 0;
-            for (; at < end && HexDigit(*at) >= 0; at++, digits++)
-                value = value * 16 + static_cast<DWORD>(HexDigit(*at));
+            for (; m_at < m_end && HexDigit(*m_at) >= 0; m_at++, digits++)
+                value = value * 16 + static_cast<DWORD>(HexDigit(*m_at));
             if (digits == 0 || digits > 8 || !Eat("):"))
                 return Fail("hex(N): needs a hexadecimal type number of one to eight digits");
             type = value;
             return HexBytes(data);
         }
-        if (at < end && *at == '-')
+        if (m_at < m_end && *m_at == '-')
             return Fail("value deletions are not part of a backup");
         return Fail("unknown value data (expected a quoted string, dword: or hex data)");
     }
@@ -231,7 +231,7 @@ BOOL CRegFileReader::Parse(const char* text, size_t length)
     std::map<std::string, size_t> valueIndex;  // upper-cased key name, NUL, value name
     Key* current = nullptr;
     Parser parser(lines);
-    for (size_t i = 1; i < lines.size(); i = parser.index + 1) {
+    for (size_t i = 1; i < lines.size(); i = parser.m_index + 1) {
         parser.Begin(i);
         const int lineNumber = static_cast<int>(i) + 1;
         for (size_t k = 0; k < lines[i].length; k++) {
@@ -268,10 +268,10 @@ BOOL CRegFileReader::Parse(const char* text, size_t length)
         Value value;
         if (parser.Eat("@")) {
             value.name.Empty();
-        } else if (*parser.at == '"') {
+        } else if (*parser.m_at == '"') {
             std::string name;
             if (!parser.QuotedText(name))
-                return Fail(lineNumber, parser.error);
+                return Fail(lineNumber, parser.m_error);
             value.name = CString(name.data(), static_cast<int>(name.size()));
         } else {
             return Fail(lineNumber, "a line must be a key, a value, a comment or empty");
@@ -283,7 +283,7 @@ BOOL CRegFileReader::Parse(const char* text, size_t length)
             return Fail(lineNumber, "a value name must be followed by =");
         parser.SkipBlanks();
         if (!parser.ValueData(value.type, value.data))
-            return Fail(static_cast<int>(parser.index) + 1, parser.error);
+            return Fail(static_cast<int>(parser.m_index) + 1, parser.m_error);
 
         const std::string slot = UpperKey(current->fullName) + '\0' + UpperKey(value.name);
         auto found = valueIndex.find(slot);
