@@ -59,6 +59,14 @@ BOOL DeleteTree(const CString& folder)
     return RemoveDirectoryA(folder);
 }
 
+BOOL IsBackupName(const CString& name)
+{
+    // Names made only of dots and blanks would name the folder or its parent.
+    CString plain = name;
+    plain.Trim(". ");
+    return !plain.IsEmpty() && name.FindOneOf("\\/:*?\"<>|") < 0;
+}
+
 }  // namespace
 
 CBackupFolder::CBackupFolder() : CBackupFolder(CCleanSweep::GetProgramFolder() + "Backup") {}
@@ -101,14 +109,6 @@ int CBackupFolder::Compare(const BackupListItemData& a, const BackupListItemData
     else if (column == 1)
         result = strcmp(a.sortKey, b.sortKey);
     return result < 0 ? -1 : result > 0 ? 1 : 0;
-}
-
-BOOL CBackupFolder::IsBackupName(const CString& name) const
-{
-    // Names made only of dots and blanks would name the folder or its parent.
-    CString plain = name;
-    plain.Trim(". ");
-    return !plain.IsEmpty() && name.FindOneOf("\\/:*?\"<>|") < 0;
 }
 
 BOOL CBackupFolder::Restore(const CString& name, CString& failure) const

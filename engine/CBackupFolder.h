@@ -51,7 +51,5 @@ public:
     BOOL DeleteBackupFolder(const CString& path) const;
 
 private:
-    BOOL IsBackupName(const CString& name) const;
-
     CString m_folder;  // without a trailing backslash
 };
