@@ -148,9 +148,9 @@ protected:
     BOOL IsCancelled() const { return m_cancel != 0; }
     // Sends WM_SCAN_PATH with the text.
     void SendScanPath(LPCSTR pszPath) const;
-    // Reads a string value (REG_SZ or REG_EXPAND_SZ) into the buffer, ended at
-    // the length the registry returned. FALSE, with an empty buffer, for a
-    // missing value, another type or one that does not fit.
+    // Reads a string value (REG_SZ or REG_EXPAND_SZ) into the buffer, up to its
+    // first zero byte. FALSE, with an empty buffer, for a missing value, another
+    // type or one whose data does not fit in nSize - 1 bytes.
     static BOOL ReadRegText(HKEY key, LPCSTR pszName, LPSTR pszBuffer, DWORD nSize);
     // PathFindOnPathA on a copy of its own, so the argument is never rewritten.
     static BOOL FindOnPath(LPCSTR pszFile);
@@ -188,12 +188,20 @@ private:
     void LoadAppPathNames();
     BOOL StartWorker(AFX_THREADPROC pfnProc, HWND hNotifyWnd);
     void RunScan();
+    // The scan of a key under HKEY_LOCAL_MACHINE whose subkeys each hold a file
+    // in a text value: a subkey whose file is missing is a problem named by the
+    // subkey. A text pfnIgnored accepts is not judged.
+    void ScanSubKeyFiles(LPCSTR pszKeyPath, LPCSTR pszValueName, int category, BOOL (*pfnIgnored)(LPCSTR pszText));
     // The two tests of the COM/ActiveX scanner (paths below HKEY_CLASSES_ROOT).
     void CheckComFile(HKEY parent, LPCSTR pszSubKey, REGSAM access, const CString& problemKey, BOOL bCutIconIndex);
     void CheckComReference(const CString& keyPath, LPCSTR pszValueName, LPCSTR pszTargetRoot,
                            LPCSTR pszProblemValueName);
     static UINT FixThreadProc(LPVOID pParam);
     void RunFix();
+    // Repairs (with bRepair) the selected problems and logs every problem.
+    void RepairAndLogProblems(BOOL bRepair, HWND hNotifyWnd);
+    // Removes the backup, rename log and rename folder of this fix that received nothing.
+    void RemoveUnusedBackups(BOOL bBackupUsed);
     void LogIgnoreList();
     // The repairs the rules are made of.
     BOOL RemoveKeyTree(HKEY root, const CString& path);
