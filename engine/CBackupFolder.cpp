@@ -1,6 +1,7 @@
 #include "CBackupFolder.h"
 #include "CCleanSweep.h"
 #include "CFileFind.h"
+#include "CHandle.h"
 #include "CRegFileReader.h"
 #include "ReadFileBytes.h"
 #include <shellapi.h>
@@ -154,9 +155,8 @@ BOOL CBackupFolder::ImportRegFile(const CString& path, CString& failure) const
             failure = "the registry editor could not be started";
             return FALSE;
         }
-        const DWORD waited = WaitForSingleObject(info.hProcess, kImportTimeoutMs);
-        CloseHandle(info.hProcess);
-        if (waited != WAIT_OBJECT_0) {
+        const CHandle editor(info.hProcess);
+        if (WaitForSingleObject(editor, kImportTimeoutMs) != WAIT_OBJECT_0) {
             failure = "the registry editor did not finish in time";
             return FALSE;
         }

@@ -58,14 +58,15 @@ BOOL ReadValue(HKEY root, const CString& path, LPCSTR pszName, RegValue& value)
            && key.QueryValue(pszName, value.type, value.data) == ERROR_SUCCESS;
 }
 
-// A value's text up to its first zero byte; empty when it cannot be read.
+// A value's text up to its first zero byte, whatever its type; empty when it
+// cannot be read.
 CString ReadText(HKEY root, const CString& path, LPCSTR pszName)
 {
-    RegValue value;
-    if (!ReadValue(root, path, pszName, value))
-        return CString();
-    value.data.push_back(0);
-    return CString(reinterpret_cast<LPCSTR>(value.data.data()));
+    CRegKeyHandle key;
+    CString text;
+    if (key.Open(root, path, KEY_QUERY_VALUE) == ERROR_SUCCESS)
+        key.QueryText(pszName, text, CRegKeyHandle::kAnySize, FALSE);
+    return text;
 }
 
 BOOL KeyExists(HKEY root, const CString& path)
@@ -86,8 +87,8 @@ RegValue TextValue(const CString& text)
 // back: TRUE only when all hold what was written.
 BOOL WriteVerified(HKEY root, const CString& path, const std::vector<std::pair<CString, RegValue>>& values)
 {
-    HKEY created = nullptr;
-    if (RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &created, nullptr) != ERROR_SUCCESS)
+    CRegKeyHandle created;
+    if (created.Create(root, path, KEY_SET_VALUE) != ERROR_SUCCESS)
         return FALSE;
     BOOL ok = TRUE;
     for (const auto& entry : values) {
@@ -95,7 +96,7 @@ BOOL WriteVerified(HKEY root, const CString& path, const std::vector<std::pair<C
         ok = ok && RegSetValueExA(created, entry.first, 0, value.type, value.data.data(),
                                   static_cast<DWORD>(value.data.size())) == ERROR_SUCCESS;
     }
-    RegCloseKey(created);
+    created.Close();
     for (const auto& entry : values) {
         RegValue stored;
         ok = ok && ReadValue(root, path, entry.first, stored) && stored == entry.second;
