@@ -3,6 +3,7 @@
 #include "ReadFileBytes.h"
 #include "RegExport.h"
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <map>
 #include <string>
@@ -31,15 +32,12 @@ std::vector<Line> SplitLines(const char* text, size_t length)
     return lines;
 }
 
+// The value of a hexadecimal digit in either case, or -1.
 int HexDigit(char c)
 {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
+    static const char kDigits[] = "0123456789abcdef";
+    const char* found = c != '\0' ? strchr(kDigits, tolower(static_cast<unsigned char>(c))) : nullptr;
+    return found ? static_cast<int>(found - kDigits) : -1;
 }
 
 std::string UpperKey(const CString& text)
