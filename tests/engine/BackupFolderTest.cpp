@@ -1,28 +1,28 @@
 #include <gtest/gtest.h>
-#include "BackupTestSupport.h"
+#include "EngineTestSupport.h"
 #include "CBackupFolder.h"
 #include "CCleanSweep.h"
 #include "CRegFileReader.h"
 #include "RegExport.h"
-#include "RegTreeFixture.h"
 #include <algorithm>
 
-using backuptest::BackupStream;
+using enginetest::BackupStream;
 using testsupport::FileBytes;
 using testsupport::TempDir;
 using testsupport::TestKey;
 
 namespace {
 
-// The keys and values a reader took from a file, as a tree below a test key.
-backuptest::Tree ReaderTree(const CRegFileReader& reader, const TestKey& key)
+// The keys and values a reader took from a file, as a snapshot of a test key.
+enginetest::Tree ReaderTree(const CRegFileReader& reader, const TestKey& key)
 {
-    const std::string top = "HKEY_CURRENT_USER\\" + key.SubKey();
-    backuptest::Tree tree;
+    const size_t top = ("HKEY_CURRENT_USER\\" + key.SubKey()).size();
+    enginetest::Tree tree;
     for (const CRegFileReader::Key& entry : reader.GetKeys()) {
-        backuptest::Values& values = tree[entry.fullName.str().substr(top.size())];
+        const std::string rel = entry.fullName.str().substr(top) + "|";
+        tree[rel] = {0, ""};
         for (const CRegFileReader::Value& value : entry.values)
-            values[value.name.str()] = {value.type, std::string(value.data.begin(), value.data.end())};
+            tree[rel + value.name.str()] = {value.type, std::string(value.data.begin(), value.data.end())};
     }
     return tree;
 }
@@ -55,7 +55,7 @@ class RegFileRoundTrip : public ::testing::TestWithParam<int> {};
 TEST_P(RegFileRoundTrip, ReaderGivesBackWhatTheExporterWrote)
 {
     TestKey key;
-    backuptest::PlantEveryType(key);
+    enginetest::PlantEveryType(key);
     key.Set("lone", "exp\"and\\ed", REG_EXPAND_SZ, "%TEMP%\\a", 9);
     BackupStream backup;
     CCleanSweep sweep;
@@ -67,7 +67,7 @@ TEST_P(RegFileRoundTrip, ReaderGivesBackWhatTheExporterWrote)
 
     CRegFileReader reader;
     ASSERT_TRUE(reader.ReadFile(backup.Path().c_str())) << reader.GetError();
-    EXPECT_EQ(ReaderTree(reader, key), backuptest::Snapshot(key));
+    EXPECT_EQ(ReaderTree(reader, key), enginetest::Snapshot(key));
     CString difference;
     EXPECT_TRUE(reader.MatchesRegistry(difference)) << difference;
     // A lost key and a changed byte are each found.
@@ -149,9 +149,9 @@ TEST(BackupRestore, TheRegistryEditorBringsEveryKeyValueAndShortcutBack)
 {
     TestKey key;
     TempDir backups, shortcuts;
-    backuptest::PlantEveryType(key);
+    enginetest::PlantEveryType(key);
     key.SetString("lone", "", "lone default");
-    const backuptest::Tree before = backuptest::Snapshot(key);
+    const enginetest::Tree before = enginetest::Snapshot(key);
     const std::string first = shortcuts.File("Notes.lnk"), second = shortcuts.File("Other one.lnk");
     ASSERT_TRUE(testsupport::WriteFileBytes(first, std::string("L\0\0\0first\x80\xff", 12)));
     ASSERT_TRUE(testsupport::WriteFileBytes(second, "second"));
@@ -163,7 +163,7 @@ TEST(BackupRestore, TheRegistryEditorBringsEveryKeyValueAndShortcutBack)
         ASSERT_TRUE(fix.sweep.RenameToBak(second.c_str(), fix.base.c_str()));
     }
     ASSERT_FALSE(Exists(first));
-    ASSERT_NE(backuptest::Snapshot(key), before);
+    ASSERT_NE(enginetest::Snapshot(key), before);
 
     CBackupFolder folder(backups.Path().c_str());
     const std::vector<BackupListItemData> rows = folder.List();
@@ -171,7 +171,7 @@ TEST(BackupRestore, TheRegistryEditorBringsEveryKeyValueAndShortcutBack)
     EXPECT_EQ(rows[0].name.str(), "KeldrixBak_December_07_26_01_02_03");
     CString failure;
     ASSERT_TRUE(folder.Restore(rows[0].name, failure)) << failure;
-    EXPECT_EQ(backuptest::Snapshot(key), before);
+    EXPECT_EQ(enginetest::Snapshot(key), before);
     EXPECT_EQ(FileBytes(first), std::string("L\0\0\0first\x80\xff", 12));
     EXPECT_EQ(FileBytes(second), "second");
     EXPECT_TRUE(folder.List().empty()) << "the .reg, the log and the folder are gone";
@@ -205,7 +205,7 @@ TEST(BackupRestore, ADamagedOrUnimportedBackupIsKeptAndNamed)
     EXPECT_TRUE(Exists(backups.File("damaged.reg")));
     // Imported but not there: the key refuses the editor's writes.
     {
-        backuptest::NarrowedKey narrowed(HKEY_CURRENT_USER, key.Sub("locked"), KEY_READ);
+        enginetest::NarrowedKey narrowed(HKEY_CURRENT_USER, key.Sub("locked"), KEY_READ);
         EXPECT_FALSE(folder.Restore("refused", failure));
     }
     EXPECT_NE(failure.Find("refused: the registry was not restored (the value \"v\""), -1) << failure;

@@ -1,5 +1,5 @@
 #include <gtest/gtest.h>
-#include "BackupTestSupport.h"
+#include "EngineTestSupport.h"
 #include "CStartupStore.h"
 #include <shlobj.h>
 
@@ -169,7 +169,7 @@ TEST(StartupStore, EnableKeepsTheRecordUntilTheItemIsBackAndSkipsABrokenRecord)
     CString failure;
     ASSERT_TRUE(store.Disable(value, failure) && store.Disable(link, failure)) << failure;
     {
-        backuptest::NarrowedKey narrowed(HKEY_CURRENT_USER, bed.user.Sub("cv\\Run"), KEY_READ);
+        enginetest::NarrowedKey narrowed(HKEY_CURRENT_USER, bed.user.Sub("cv\\Run"), KEY_READ);
         EXPECT_FALSE(store.Enable(value, failure));
     }
     ASSERT_TRUE(RemoveDirectoryA(bed.startup.Path().c_str()));
