@@ -1,4 +1,5 @@
 #include "PageLayout.h"
+#include "CLabel.h"
 #include "SystemUtils.h"
 #include "afxwin.h"
 
@@ -9,4 +10,10 @@ void ApplyPageLayout(CDialogFontScaler& scaler, HWND window, UINT templateId)
     GetWindowsVersionName(versionName, versionCode);
     if (versionCode > 99)
         scaler.Apply(AfxGetResourceHandle(), window, templateId, 96.0);
+}
+
+void ShowLabelText(CLabel& label, const CString& text)
+{
+    label.SetWindowText(text);
+    label.SetText(text);
 }

@@ -2,6 +2,12 @@
 #include <windows.h>
 #include "CDialogFontScaler.h"
 
+class CLabel;
+class CString;
+
 // Re-lays a page (or the main window) out from its own template at 96 dots
 // per inch on the NT family, where the skins' pixel sizes depend on it.
 void ApplyPageLayout(CDialogFontScaler& scaler, HWND window, UINT templateId);
+
+// Shows text in a label, also as its window text (for readers of the window).
+void ShowLabelText(CLabel& label, const CString& text);
