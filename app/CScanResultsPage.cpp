@@ -92,7 +92,6 @@ BOOL CScanResultsPage::OnInitDialog()
     m_counter.SubclassDlgItem(IDC_RESULTS_COUNTER, this);
     m_title.SubclassDlgItem(IDC_PAGE_TITLE, this);
 
-    m_back.SetBitmaps(IDB_BACK, IDB_BACK_HOT, IDB_BACK, FALSE);
     m_fixErrors.SetBitmaps(IDB_FIX_ERRORS, IDB_FIX_ERRORS_HOT, IDB_FIX_ERRORS_HOT, FALSE);
     m_selectAll.SetBitmaps(IDB_SELECT_ALL, IDB_SELECT_ALL_HOT, IDB_SELECT_ALL, FALSE);
     m_selectNone.SetBitmaps(IDB_SELECT_NONE, IDB_SELECT_NONE_HOT, IDB_SELECT_NONE, FALSE);
@@ -108,6 +107,7 @@ BOOL CScanResultsPage::OnInitDialog()
     ShowLabelText(m_title, "Scan");
     m_title.SetTransparent(TRUE);
     m_status.SetBitmap(IDB_SCAN_IMAGE);
+    EnableButtons(TRUE);
 
     const RECT listRect = {RESULTS_LIST_LEFT, RESULTS_LIST_TOP, RESULTS_LIST_RIGHT, RESULTS_LIST_BOTTOM};
     m_list.Create(this, listRect, IDC_RESULTS_LIST, WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_TABSTOP);
@@ -319,6 +319,10 @@ void CScanResultsPage::OnBack()
 
 void CScanResultsPage::EnableButtons(BOOL enable)
 {
+    if (enable)
+        m_back.SetBitmaps(IDB_BACK, IDB_BACK_HOT, IDB_BACK, FALSE);
+    else
+        m_back.SetBitmaps(IDB_BACK_DISABLED, IDB_BACK_DISABLED, IDB_BACK_DISABLED, FALSE);
     for (CXPButton* button : {&m_back, &m_fixErrors, &m_selectAll, &m_selectNone}) {
         button->EnableWindow(enable);
         button->Invalidate();

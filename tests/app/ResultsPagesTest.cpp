@@ -11,54 +11,41 @@ namespace {
 
 TEST(ResultsPage, RowTextOfEveryCategory)
 {
-    const char kRed[] = "<font color=#ff0000><b>";
+    const CString red = "<font color=#ff0000><b>";
+    const CString file = red + "The file referenced doesn't exist.</b></font><br>Key:";
+    const CString cls = red + "The following App ID or CLSID referenced doesn't exist.</b></font><br>Key:";
+    const CString run = red + "The program referenced doesn't exist.</b></font><br><b>Key:</b> ";
     struct Case {
-        const char* key;
-        const char* name;
-        const char* value;
+        const char *key, *name, *value;
         int category;
         CString expected;
     };
     const Case cases[] = {
-        // COM: the file value is cut before its first comma; an AppID or a
-        // key ending in CLSID takes the class text with the whole value.
-        {"HKEY_CLASSES_ROOT\\CLSID\\{1}\\InprocServer32", "", "c:\\a.dll,2", 0,
-         CString(kRed) + "The file referenced doesn't exist.</b></font><br>Key:HKEY_CLASSES_ROOT\\CLSID\\{1}\\InprocServer32"
-                         "<br>(Default)=c:\\a.dll"},
-        {"HKEY_CLASSES_ROOT\\AppID\\x", "AppID", "{9},1", 0,
-         CString(kRed) + "The following App ID or CLSID referenced doesn't exist.</b></font><br>Key:HKEY_CLASSES_ROOT\\AppID\\x"
-                         "<br>AppID={9},1"},
-        {"HKEY_CLASSES_ROOT\\x\\CLSID", "", "{8}", 0,
-         CString(kRed) + "The following App ID or CLSID referenced doesn't exist.</b></font><br>Key:HKEY_CLASSES_ROOT\\x\\CLSID"
-                         "<br>(Default)={8}"},
+        // COM: a file value is cut before its first comma; an AppID or a key
+        // ending in CLSID takes the class text with the whole value.
+        {"HKEY_CLASSES_ROOT\\C\\I", "", "c:\\a.dll,2", 0, file + "HKEY_CLASSES_ROOT\\C\\I<br>(Default)=c:\\a.dll"},
+        {"HKEY_CLASSES_ROOT\\A", "AppID", "{9},1", 0, cls + "HKEY_CLASSES_ROOT\\A<br>AppID={9},1"},
+        {"HKEY_CLASSES_ROOT\\x\\CLSID", "", "{8}", 0, cls + "HKEY_CLASSES_ROOT\\x\\CLSID<br>(Default)={8}"},
         {"HKEY_LOCAL_MACHINE\\U", "App", "c:\\u.exe", 1,
-         CString(kRed) + "The uninstall key is invalid. The file referenced (c:\\u.exe) doesn't exist.</b></font>"
-                         "<br><b>Key:</b> HKEY_LOCAL_MACHINE\\U<br>App=c:\\u.exe"},
-        {"HKEY_LOCAL_MACHINE\\F", "Arial", "a.ttf", 2,
-         CString(kRed) + "The file referenced doesn't exist.</b></font><br>Key:HKEY_LOCAL_MACHINE\\F<br>Arial=a.ttf"},
+         red + "The uninstall key is invalid. The file referenced (c:\\u.exe) doesn't exist.</b></font>"
+               "<br><b>Key:</b> HKEY_LOCAL_MACHINE\\U<br>App=c:\\u.exe"},
         {"HKEY_LOCAL_MACHINE\\S", "c:\\s.dll", "1", 3,
-         CString(kRed) + "The file (c:\\s.dll) doesn't exist.</b></font><br><b>Key:</b>HKEY_LOCAL_MACHINE\\S<br>Value: c:\\s.dll"},
-        {"HKEY_LOCAL_MACHINE\\A", "p.exe", "c:\\p.exe", 4,
-         CString(kRed) + "The file referenced doesn't exist.</b></font><br>Key:HKEY_LOCAL_MACHINE\\A<br>p.exe=c:\\p.exe"},
+         red + "The file (c:\\s.dll) doesn't exist.</b></font><br><b>Key:</b>HKEY_LOCAL_MACHINE\\S<br>Value: c:\\s.dll"},
+        {"HKEY_LOCAL_MACHINE\\A", "p.exe", "c:\\p.exe", 4, file + "HKEY_LOCAL_MACHINE\\A<br>p.exe=c:\\p.exe"},
         {"HKEY_LOCAL_MACHINE\\H", "h.hlp", "c:\\help", 5,
-         CString(kRed) + "The help file referenced (c:\\help\\h.hlp) doesn't exist.</b></font><br><b>Key:</b> "
-                         "HKEY_LOCAL_MACHINE\\H<br>h.hlp=c:\\help"},
-        {"HKEY_CURRENT_USER\\Run", "Tool", "c:\\t.exe /min", 6,
-         CString(kRed) + "The program referenced doesn't exist.</b></font><br><b>Key:</b> HKEY_CURRENT_USER\\Run"
-                         "<br>Tool=c:\\t.exe /min"},
-        {"HKEY_USERS\\P", "", "c:\\f.txt", 7,
-         CString(kRed) + "The file referenced doesn't exist.</b></font><br>Key:HKEY_USERS\\P<br>(Default)=c:\\f.txt"},
+         red + "The help file referenced (c:\\help\\h.hlp) doesn't exist.</b></font><br><b>Key:</b> "
+               "HKEY_LOCAL_MACHINE\\H<br>h.hlp=c:\\help"},
+        {"HKEY_CURRENT_USER\\Run", "T", "c:\\t.exe /m", 6, run + "HKEY_CURRENT_USER\\Run<br>T=c:\\t.exe /m"},
+        {"HKEY_USERS\\P", "", "c:\\f.txt", 7, file + "HKEY_USERS\\P<br>(Default)=c:\\f.txt"},
         // The last three keep their line feeds.
-        {"c:\\menu\\a.lnk", "", "c:\\gone.exe", 8,
-         CString(kRed) + "There are 1 or more invalid shortcuts.</b></font>\nPath: c:\\menu\\a.lnk\nTarget: c:\\gone.exe"},
+        {"c:\\a.lnk", "", "c:\\g.exe", 8,
+         red + "There are 1 or more invalid shortcuts.</b></font>\nPath: c:\\a.lnk\nTarget: c:\\g.exe"},
         {"HKEY_USERS\\E", "", "", 9, "There are one or more empty registry keys.\nKey:HKEY_USERS\\E"},
-        {"HKEY_CLASSES_ROOT\\.x", "", "xfile", 10,
-         "The File Association xfile  points one or ore invalid file program associations.\nKey:HKEY_CLASSES_ROOT\\.x"
-         "\n(Default)=xfile"},
+        {"HKEY_CLASSES_ROOT\\.x", "", "xf", 10,
+         "The File Association xf  points one or ore invalid file program associations.\nKey:HKEY_CLASSES_ROOT\\.x"
+         "\n(Default)=xf"},
         // Registry texts are inserted as they stand: no codes are read in them.
-        {"HKEY_CURRENT_USER\\%1!s!", "%2", "%s%n", 6,
-         CString(kRed) + "The program referenced doesn't exist.</b></font><br><b>Key:</b> HKEY_CURRENT_USER\\%1!s!"
-                         "<br>%2=%s%n"},
+        {"HKEY_CURRENT_USER\\%1!s!", "%2", "%s%n", 6, run + "HKEY_CURRENT_USER\\%1!s!<br>%2=%s%n"},
         {"HKEY_USERS\\X", "", "", 11, ""},
     };
     for (const Case& c : cases) {
@@ -77,14 +64,12 @@ TEST(ResultsPage, SelectAllSkipsFilePathsEmptyKeysAndUngroupedProblemsAndCountsF
         owned.push_back(std::make_unique<CRegistryProblem>("HKEY_USERS\\K", "v", "d", category));
         problems.Add(owned.back().get());
     }
-    CScanCategory fonts("Font Entries", 2), files("File/Path References", 7), empty("Empty Registry Keys", 9);
+    CScanCategory fonts("Fonts", 2), files("Files", 7), empty("Empty", 9);
     CScanCategoryArray groups;
-    groups.Add(&fonts);
-    groups.Add(&files);
-    groups.Add(&empty);
-    fonts.count = fonts.selectedCount = 2;
-    files.count = files.selectedCount = 1;
-    empty.count = empty.selectedCount = 1;
+    for (CScanCategory* group : {&fonts, &files, &empty}) {
+        groups.Add(group);
+        group->count = group->selectedCount = group == &fonts ? 2 : 1;
+    }
     EXPECT_EQ(CScanResultsPage::CountChecked(problems), 5);
 
     CScanResultsPage::SelectNone(problems, groups);

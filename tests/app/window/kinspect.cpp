@@ -3,6 +3,7 @@
 //   kinspect post MSG W L     posts a message to the main window
 //   kinspect menu             the rectangle of the open pop-up menu
 //   kinspect msgbox CAPTION   shows an unowned message box until it is closed
+//   kinspect box              the rectangle of the OK button of an open message box
 // Numbers may be decimal or 0x hexadecimal. The exit code is 1 when the
 // main window (or the menu) is not there.
 #include <windows.h>
@@ -88,6 +89,19 @@ BOOL CALLBACK FindMenu(HWND window, LPARAM param)
     return TRUE;
 }
 
+// A shown dialog other than the main window that has an OK button.
+BOOL CALLBACK FindBox(HWND window, LPARAM param)
+{
+    char className[64] = "";
+    GetClassNameA(window, className, sizeof className);
+    if (strcmp(className, "#32770") == 0 && IsWindowVisible(window) && !GetDlgItem(window, kScanButton) &&
+        GetDlgItem(window, IDOK)) {
+        *reinterpret_cast<HWND*>(param) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -106,6 +120,16 @@ int main(int argc, char** argv)
             return 1;
         RECT r = {};
         GetWindowRect(menu, &r);
+        printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
+        return 0;
+    }
+    if (strcmp(command, "box") == 0) {
+        HWND box = nullptr;
+        EnumWindows(&FindBox, reinterpret_cast<LPARAM>(&box));
+        if (!box)
+            return 1;
+        RECT r = {};
+        GetWindowRect(GetDlgItem(box, IDOK), &r);
         printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
         return 0;
     }
