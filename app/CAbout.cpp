@@ -1,5 +1,4 @@
 #include "CAbout.h"
-#include "CImageLabel.h"
 #include "CRegistryCleanerApp.h"
 #include "PageLayout.h"
 
@@ -49,7 +48,5 @@ HBRUSH CAbout::OnCtlColor(CDC* pDC, CWnd*, UINT)
 
 BOOL CAbout::OnEraseBkgnd(CDC* pDC)
 {
-    if (m_background.m_hObject)
-        DrawBitmap(pDC, &m_background, 0, 0);
-    return TRUE;
+    return PaintPageBackground(pDC, m_background);
 }

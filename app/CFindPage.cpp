@@ -139,9 +139,7 @@ BOOL CFindPage::OnInitDialog()
 
 BOOL CFindPage::OnEraseBkgnd(CDC* pDC)
 {
-    if (m_background.m_hObject)
-        DrawBitmap(pDC, &m_background, 0, 0);
-    return TRUE;
+    return PaintPageBackground(pDC, m_background);
 }
 
 void CFindPage::ResetCategoryRows()

@@ -117,9 +117,7 @@ BOOL CScanResultsPage::OnInitDialog()
 
 BOOL CScanResultsPage::OnEraseBkgnd(CDC* pDC)
 {
-    if (m_background.m_hObject)
-        DrawBitmap(pDC, &m_background, 0, 0);
-    return TRUE;
+    return PaintPageBackground(pDC, m_background);
 }
 
 void CScanResultsPage::FreeCategories()
@@ -157,22 +155,16 @@ void CScanResultsPage::FillList()
     // Every problem comes from the scan checked; a rebuild keeps what the
     // user cleared since, so nothing unchecked is ever checked again behind
     // the user's back.
-    m_selectedCount = 0;
     for (INT_PTR c = 0; c < m_categories.GetSize(); ++c) {
         CScanCategory* category = m_categories[c];
         for (INT_PTR i = 0; i < m_problems->GetSize(); ++i) {
             const CRegistryProblem* problem = m_problems->GetAt(i);
-            if (problem->m_category != category->categoryId)
-                continue;
-            ++category->count;
-            if (problem->m_checked) {
-                ++category->selectedCount;
-                ++m_selectedCount;
+            if (problem->m_category == category->categoryId) {
+                ++category->count;
+                category->selectedCount += problem->m_checked ? 1 : 0;
             }
         }
-    }
-    for (INT_PTR c = 0; c < m_categories.GetSize(); ++c) {
-        CScanCategory* category = m_categories[c];
+        // A header goes in with its group's counts set, before its rows.
         m_list.InsertItem(category->name, category, HTMLLIST_HEADER, 0);
         for (INT_PTR i = 0; i < m_problems->GetSize(); ++i) {
             CRegistryProblem* problem = m_problems->GetAt(i);
@@ -180,9 +172,7 @@ void CScanResultsPage::FillList()
                 m_list.InsertItem(FormatProblemText(*problem), problem, HTMLLIST_ROW, 0);
         }
     }
-    CString counter;
-    counter.Format(kCounterFormat, m_selectedCount, static_cast<int>(m_problems->GetSize()));
-    ShowLabelText(m_counter, counter);
+    UpdateCounter();
     m_list.ShowWindow(SW_SHOW);
 }
 

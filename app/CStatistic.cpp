@@ -1,5 +1,4 @@
 #include "CStatistic.h"
-#include "CImageLabel.h"
 #include "CRegistryCleanerApp.h"
 #include "PageLayout.h"
 #include "RegistrySettings.h"
@@ -81,9 +80,7 @@ BOOL CStatistic::OnInitDialog()
 
 BOOL CStatistic::OnEraseBkgnd(CDC* pDC)
 {
-    if (m_background.m_hObject)
-        DrawBitmap(pDC, &m_background, 0, 0);
-    return TRUE;
+    return PaintPageBackground(pDC, m_background);
 }
 
 void CStatistic::CountIgnored(const CIgnoreTypeArray& types, int counts[REGPROBLEM_TYPE_COUNT])

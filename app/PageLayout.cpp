@@ -1,4 +1,5 @@
 #include "PageLayout.h"
+#include "CImageLabel.h"
 #include "CLabel.h"
 #include "SystemUtils.h"
 #include "afxwin.h"
@@ -16,4 +17,11 @@ void ShowLabelText(CLabel& label, const CString& text)
 {
     label.SetWindowText(text);
     label.SetText(text);
+}
+
+BOOL PaintPageBackground(CDC* dc, CBitmap& background)
+{
+    if (background.m_hObject)
+        DrawBitmap(dc, &background, 0, 0);
+    return TRUE;
 }

@@ -2,6 +2,8 @@
 #include <windows.h>
 #include "CDialogFontScaler.h"
 
+class CBitmap;
+class CDC;
 class CLabel;
 class CString;
 
@@ -11,3 +13,6 @@ void ApplyPageLayout(CDialogFontScaler& scaler, HWND window, UINT templateId);
 
 // Shows text in a label, also as its window text (for readers of the window).
 void ShowLabelText(CLabel& label, const CString& text);
+// A page's WM_ERASEBKGND: its background bitmap at its own size at the
+// origin; TRUE (erased).
+BOOL PaintPageBackground(CDC* dc, CBitmap& background);
