@@ -1,20 +1,75 @@
 #!/usr/bin/env bash
-# Sets up, builds and starts Keldrix.exe under Wine in the build folder's prefix.
+# Sets up and builds Keldrix, installs it into the build folder's Wine prefix
+# (C:\Program Files\Keldrix, as its installer would) and starts it from there.
+#   run.sh [--no-build] [PROGRAM ARGUMENTS...]
+# --no-build skips set-up and build (the build folder must hold a build).
+# With no display it runs under a virtual one, waits for the "Keldrix" window,
+# saves a screenshot of it into the build folder and ends the program.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-bash "$root/scripts/setup.sh"
-bash "$root/scripts/build.sh"
+build_first=1
+headless=0
+while [ $# -gt 0 ]; do
+  case $1 in
+    --no-build) build_first=0; shift ;;
+    --headless) headless=1; build_first=0; shift ;;  # run.sh itself, inside the virtual display
+    *) break ;;
+  esac
+done
+if ((build_first)); then
+  bash "$root/scripts/setup.sh"
+  bash "$root/scripts/build.sh"
+fi
 source "$root/scripts/wineenv.sh"
-exe="$build/bin/Keldrix.exe"
-if [ ! -f "$exe" ]; then
-  echo "Keldrix.exe is not built yet: the application window is still to come." >&2
-  echo "The engine and its tests are in place: run scripts/test.sh." >&2
-  exit 1
+if ((headless)) || [ ! -f "$WINEPREFIX/.keldrix-ready" ]; then
+  ensure_prefix
 fi
-ensure_prefix
+bash "$root/scripts/install.sh" "$build"
+exe='C:\Program Files\Keldrix\Keldrix.exe'
+prog="$WINEPREFIX/drive_c/Program Files/Keldrix"
+
+if ((headless)); then
+  shot="$build/keldrix-main-window.png"
+  (cd "$prog" && exec wine "$exe" "$@") >/dev/null 2>&1 &
+  pid=$!
+  id=""
+  for _ in $(seq 1 1200); do
+    id=$(xdotool search --onlyvisible --name '^Keldrix$' 2>/dev/null | head -1) || true
+    [ -n "$id" ] || ! kill -0 "$pid" 2>/dev/null && break
+    sleep 0.1
+  done
+  if [ -z "$id" ]; then
+    echo "run: no Keldrix window appeared within 120 s" >&2
+    kill "$pid" 2>/dev/null
+    exit 1
+  fi
+  # The window draws its pages once shown: wait until two screenshots agree.
+  prev=""
+  for _ in $(seq 1 100); do
+    import -window "$id" "$shot" 2>/dev/null || true
+    sum=$(md5sum <"$shot")
+    [ "$sum" == "$prev" ] && break
+    prev=$sum
+    sleep 0.2
+  done
+  # A WM_CLOSE from outside ends the program as its tray menu's Exit does.
+  wine taskkill /im Keldrix.exe >/dev/null 2>&1 || true
+  for _ in $(seq 1 600); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+  kill "$pid" 2>/dev/null || true
+  wait "$pid" 2>/dev/null || true
+  echo "run: Keldrix ran under a virtual display; its main window is in $shot"
+  echo "run: to use it, start scripts/run.sh from a desktop session (with DISPLAY set)."
+  exit 0
+fi
+
 if [ -z "${DISPLAY:-}" ]; then
-  echo "run: no display (DISPLAY is unset); start from a desktop session." >&2
-  exit 1
+  if ! command -v xvfb-run >/dev/null; then
+    echo "run: no display (DISPLAY is unset) and no xvfb-run; start from a desktop session." >&2
+    exit 1
+  fi
+  echo "run: no display: starting Keldrix under a virtual display for a screenshot"
+  exec xvfb-run -a -s "-screen 0 1024x768x24 -wr" bash "$root/scripts/run.sh" --headless "$@"
 fi
-cd "$(dirname "$exe")"
+echo "run: Keldrix is installed in $prog; starting it"
+cd "$prog"
 exec wine "$exe" "$@"

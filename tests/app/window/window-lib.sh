@@ -5,7 +5,7 @@
 # log archive and screenshots of the white root. A script sources it with
 #   CHECK KELDRIX_EXE KINSPECT_EXE BUILD_DIR
 # as its arguments.
-# The program runs from a folder on C: of the test prefix, as installed, so
+# The program runs installed on C: of the test prefix (scripts/install.sh), so
 # that its shortcut scan walks the prefix's drive and not the host's disk.
 # Screenshots of each page go to BUILD_DIR/screenshots.
 set -uo pipefail
@@ -19,6 +19,7 @@ export KELDRIX_TEST_UPDATE_HOST=127.0.0.1:9
 
 bin=$(dirname "$exe")
 prog="$WINEPREFIX/drive_c/Program Files/Keldrix"
+install="$(dirname "${BASH_SOURCE[0]}")/../../../scripts/install.sh"
 shots="$build/screenshots"
 work=$(mktemp -d)
 settings='HKEY_LOCAL_MACHINE\Software\Keldrix'
@@ -59,7 +60,8 @@ cleanup() {
   # The program's settings as they were before the test.
   wine reg delete "$settings" /f >/dev/null 2>&1
   [ -s "$work/settings.reg" ] && wine regedit /S "Z:${work//\//\\}\\settings.reg"
-  rm -rf "$prog" "$work"
+  bash "$install" --remove "$build"
+  rm -rf "$work"
 }
 trap cleanup EXIT
 
@@ -181,10 +183,7 @@ no_instance() { ! inspect tree >/dev/null; }
 wait_until 60 "end of an earlier instance" no_instance
 wine reg export "$settings" "Z:${work//\//\\}\\settings.reg" /y >/dev/null 2>&1 || rm -f "$work/settings.reg"
 wine reg delete "$settings" /f >/dev/null 2>&1
-rm -rf "$prog"
-mkdir -p "$prog"
-cp "$exe" "$bin"/AutoUpdate.dll "$bin"/settings.xml "$bin"/LogSettings.xml "$bin"/*.gif "$bin"/*.htm "$bin"/*.html "$bin"/help.chm "$prog"/ \
-  || fail "the program's files are missing from $bin"
+bash "$install" "$build" || fail "Keldrix does not install from $build"
 # The first-run tasks: a start with fresh settings makes them (when they are not there yet).
 taskdir=$(find "$WINEPREFIX/drive_c/windows" -maxdepth 1 -iname tasks | head -1)
 taskdir=${taskdir:-$WINEPREFIX/drive_c/windows/tasks}
