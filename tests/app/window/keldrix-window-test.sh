@@ -53,13 +53,7 @@ start_and_pages)
   ended "$pid" && fail "the close box ended the program"
 
   # The tray menu's Exit ends the program.
-  wait_until 30 "tray icon" tray_icon_shown
-  read -r x y < <(tray_point)
-  xdotool mousemove "$x" "$y" click 3
-  menu_open() { inspect menu >"$work/menu.txt"; }
-  wait_until 30 "tray menu" menu_open
-  read -r ml mt mr mb <"$work/menu.txt"
-  xdotool mousemove $((ml + 30)) $((mb - 10)) click 1
+  tray_menu_exit
   wait_until 60 "end after Exit" ended "$pid"
   wait "$pid" || fail "the program did not end cleanly"
 

@@ -4,34 +4,6 @@
 #   results-window-test.sh CHECK KELDRIX_EXE KINSPECT_EXE BUILD_DIR
 source "$(dirname "${BASH_SOURCE[0]}")/window-lib.sh"
 
-# The results list draws its rows itself: they are found in a screenshot, by
-# the edge line at the bottom of each row in a column left of the texts
-# (#F5F5F5; #0A0A0A where the focus frame of the selected row crosses it).
-# list_items N prints "TOP BOTTOM" (screen) of the first N rows shown.
-list_items() {
-  local l t r b
-  read -r l t r b < <(ctl_line 12345 | cut -d' ' -f7-10)
-  [ -n "$b" ] || fail "no results list"
-  import -window root "$work/list.png" 2>/dev/null || fail "no screenshot"
-  convert "$work/list.png" -crop "1x$((b - t - 2))+$((l + 45))+$((t + 1))" txt:- |
-    awk -v n="$1" -v top=$((t + 1)) -F'[,: ]+' 'NR > 1 {
-        y = $2; line = ($0 ~ /#F5F5F5|#0A0A0A/)
-        if (line && !inrun) { print start, top + y + 1; start = top + y + 1; if (++found == n) exit }
-        inrun = line }
-      BEGIN { start = top }'
-}
-# item_point N X: the point at X pixels right of the list's left edge, in the
-# middle of the check box's height, of row N (0 = first shown).
-item_point() {
-  local l rows
-  l=$(ctl_line 12345 | cut -d' ' -f7)
-  rows=$(list_items $(($1 + 1)))
-  read -r top bottom < <(sed -n "$(($1 + 1))p" <<<"$rows")
-  [ -n "$bottom" ] || fail "no row $1 in the list"
-  echo "$((l + 1 + $2)) $((top + (bottom - top) / 2 - 1))"
-}
-expand_group() { xdotool mousemove $(item_point "$1" 10) click 1; }
-tick_row() { xdotool mousemove $(item_point "$1" 26) click 1; }
 # The row's "Ignore" link: the blue of its text in the row's last 15 pixels.
 ignore_row() {
   local rows top bottom l r x y
@@ -43,24 +15,6 @@ ignore_row() {
   [ -n "$y" ] || fail "no Ignore link in row $1"
   xdotool mousemove $((r - 80 + x)) $((bottom - 15 + y)) click 1
 }
-# A control of the shown page only: the statistics page's 1276 is also the
-# main window's Hide button.
-page_text() {
-  tree | awk -v id="$1" '$1 == "page" { shown = $2 }
-    $1 == "win" && $2 == 2 && $3 == id && shown == 1 { $1 = $2 = $3 = $4 = $5 = $6 = $7 = $8 = $9 = $10 = ""; sub(/^ +/, ""); print; exit }'
-}
-page_text_is() { [ "$(page_text "$1")" == "$2" ]; }
-counter_is() { text_is 1348 "$1 of $2 Errors Selected for Repair"; }
-nav_buttons=(1099 1020 1001 1002 1005 1262)
-fixed_names=(FixedComErrors FixedUninstallErrors FixedFontErrors FixedSharedDllErrors FixedAppPathErrors
-             FixedHelpFileErrors FixedWinStartUpErrors FixedFilePathErrors FixedProgramShortcutErrors
-             FixedEmtyRegKeyErrors FixedShellExtensionErrors)
-found_names=(TotalComErrors TotalUninstallErrors TotalFontErrors TotalSharedDllErrors TotalAppPathErrors
-             TotalHelpFileErrors TotalWinStartUpErrors TotalFilePathErrors TotalProgramShortcutErrors
-             TotalEmtyRegKeyErrors TotalShellExtensionErrors)
-fixed_ids=(1264 1265 1266 1267 1268 1269 1009 1270 1208 1350 1351)
-found_ids=(1276 1279 1282 1373 1375 1377 1378 1380 1384 1382 1386)
-ignored_ids=(1369 1370 1372 1374 1376 1388 1379 1381 1385 1383 1387)
 app_key="$apppaths\\${token}_bad.exe"
 
 case $check in
