@@ -74,16 +74,6 @@ inline std::set<std::string> Found(const CRegistryProblemArray& problems, const 
     return std::set<std::string>(inOrder.begin(), inOrder.end());
 }
 
-// The WM_SCAN_PATH texts the window saw.
-inline std::set<std::string> ScanPaths(const scantest::RecordingWindow& window)
-{
-    std::set<std::string> paths;
-    for (const scantest::Event& e : window.events)
-        if (e.message == WM_SCAN_PATH)
-            paths.insert(e.text);
-    return paths;
-}
-
 // Runs a scanner with the engine cancelled at its first stored problem and
 // returns how many problems and WM_SCAN_PATH messages came after that.
 template <class Scan>

@@ -274,7 +274,9 @@ int RunFix(ToolEngine& engine, CRegistryProblemArray& problems, const Options& o
         return Fail("not exactly one WM_FIX_DONE");
     int fixed = 0;
     for (int category = 0; category < REGPROBLEM_TYPE_COUNT; category++) {
-        if (trace.Progress(category) != (engine.GetBackupPath().IsEmpty() ? 0 : selected[category]))
+        // Each category with a selected problem is announced; its further problems only now and then.
+        const int expected = engine.GetBackupPath().IsEmpty() ? 0 : selected[category];
+        if (trace.Progress(category) > expected || (expected > 0 && trace.Progress(category) == 0))
             return Fail("WM_FIX_PROGRESS does not match the selected problems");
         if (engine.GetFixedCount(category) > selected[category])
             return Fail("more problems fixed than selected");
