@@ -33,12 +33,12 @@ BOOL NextSubKey(HKEY key, DWORD& index, CString& name)
     }
 }
 
-// Which of the eight file keys a class has, one bit each in their order. A
-// subkey name too long for the buffer cannot be one of them.
-unsigned PresentFileKeys(HKEY classKey)
+// Which of the eight file keys a class with subKeys subkeys has, one bit each
+// in their order. A subkey name too long for the buffer cannot be one of them.
+unsigned PresentFileKeys(HKEY classKey, DWORD subKeys)
 {
     unsigned present = 0;
-    for (DWORD index = 0;; index++) {
+    for (DWORD index = 0; index < subKeys; index++) {
         char buffer[32];
         DWORD length = sizeof buffer;
         const LONG rc = RegEnumKeyExA(classKey, index, buffer, &length, nullptr, nullptr, nullptr, nullptr);
@@ -51,6 +51,7 @@ unsigned PresentFileKeys(HKEY classKey)
                 present |= 1u << i;
         }
     }
+    return present;
 }
 
 }  // namespace
@@ -120,14 +121,20 @@ void CRegScanner::ScanClassFiles(CStringArray& appIdClasses, CStringArray& appId
         CRegKeyHandle classKey;
         if (classKey.Open(classes, name, KEY_READ) != ERROR_SUCCESS)
             continue;
-        const unsigned present = PresentFileKeys(classKey);
+        // The counts spare the requests that would find nothing.
+        DWORD subKeys = 0, values = 0;
+        if (RegQueryInfoKeyA(classKey, nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, &values, nullptr,
+                             nullptr, nullptr, nullptr)
+            != ERROR_SUCCESS)
+            continue;
+        const unsigned present = PresentFileKeys(classKey, subKeys);
         for (unsigned i = 0; i < kClassFileKeyCount; i++) {
             if (present & (1u << i))
                 CheckComFile(classKey, kClassFileKeys[i], kReadWrite,
                              "HKEY_CLASSES_ROOT\\" + classPath + "\\" + kClassFileKeys[i], TRUE);
         }
         char appId[kReferenceBuffer];
-        if (ReadRegText(classKey, "AppID", appId, sizeof appId) && appId[0] != '\0') {
+        if (values > 0 && ReadRegText(classKey, "AppID", appId, sizeof appId) && appId[0] != '\0') {
             appIdClasses.Add(name);
             appIds.Add(appId);
         }
