@@ -21,6 +21,8 @@ trap cleanup EXIT
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
 seconds() { printf '%d.%02d' $(($1 / 1000)) $(($1 % 1000 / 10)); }
+# ours / peer, two decimals.
+ratio() { if [ "$2" -gt 0 ]; then printf '%d.%02d' $(($1 / $2)) $(($1 * 100 / $2 % 100)); else printf -- '-'; fi; }
 
 # plant_classes N EVERY: imports N classes under HKCR\CLSID whose server file
 # is missing for every EVERY-th one (1: all broken, 2: the odd ones); leaves
