@@ -1,12 +1,7 @@
 # Sourced by the benchmarks: the build folder's Wine prefix with its server up,
 # a scratch folder removed at exit, and planting of COM classes by .reg file.
 # The caller sets `tag` (a text unique to its planted classes) first.
-root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-source "$root/scripts/wineenv.sh"
-exe="$build/bin/scantool.exe"
-[ -f "$exe" ] || { echo "$(basename "$0"): build first, $exe is missing" >&2; exit 1; }
-
-ensure_prefix
+source "$(dirname "${BASH_SOURCE[0]}")/program.sh" scantool.exe
 wineserver -p
 work=$(mktemp -d)
 cleanup() {

@@ -3,11 +3,7 @@
 # folder listings (one listing of a large folder, then a look-up per test).
 # Needs file_test_bench.exe built. Usage: bench/file_test_bench.sh [calls]
 set -euo pipefail
-root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-source "$root/scripts/wineenv.sh"
-exe="$build/bin/file_test_bench.exe"
-[ -f "$exe" ] || { echo "file_test_bench: build first ($exe is missing)" >&2; exit 1; }
-ensure_prefix
+source "$(dirname "${BASH_SOURCE[0]}")/program.sh" file_test_bench.exe
 trap 'wineserver -k 2>/dev/null || true' EXIT
 wineserver -p
 wine "$exe" "${1:-2000}" | tr -d '\r'

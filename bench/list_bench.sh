@@ -5,11 +5,7 @@
 # Needs list_bench.exe built. Windows need a display: runs under xvfb-run.
 # Usage: bench/list_bench.sh [N ...]   (build folder: $KELDRIX_BUILD or build/)
 set -euo pipefail
-root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-source "$root/scripts/wineenv.sh"
-exe="$build/bin/list_bench.exe"
-[ -f "$exe" ] || { echo "list_bench: build first ($exe is missing)" >&2; exit 1; }
-ensure_prefix
+source "$(dirname "${BASH_SOURCE[0]}")/program.sh" list_bench.exe
 sizes=("$@")
 [ ${#sizes[@]} -gt 0 ] || sizes=(1000 10000)
 runs=${RUNS:-3}

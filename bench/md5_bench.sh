@@ -5,11 +5,7 @@
 # Needs md5_bench.exe built (the bench folder added to the build).
 # Usage: bench/md5_bench.sh [size in MB]   (build folder: $KELDRIX_BUILD or build/)
 set -euo pipefail
-root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-source "$root/scripts/wineenv.sh"
-exe="$build/bin/md5_bench.exe"
-[ -f "$exe" ] || { echo "md5_bench: build md5_bench first ($exe is missing)" >&2; exit 1; }
-ensure_prefix
+source "$(dirname "${BASH_SOURCE[0]}")/program.sh" md5_bench.exe
 megabytes=${1:-200}
 runs=${RUNS:-3}
 
