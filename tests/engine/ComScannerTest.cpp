@@ -107,6 +107,7 @@ private:
 
 TEST(ComScanner, EachPassFindsItsPlantedFaultAndPassesTheHealthyEntries)
 {
+    testsupport::SharedStateLock lock;  // no other class walk while ours plants and walks
     PlantedRegistrations planted;
     RecordingWindow window;
     CRegistryProblemArray problems;
@@ -142,6 +143,7 @@ TEST(ComScanner, EachPassFindsItsPlantedFaultAndPassesTheHealthyEntries)
 
 TEST(ComScanner, ACancelledScanWalksNothing)
 {
+    testsupport::SharedStateLock lock;  // no other class walk while ours plants and walks
     PlantedRegistrations planted;
     RecordingWindow window;
     CRegistryProblemArray problems;
