@@ -30,6 +30,8 @@ public:
     virtual void OnOK();
     virtual void OnCancel();
     BOOL UpdateData(BOOL bSaveAndValidate = TRUE);
+    // TRUE while the dialog runs in DoModal.
+    BOOL IsModal() const { return m_bModal; }
     BOOL PreTranslateMessage(MSG* pMsg) override;
 
 protected:

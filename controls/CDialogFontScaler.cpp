@@ -200,11 +200,11 @@ BOOL CDialogFontScaler::Apply(HINSTANCE module, HWND dialog, UINT templateId, do
         italic = layout.italic;
         face = layout.face;
     }
-    m_newFont = CreateFontW(-static_cast<int>(points * dpi / 72.0 + 0.5), 0, 0, 0, weight, italic, FALSE, FALSE,
+    m_newFont.Attach(CreateFontW(-static_cast<int>(points * dpi / 72.0 + 0.5), 0, 0, 0, weight, italic, FALSE, FALSE,
                             DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                            DEFAULT_PITCH | FF_DONTCARE, face.c_str());
+                            DEFAULT_PITCH | FF_DONTCARE, face.c_str()));
     m_oldFont = reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0));
-    SendMessageA(dialog, WM_SETFONT, reinterpret_cast<WPARAM>(m_newFont), TRUE);
+    SendMessageA(dialog, WM_SETFONT, reinterpret_cast<WPARAM>(static_cast<HFONT>(m_newFont)), TRUE);
 
     // The dialog base units of the new font, measured on a DC of the dialog.
     int baseX = 0;
@@ -238,7 +238,7 @@ BOOL CDialogFontScaler::Apply(HINSTANCE module, HWND dialog, UINT templateId, do
         const TemplateItem& item = layout.items[i];
         MoveWindow(controls[i], Scale(item.x, baseX, 4), Scale(item.y, baseY, 8), Scale(item.cx, baseX, 4),
                    Scale(item.cy, baseY, 8), TRUE);
-        SendMessageA(controls[i], WM_SETFONT, reinterpret_cast<WPARAM>(m_newFont), TRUE);
+        SendMessageA(controls[i], WM_SETFONT, reinterpret_cast<WPARAM>(static_cast<HFONT>(m_newFont)), TRUE);
     }
     return TRUE;
 }
@@ -254,9 +254,7 @@ void CDialogFontScaler::Restore()
             for (HWND control : FindControls(m_dialog, layout))
                 SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(m_oldFont), TRUE);
     }
-    if (m_newFont)
-        DeleteObject(m_newFont);
+    m_newFont.DeleteObject();
     m_dialog = nullptr;
-    m_newFont = nullptr;
     m_oldFont = nullptr;
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include <windows.h>
+#include "CFont.h"
 
 // Lays a dialog and its controls out again from the dialog's own template,
 // with the template's font made for a fixed resolution (96 dots per inch for
@@ -21,6 +22,6 @@ private:
     int m_templateId = 0;
     HINSTANCE m_module = nullptr;
     HWND m_dialog = nullptr;
-    HFONT m_newFont = nullptr;
-    HFONT m_oldFont = nullptr;
+    CFont m_newFont;                // the scaled font, set on the dialog and its controls
+    HFONT m_oldFont = nullptr;      // the dialog's font before, not ours
 };

@@ -6,11 +6,11 @@
 
 namespace {
 
-const COLORREF WHITE = RGB(255, 255, 255);
-const COLORREF BLACK = RGB(0, 0, 0);
-const COLORREF IMAGE_MASK = RGB(255, 0, 255);
-const int SCROLL_STEP = 50;
-const int WHEEL_STEP = 40;
+const COLORREF kWhite = RGB(255, 255, 255);
+const COLORREF kBlack = RGB(0, 0, 0);
+const COLORREF kImageMask = RGB(255, 0, 255);
+const int kScrollStep = 50;
+const int kWheelStep = 40;
 
 // A string-table text, or "???" when it cannot be loaded.
 CString LoadText(UINT id)
@@ -100,7 +100,7 @@ BOOL CHTMLListCtrl::Create(CWnd* parent, RECT rect, UINT id, DWORD style)
     if (!m_images.m_hImageList && m_images.Create(16, 16, ILC_COLOR24 | ILC_MASK, 5, 0)) {
         CBitmap bitmap;
         if (bitmap.LoadBitmap(IDB_IMAGES))
-            m_images.Add(&bitmap, IMAGE_MASK);
+            m_images.Add(&bitmap, kImageMask);
     }
 
     // The sizes are taken before the window exists: the WM_SIZE of the
@@ -403,14 +403,14 @@ void CHTMLListCtrl::DrawItem(CDC* dc, RECT rect, HTMLLIST_ITEM* item, BOOL selec
     const int left = rect.left, top = rect.top, right = rect.right, bottom = rect.bottom;
     const int imageTop = ImageTop(rect);
 
-    dc->FillSolidRect(&rect, selected ? m_selectionColour : WHITE);
+    dc->FillSolidRect(&rect, selected ? m_selectionColour : kWhite);
     if (m_displayMode & HTMLLIST_MODE_EDGES)
         dc->DrawEdge(&rect, BDR_SUNKENINNER, BF_LEFT | BF_BOTTOM | BF_FLAT);
     if (item->kind == HTMLLIST_HEADER)
         m_images.Draw(dc, item->expanded ? 3 : 4, CPoint(left + 3, imageTop), ILD_NORMAL);
     m_images.Draw(dc, item->checkState, CPoint(left + 22, imageTop), ILD_TRANSPARENT);
 
-    const COLORREF oldColour = dc->SetTextColor(BLACK);
+    const COLORREF oldColour = dc->SetTextColor(kBlack);
     const int oldMode = dc->SetBkMode(TRANSPARENT);
     const int textTop = item->fixedHeight ? top : top + 5;
     if (item->kind == HTMLLIST_ROW) {
@@ -452,18 +452,8 @@ void CHTMLListCtrl::OnLButtonDown(UINT, CPoint point)
 {
     SetFocus();
     LayoutItems();
-    int hit = -1;
     HTMLLIST_ITEM* header = nullptr;
-    for (int i : VisibleItems()) {
-        HTMLLIST_ITEM* item = m_items[i].get();
-        if (item->kind == HTMLLIST_HEADER)
-            header = item;
-        if (::PtInRect(&item->rect, point)) {
-            hit = i;
-            break;
-        }
-        m_selection = i;
-    }
+    const int hit = HitTestItem(point, header);
     if (hit < 0) {
         // Below the last item: the last shown item stays selected.
         Invalidate(FALSE);
@@ -473,52 +463,15 @@ void CHTMLListCtrl::OnLButtonDown(UINT, CPoint point)
 
     m_selection = hit;
     HTMLLIST_ITEM* item = m_items[hit].get();
-    const RECT rect = item->rect;
     bool changed = false;
     if (item->kind == HTMLLIST_HEADER) {
-        if (InGlyphBox(rect, point)) {
-            item->expanded = !item->expanded;
-            RecalcLayout();
-            Invalidate(FALSE);
-        } else if (InCheckBox(rect, point)) {
-            ToggleHeaderCheck(item);
-            changed = true;
-        }
+        changed = ClickHeader(item, point);
     } else if (item->kind == HTMLLIST_ROW && item->data) {
-        CRegistryProblem* problem = static_cast<CRegistryProblem*>(item->data);
-        CScanCategory* category = header ? static_cast<CScanCategory*>(header->data) : nullptr;
-        if (InCheckBox(rect, point)) {
-            problem->m_checked = problem->m_checked ? FALSE : TRUE;
-            item->checkState = problem->m_checked ? 1 : 0;
-            if (category) {
-                category->selectedCount += problem->m_checked ? 1 : -1;
-                header->checkState = HeaderState(category);
-            }
-            changed = true;
-        }
-        if (InIgnoreBox(rect, point)) {
-            Notify(HTMLLIST_IGNORE, problem);
-            // The parent may have emptied the list meanwhile.
-            if (!::IsWindow(m_hWnd) || Item(hit) != item)
-                return;
-            DeleteItem(hit);
-            if (category) {
-                if (problem->m_checked)
-                    --category->selectedCount;
-                --category->count;
-                header->checkState = HeaderState(category);
-                if (category->count <= 0)
-                    DeleteItem(header->id);
-            }
-            if (m_problems) {
-                for (INT_PTR i = 0; i < m_problems->GetSize(); ++i) {
-                    if (m_problems->GetAt(i) == problem) {
-                        m_problems->RemoveAt(i);
-                        delete problem;
-                        break;
-                    }
-                }
-            }
+        if (InCheckBox(item->rect, point))
+            changed = ToggleRowCheck(item, header);
+        if (InIgnoreBox(item->rect, point)) {
+            if (!IgnoreRow(hit, header))
+                return;   // the parent emptied the list meanwhile
             changed = true;
         }
     }
@@ -528,6 +481,77 @@ void CHTMLListCtrl::OnLButtonDown(UINT, CPoint point)
     if (changed)
         Notify(HTMLLIST_CHECKCHANGED);
     Default();
+}
+
+int CHTMLListCtrl::HitTestItem(CPoint point, HTMLLIST_ITEM*& header)
+{
+    header = nullptr;
+    for (int i : VisibleItems()) {
+        HTMLLIST_ITEM* item = m_items[i].get();
+        if (item->kind == HTMLLIST_HEADER)
+            header = item;
+        if (::PtInRect(&item->rect, point))
+            return i;
+        m_selection = i;
+    }
+    return -1;
+}
+
+bool CHTMLListCtrl::ClickHeader(HTMLLIST_ITEM* header, CPoint point)
+{
+    if (InGlyphBox(header->rect, point)) {
+        header->expanded = !header->expanded;
+        RecalcLayout();
+        Invalidate(FALSE);
+        return false;
+    }
+    if (InCheckBox(header->rect, point)) {
+        ToggleHeaderCheck(header);
+        return true;
+    }
+    return false;
+}
+
+bool CHTMLListCtrl::ToggleRowCheck(HTMLLIST_ITEM* row, HTMLLIST_ITEM* header)
+{
+    CRegistryProblem* problem = static_cast<CRegistryProblem*>(row->data);
+    CScanCategory* category = header ? static_cast<CScanCategory*>(header->data) : nullptr;
+    problem->m_checked = problem->m_checked ? FALSE : TRUE;
+    row->checkState = problem->m_checked ? 1 : 0;
+    if (category) {
+        category->selectedCount += problem->m_checked ? 1 : -1;
+        header->checkState = HeaderState(category);
+    }
+    return true;
+}
+
+bool CHTMLListCtrl::IgnoreRow(int id, HTMLLIST_ITEM* header)
+{
+    HTMLLIST_ITEM* row = m_items[id].get();
+    CRegistryProblem* problem = static_cast<CRegistryProblem*>(row->data);
+    CScanCategory* category = header ? static_cast<CScanCategory*>(header->data) : nullptr;
+    Notify(HTMLLIST_IGNORE, problem);
+    if (!::IsWindow(m_hWnd) || Item(id) != row)
+        return false;
+    DeleteItem(id);
+    if (category) {
+        if (problem->m_checked)
+            --category->selectedCount;
+        --category->count;
+        header->checkState = HeaderState(category);
+        if (category->count <= 0)
+            DeleteItem(header->id);
+    }
+    if (m_problems) {
+        for (INT_PTR i = 0; i < m_problems->GetSize(); ++i) {
+            if (m_problems->GetAt(i) == problem) {
+                m_problems->RemoveAt(i);
+                delete problem;
+                break;
+            }
+        }
+    }
+    return true;
 }
 
 void CHTMLListCtrl::OnLButtonDblClk(UINT, CPoint)
@@ -560,9 +584,9 @@ BOOL CHTMLListCtrl::OnMouseWheel(UINT, short delta, CPoint)
 {
     const int pos = GetScrollPos(SB_VERT);
     if (delta >= 0)
-        ScrollTo(std::max(0, pos - WHEEL_STEP));
+        ScrollTo(std::max(0, pos - kWheelStep));
     else
-        ScrollTo(std::min(GetScrollLimit(SB_VERT), pos + WHEEL_STEP));
+        ScrollTo(std::min(GetScrollLimit(SB_VERT), pos + kWheelStep));
     Invalidate();
     UpdateWindow();
     return TRUE;
@@ -576,12 +600,12 @@ void CHTMLListCtrl::OnVScroll(UINT code, UINT, CWnd*)
     case SB_LINEUP:
     case SB_PAGEUP:
         if (pos > 0)
-            ScrollTo(std::max(0, pos - SCROLL_STEP));
+            ScrollTo(std::max(0, pos - kScrollStep));
         break;
     case SB_LINEDOWN:
     case SB_PAGEDOWN:
         if (pos < limit)
-            ScrollTo(std::min(limit, pos + SCROLL_STEP));
+            ScrollTo(std::min(limit, pos + kScrollStep));
         break;
     case SB_THUMBPOSITION:
     case SB_THUMBTRACK: {

@@ -108,6 +108,15 @@ private:
     HTMLLIST_ITEM* Item(int id) const;
     CScanCategory* CategoryOfRow(int id) const;
     void ToggleHeaderCheck(HTMLLIST_ITEM* header);
+    // The shown item under the point (-1 below the last) and the header of
+    // its group; every shown item passed on the way becomes the selection.
+    int HitTestItem(CPoint point, HTMLLIST_ITEM*& header);
+    // The click zones: a header's glyph and check box, a row's check box and
+    // ignore link. TRUE when a check state changed; IgnoreRow is FALSE when
+    // the parent's handling of the link took the row away already.
+    bool ClickHeader(HTMLLIST_ITEM* header, CPoint point);
+    bool ToggleRowCheck(HTMLLIST_ITEM* row, HTMLLIST_ITEM* header);
+    bool IgnoreRow(int id, HTMLLIST_ITEM* header);
     void Notify(UINT code, void* data = nullptr);
     void ScrollTo(int pos);
     void SetSelectionAndShow(int id);

@@ -1,4 +1,6 @@
 #include "CPictureEx.h"
+#include "CComPtr.h"
+#include "CScopedLock.h"
 #include <olectl.h>
 #include <process.h>
 #include <new>
@@ -6,18 +8,6 @@
 #include "CGifReader.h"
 
 namespace {
-
-// Holds a critical section for a scope.
-class CanvasLock {
-public:
-    explicit CanvasLock(CRITICAL_SECTION& cs) : m_cs(cs) { EnterCriticalSection(&m_cs); }
-    ~CanvasLock() { LeaveCriticalSection(&m_cs); }
-    CanvasLock(const CanvasLock&) = delete;
-    CanvasLock& operator=(const CanvasLock&) = delete;
-
-private:
-    CRITICAL_SECTION& m_cs;
-};
 
 // Owns a movable global memory block holding a copy of some bytes.
 class GlobalCopy {
@@ -74,16 +64,12 @@ END_MESSAGE_MAP()
 
 CPictureEx::CPictureEx()
 {
-    InitializeCriticalSection(&m_csCanvas);
-    m_hExitEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    m_hExitEvent.Attach(CreateEventA(nullptr, TRUE, FALSE, nullptr));
 }
 
 CPictureEx::~CPictureEx()
 {
     UnLoad();
-    if (m_hExitEvent)
-        CloseHandle(m_hExitEvent);
-    DeleteCriticalSection(&m_csCanvas);
 }
 
 BOOL CPictureEx::Load(LPCSTR pszPath)
@@ -125,16 +111,15 @@ BOOL CPictureEx::LoadFromResource(LPCSTR pszName, LPCSTR pszType)
 
 IPicture* CPictureEx::LoadPicture(HGLOBAL hData, DWORD dwSize, BOOL bFreeData)
 {
-    IStream* pStream = nullptr;
+    CComPtr<IStream> pStream;
     if (FAILED(CreateStreamOnHGlobal(hData, bFreeData, &pStream)) || !pStream) {
         if (bFreeData)
             GlobalFree(hData);
         return nullptr;
     }
     IPicture* pPicture = nullptr;
-    if (FAILED(OleLoadPicture(pStream, (LONG)dwSize, FALSE, IID_IPicture, (void**)&pPicture)))
+    if (FAILED(OleLoadPicture(pStream.Get(), (LONG)dwSize, FALSE, IID_IPicture, (void**)&pPicture)))
         pPicture = nullptr;
-    pStream->Release();
     return pPicture;
 }
 
@@ -219,7 +204,7 @@ BOOL CPictureEx::PrepareCanvas()
         ::SetWindowPos(m_hWnd, nullptr, 0, 0, m_PictureSize.cx, m_PictureSize.cy,
                        SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     HDC hDC = ::GetDC(m_hWnd);
-    CanvasLock lock(m_csCanvas);
+    CScopedLock lock(m_csCanvas);
     BOOL bCreated = m_canvas.Create(hDC, m_PictureSize.cx, m_PictureSize.cy);
     ::ReleaseDC(m_hWnd, hDC);
     if (!bCreated)
@@ -236,7 +221,7 @@ BOOL CPictureEx::Draw()
     if (!m_bIsInitialized)
         return FALSE;
     if (IsAnimatedGIF()) {
-        if (m_hThread) {
+        if (m_hThread.IsValid()) {
             // Already playing; or a thread that would not stop in time has
             // ended since and is cleared away before a new one starts.
             if (WaitForSingleObject(m_hThread, 0) != WAIT_OBJECT_0)
@@ -244,14 +229,15 @@ BOOL CPictureEx::Draw()
             EndThread(0);
         }
         unsigned nThreadId = 0;
-        m_hThread = (HANDLE)_beginthreadex(nullptr, 0, AnimationThread, this, CREATE_SUSPENDED, &nThreadId);
-        if (!m_hThread)
+        m_hThread.Attach(reinterpret_cast<HANDLE>(
+            _beginthreadex(nullptr, 0, AnimationThread, this, CREATE_SUSPENDED, &nThreadId)));
+        if (!m_hThread.IsValid())
             return FALSE;
         ResumeThread(m_hThread);
         return TRUE;
     }
     if (m_pPicture) {
-        CanvasLock lock(m_csCanvas);
+        CScopedLock lock(m_csCanvas);
         RenderPicture(m_pPicture, m_canvas.GetSafeHdc(), 0, 0, m_PictureSize.cx, m_PictureSize.cy);
     } else if (m_arrFrames.GetSize() == 1) {
         // A GIF of which only one frame could be decoded: that frame, in its place.
@@ -266,15 +252,14 @@ BOOL CPictureEx::Draw()
 BOOL CPictureEx::EndThread(DWORD nTimeout)
 {
     m_bExitThread = TRUE;
-    if (m_hExitEvent)
+    if (m_hExitEvent.IsValid())
         SetEvent(m_hExitEvent);
-    if (m_hThread) {
+    if (m_hThread.IsValid()) {
         if (WaitForSingleObject(m_hThread, nTimeout) != WAIT_OBJECT_0)
             return FALSE;
-        CloseHandle(m_hThread);
-        m_hThread = nullptr;
+        m_hThread.Close();
     }
-    if (m_hExitEvent)
+    if (m_hExitEvent.IsValid())
         ResetEvent(m_hExitEvent);
     m_bExitThread = FALSE;
     return TRUE;
@@ -301,7 +286,7 @@ void CPictureEx::UnLoad()
     }
     m_arrFrames.RemoveAll();
     {
-        CanvasLock lock(m_csCanvas);
+        CScopedLock lock(m_csCanvas);
         m_canvas.Delete();
         m_savedArea.Delete();
     }
@@ -365,7 +350,7 @@ void CPictureEx::ShowFrame()
 {
     HRESULT hr;
     {
-        CanvasLock lock(m_csCanvas);
+        CScopedLock lock(m_csCanvas);
         const PictureFrame& frame = m_arrFrames[m_nCurrFrame];
         HDC hCanvas = m_canvas.GetSafeHdc();
         m_savedArea.Delete();
@@ -383,7 +368,7 @@ void CPictureEx::ShowFrame()
 
 void CPictureEx::DisposeFrame()
 {
-    CanvasLock lock(m_csCanvas);
+    CScopedLock lock(m_csCanvas);
     const PictureFrame& frame = m_arrFrames[m_nCurrFrame];
     if (frame.m_nDisposal == 2) {
         RECT rect = {frame.m_nLeft, frame.m_nTop, frame.m_nLeft + frame.m_nWidth,
@@ -400,7 +385,7 @@ void CPictureEx::DisposeFrame()
 void CPictureEx::NextFrame()
 {
     DisposeFrame();
-    CanvasLock lock(m_csCanvas);
+    CScopedLock lock(m_csCanvas);
     if (++m_nCurrFrame >= m_arrFrames.GetSize()) {
         m_nCurrFrame = 0;
         RECT rect = {0, 0, m_PictureSize.cx, m_PictureSize.cy};
@@ -425,7 +410,7 @@ void CPictureEx::InvalidateCanvas()
 
 BOOL CPictureEx::AdvanceFrame()
 {
-    if (!m_bIsInitialized || !IsAnimatedGIF() || m_hThread)
+    if (!m_bIsInitialized || !IsAnimatedGIF() || m_hThread.IsValid())
         return FALSE;
     if (m_bFrameShown)
         NextFrame();
@@ -442,7 +427,7 @@ const PictureFrame* CPictureEx::GetFrame(int nIndex) const
 
 COLORREF CPictureEx::GetCanvasPixel(int x, int y)
 {
-    CanvasLock lock(m_csCanvas);
+    CScopedLock lock(m_csCanvas);
     return m_canvas.IsValid() ? GetPixel(m_canvas.GetSafeHdc(), x, y) : CLR_INVALID;
 }
 
@@ -451,7 +436,7 @@ void CPictureEx::OnPaint()
     PAINTSTRUCT ps;
     HDC hDC = ::BeginPaint(m_hWnd, &ps);
     {
-        CanvasLock lock(m_csCanvas);
+        CScopedLock lock(m_csCanvas);
         if (m_bIsInitialized && m_canvas.IsValid()) {
             if (IsRectEmpty(&m_PaintRect))
                 BitBlt(hDC, 0, 0, m_PictureSize.cx, m_PictureSize.cy, m_canvas.GetSafeHdc(), 0, 0, SRCCOPY);

@@ -1,4 +1,6 @@
 #pragma once
+#include "CCriticalSection.h"
+#include "CHandle.h"
 #include "afxwin.h"
 #include <ocidl.h>
 #include <atomic>
@@ -88,9 +90,9 @@ private:
     BOOL m_bFrameShown = FALSE;     // the current frame is on the canvas, not yet disposed of
     CBitmapDC m_canvas;
     CBitmapDC m_savedArea;          // what lies under a frame with disposal 3
-    CRITICAL_SECTION m_csCanvas;    // the canvas and the saved area, between the thread and WM_PAINT
-    HANDLE m_hThread = nullptr;
-    HANDLE m_hExitEvent = nullptr;
+    CCriticalSection m_csCanvas;    // the canvas and the saved area, between the thread and WM_PAINT
+    CHandle m_hThread;
+    CHandle m_hExitEvent;
     IPicture* m_pPicture = nullptr;
     CArray<PictureFrame> m_arrFrames;
 };

@@ -1,4 +1,5 @@
 #include "DrawHTML.h"
+#include "CFont.h"
 
 namespace {
 
@@ -49,13 +50,13 @@ const HtmlTag HTML_TAG_TABLE[] = {
     { "sup", TOKEN_SUPERSCRIPT, false, false },
     { "u", TOKEN_UNDERLINE, false, false },
 };
-const int HTML_TAG_ROWS = sizeof(HTML_TAG_TABLE) / sizeof(HTML_TAG_TABLE[0]);
+const int kHtmlTagRows = sizeof(HTML_TAG_TABLE) / sizeof(HTML_TAG_TABLE[0]);
 
 // Text colours saved by nested font tags; only the innermost eight levels
 // beyond the call's own colour are kept.
-const int HTML_COLOR_DEPTH = 8;
+const int kHtmlColorDepth = 8;
 struct HtmlColorStack {
-    COLORREF colours[HTML_COLOR_DEPTH];
+    COLORREF colours[kHtmlColorDepth];
     int count;
 };
 HtmlColorStack g_htmlColorStack;
@@ -125,7 +126,7 @@ COLORREF ParseHtmlColor(LPCSTR p, LPCSTR end)
 
 void PushHtmlColor(HDC dc, COLORREF colour)
 {
-    if (g_htmlColorStack.count < HTML_COLOR_DEPTH)
+    if (g_htmlColorStack.count < kHtmlColorDepth)
         g_htmlColorStack.colours[g_htmlColorStack.count++] = GetTextColor(dc);
     SetTextColor(dc, colour);
 }
@@ -151,30 +152,27 @@ HFONT CreateHtmlFont(HFONT baseFont, int style)
     return CreateFontIndirectA(&lf);
 }
 
-// The fonts of one call: entry 0 is the DC's own font, the others are made on
-// first use and deleted with the cache.
+// The fonts of one call: style 0 is the DC's own font (not owned), the others
+// are made on first use and deleted with the cache.
 class HtmlFontCache {
 public:
-    explicit HtmlFontCache(HFONT baseFont) : m_fonts{} { m_fonts[0] = baseFont; }
-    ~HtmlFontCache()
-    {
-        for (int i = 1; i < STYLE_COUNT; ++i) {
-            if (m_fonts[i])
-                DeleteObject(m_fonts[i]);
-        }
-    }
+    explicit HtmlFontCache(HFONT baseFont) : m_baseFont(baseFont) {}
     HtmlFontCache(const HtmlFontCache&) = delete;
     HtmlFontCache& operator=(const HtmlFontCache&) = delete;
 
     HFONT Get(int style)
     {
-        if (!m_fonts[style])
-            m_fonts[style] = CreateHtmlFont(m_fonts[0], style);
-        return m_fonts[style] ? m_fonts[style] : m_fonts[0];
+        if (style == 0)
+            return m_baseFont;
+        CFont& font = m_fonts[style];
+        if (!font.GetSafeHandle())
+            font.Attach(CreateHtmlFont(m_baseFont, style));
+        return font.GetSafeHandle() ? static_cast<HFONT>(font) : m_baseFont;
     }
 
 private:
-    HFONT m_fonts[STYLE_COUNT];
+    HFONT m_baseFont;
+    CFont m_fonts[STYLE_COUNT];
 };
 
 // Reads the next token at pos (remaining bytes left). Skips separators first,
@@ -214,7 +212,7 @@ int GetHtmlToken(LPCSTR& pos, int& remaining, int& tokenLength, bool& white, boo
         ++n;
 
     int row = 0;
-    for (int r = HTML_TAG_ROWS - 1; r >= 1; --r) {
+    for (int r = kHtmlTagRows - 1; r >= 1; --r) {
         const int nameLength = lstrlenA(HTML_TAG_TABLE[r].name);
         if (remaining - nameStart >= nameLength && EqualsNoCase(pos + nameStart, HTML_TAG_TABLE[r].name, nameLength)) {
             row = r;
@@ -262,6 +260,117 @@ int StyleBit(int token)
     }
 }
 
+
+// Where one call stands while it lays its tokens out.
+struct HtmlLayout {
+    HDC dc;
+    POINT origin;
+    int width;
+    UINT format;
+    UINT drawFormat;
+    bool measureOnly;
+    bool singleLine;
+    int lineHeight;
+    COLORREF startColour;
+    HtmlFontCache& fonts;
+    int x = 0;
+    int y = 0;
+    int widest = 0;
+    int style = 0;
+    int selectedStyle = -1;
+    int spaceWidth = 0;
+    bool white = false;
+    bool backslash = false;
+};
+
+// A tag's effect on the style, the colour or the line; atStart: the text's first token.
+void ApplyHtmlTag(HtmlLayout& layout, int token, LPCSTR tag, int tagLength, bool atStart)
+{
+    switch (token) {
+    case TOKEN_BOLD:
+    case TOKEN_ITALIC:
+    case TOKEN_UNDERLINE:
+    case TOKEN_SUPERSCRIPT:
+    case TOKEN_SUBSCRIPT:
+        layout.style |= StyleBit(token);
+        break;
+    case TOKEN_BOLD | TOKEN_CLOSING:
+    case TOKEN_ITALIC | TOKEN_CLOSING:
+    case TOKEN_UNDERLINE | TOKEN_CLOSING:
+    case TOKEN_SUPERSCRIPT | TOKEN_CLOSING:
+    case TOKEN_SUBSCRIPT | TOKEN_CLOSING:
+        layout.style &= ~StyleBit(token);
+        break;
+    case TOKEN_BREAK:
+        if (!layout.singleLine) {
+            layout.y += layout.lineHeight;
+            layout.x = 0;
+        }
+        break;
+    case TOKEN_PARAGRAPH:
+        if (!layout.singleLine) {
+            if (!atStart)
+                layout.y += layout.lineHeight * 3 / 2;
+            layout.x = 0;
+        }
+        break;
+    case TOKEN_FONT:
+        // "<font color=..." with exactly one separator after the name.
+        if (tagLength >= 12 && EqualsNoCase(tag + 6, "color=", 6))
+            PushHtmlColor(layout.dc, ParseHtmlColor(tag + 12, tag + tagLength));
+        break;
+    case TOKEN_FONT | TOKEN_CLOSING:
+        PopHtmlColor(layout.dc, layout.startColour);
+        break;
+    default:
+        // Closing break and paragraph tags and unknown closing tags.
+        break;
+    }
+}
+
+// Selects the word's font, measures it and places it: after a blank, on a new
+// line when it does not fit and words wrap. Returns the word's width.
+int MeasureHtmlWord(HtmlLayout& layout, LPCSTR word, int length)
+{
+    SIZE size = {};
+    if (layout.style != layout.selectedStyle) {
+        SelectObject(layout.dc, layout.fonts.Get(layout.style));
+        GetTextExtentPoint32A(layout.dc, " ", 1, &size);
+        layout.spaceWidth = size.cx;
+        layout.selectedStyle = layout.style;
+    }
+    GetTextExtentPoint32A(layout.dc, word, length, &size);
+    const int wordWidth = size.cx;
+    if (wordWidth > layout.width)
+        layout.width = wordWidth;
+    if (layout.white)
+        layout.x += layout.spaceWidth;
+    if (layout.white && layout.x + wordWidth > layout.width) {
+        if (layout.format & DT_WORDBREAK) {
+            layout.y += layout.lineHeight;
+            layout.x = 0;
+        } else {
+            layout.width = layout.x + wordWidth;
+        }
+    }
+    return wordWidth;
+}
+
+// Draws a placed word and the separator before it.
+void DrawHtmlWord(const HtmlLayout& layout, LPCSTR word, int length)
+{
+    RECT box = { layout.origin.x + layout.x, layout.origin.y + layout.y, layout.origin.x + layout.width,
+                 layout.origin.y + layout.y + layout.lineHeight };
+    UINT wordFormat = layout.drawFormat;
+    if (layout.style & STYLE_SUBSCRIPT)
+        wordFormat |= DT_BOTTOM | DT_SINGLELINE;
+    DrawTextA(layout.dc, word, length, &box, wordFormat);
+    if (layout.white) {
+        RECT gap = { box.left - layout.spaceWidth, box.top, box.left, box.bottom };
+        DrawTextA(layout.dc, layout.backslash ? "\\" : " ", 1, &gap, layout.drawFormat);
+    }
+}
+
 }  // namespace
 
 int DrawHTML(HDC dc, LPCSTR text, int length, LPRECT rect, UINT format)
@@ -286,110 +395,33 @@ int DrawHTML(HDC dc, LPCSTR text, int length, LPRECT rect, UINT format)
     format &= ~(DT_CENTER | DT_RIGHT | DT_TABSTOP);
     format |= DT_NOPREFIX;
     const bool measureOnly = (format & DT_CALCRECT) != 0;
-    const UINT drawFormat = format & ~DT_CALCRECT;
-    const bool singleLine = (format & DT_SINGLELINE) != 0;
 
     const int savedDC = SaveDC(dc);
     HtmlFontCache fonts(static_cast<HFONT>(GetCurrentObject(dc, OBJ_FONT)));
     SIZE size = {};
     GetTextExtentPoint32A(dc, "\xC5y", 2, &size);
-    const int lineHeight = size.cy;
-    const COLORREF startColour = GetTextColor(dc);
+    HtmlLayout layout{dc, origin, width, format, format & ~DT_CALCRECT, measureOnly,
+                      (format & DT_SINGLELINE) != 0, size.cy, GetTextColor(dc), fonts};
     g_htmlColorStack.count = 0;
 
-    int x = 0;
-    int y = 0;
-    int widest = 0;
-    bool white = false;
-    bool backslash = false;
-    int style = 0;
-    int selectedStyle = -1;
-    int spaceWidth = 0;
     LPCSTR pos = text;
     int remaining = length;
     int tokenLength = 0;
     for (;;) {
-        const int token = GetHtmlToken(pos, remaining, tokenLength, white, backslash);
+        const int token = GetHtmlToken(pos, remaining, tokenLength, layout.white, layout.backslash);
         if (token == TOKEN_END)
             break;
-        switch (token) {
-        case TOKEN_BOLD:
-        case TOKEN_ITALIC:
-        case TOKEN_UNDERLINE:
-        case TOKEN_SUPERSCRIPT:
-        case TOKEN_SUBSCRIPT:
-            style |= StyleBit(token);
-            break;
-        case TOKEN_BOLD | TOKEN_CLOSING:
-        case TOKEN_ITALIC | TOKEN_CLOSING:
-        case TOKEN_UNDERLINE | TOKEN_CLOSING:
-        case TOKEN_SUPERSCRIPT | TOKEN_CLOSING:
-        case TOKEN_SUBSCRIPT | TOKEN_CLOSING:
-            style &= ~StyleBit(token);
-            break;
-        case TOKEN_BREAK:
-            if (!singleLine) {
-                y += lineHeight;
-                x = 0;
-            }
-            break;
-        case TOKEN_PARAGRAPH:
-            if (!singleLine) {
-                if (pos != text)
-                    y += lineHeight * 3 / 2;
-                x = 0;
-            }
-            break;
-        case TOKEN_FONT:
-            // "<font color=..." with exactly one separator after the name.
-            if (tokenLength >= 12 && EqualsNoCase(pos + 6, "color=", 6))
-                PushHtmlColor(dc, ParseHtmlColor(pos + 12, pos + tokenLength));
-            break;
-        case TOKEN_FONT | TOKEN_CLOSING:
-            PopHtmlColor(dc, startColour);
-            break;
-        case TOKEN_TEXT: {
-            if (style != selectedStyle) {
-                SelectObject(dc, fonts.Get(style));
-                GetTextExtentPoint32A(dc, " ", 1, &size);
-                spaceWidth = size.cx;
-                selectedStyle = style;
-            }
-            GetTextExtentPoint32A(dc, pos, tokenLength, &size);
-            const int wordWidth = size.cx;
-            if (wordWidth > width)
-                width = wordWidth;
-            if (white)
-                x += spaceWidth;
-            if (white && x + wordWidth > width) {
-                if (format & DT_WORDBREAK) {
-                    y += lineHeight;
-                    x = 0;
-                } else {
-                    width = x + wordWidth;
-                }
-            }
-            if (!measureOnly) {
-                RECT box = { origin.x + x, origin.y + y, origin.x + width, origin.y + y + lineHeight };
-                UINT wordFormat = drawFormat;
-                if (style & STYLE_SUBSCRIPT)
-                    wordFormat |= DT_BOTTOM | DT_SINGLELINE;
-                DrawTextA(dc, pos, tokenLength, &box, wordFormat);
-                if (white) {
-                    RECT gap = { box.left - spaceWidth, box.top, box.left, box.bottom };
-                    DrawTextA(dc, backslash ? "\\" : " ", 1, &gap, drawFormat);
-                }
-            }
-            x += wordWidth;
-            if (x > widest)
-                widest = x;
-            white = false;
-            backslash = false;
-            break;
-        }
-        default:
-            // Closing break and paragraph tags and unknown closing tags.
-            break;
+        if (token == TOKEN_TEXT) {
+            const int wordWidth = MeasureHtmlWord(layout, pos, tokenLength);
+            if (!measureOnly)
+                DrawHtmlWord(layout, pos, tokenLength);
+            layout.x += wordWidth;
+            if (layout.x > layout.widest)
+                layout.widest = layout.x;
+            layout.white = false;
+            layout.backslash = false;
+        } else {
+            ApplyHtmlTag(layout, token, pos, tokenLength, pos == text);
         }
         pos += tokenLength;
         remaining -= tokenLength;
@@ -397,8 +429,9 @@ int DrawHTML(HDC dc, LPCSTR text, int length, LPRECT rect, UINT format)
     RestoreDC(dc, savedDC);
 
     if (measureOnly && rect) {
-        rect->right = rect->left + widest;
-        rect->bottom = rect->top >= 0 ? rect->top + y + lineHeight : rect->top - y - lineHeight;
+        rect->right = rect->left + layout.widest;
+        rect->bottom = rect->top >= 0 ? rect->top + layout.y + layout.lineHeight
+                                      : rect->top - layout.y - layout.lineHeight;
     }
-    return y;
+    return layout.y;
 }

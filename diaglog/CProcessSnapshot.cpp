@@ -1,4 +1,5 @@
 #include "CProcessSnapshot.h"
+#include "CHandle.h"
 #include <new>
 
 namespace {
@@ -9,23 +10,6 @@ bool Resolve(HMODULE module, LPCSTR name, Proc& proc)
     proc = reinterpret_cast<Proc>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
     return proc != nullptr;
 }
-
-// Closes a handle when it goes out of scope.
-class HandleOwner {
-public:
-    explicit HandleOwner(HANDLE handle) : m_handle(handle) {}
-    ~HandleOwner()
-    {
-        if (m_handle != nullptr && m_handle != INVALID_HANDLE_VALUE)
-            CloseHandle(m_handle);
-    }
-    HandleOwner(const HandleOwner&) = delete;
-    HandleOwner& operator=(const HandleOwner&) = delete;
-    HANDLE Get() const { return m_handle; }
-
-private:
-    HANDLE m_handle;
-};
 
 void EnablePrivilege(HANDLE token, LPCSTR name)
 {
@@ -115,7 +99,7 @@ DWORD CProcessSnapshot::FillByPsapi(ProcessEntryList& list)
 
     list.entries.clear();
     for (DWORD id : ids) {
-        HandleOwner process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id));
+        CHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id));
         if (process.Get() == nullptr)
             continue;
         ProcessEntry entry;
@@ -137,7 +121,7 @@ DWORD CProcessSnapshot::FillByPsapi(ProcessEntryList& list)
 
 DWORD CProcessSnapshot::FillByToolhelp(ProcessEntryList& list)
 {
-    HandleOwner snapshot(m_createToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    CHandle snapshot(m_createToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (snapshot.Get() == INVALID_HANDLE_VALUE)
         return statusEnumFailed;
     list.entries.clear();
@@ -175,7 +159,7 @@ void EnableDebugPrivilege()
     HANDLE token = nullptr;
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token))
         return;
-    HandleOwner owner(token);
+    CHandle owner(token);
     EnablePrivilege(token, "SeDebugPrivilege");
     EnablePrivilege(token, "SeShutdownPrivilege");
 }

@@ -1,4 +1,5 @@
 #include "CZipper.h"
+#include "CHandle.h"
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -6,39 +7,6 @@
 namespace {
 
 const DWORD kReadChunk = 2048;
-
-// Closes a file handle when it goes out of scope.
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE h) : m_h(h) {}
-    ~FileHandle() { if (IsValid()) CloseHandle(m_h); }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    bool IsValid() const { return m_h != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return m_h; }
-    void Reset(HANDLE h)
-    {
-        if (IsValid())
-            CloseHandle(m_h);
-        m_h = h;
-    }
-
-private:
-    HANDLE m_h;
-};
-
-// Deletes a temporary copy when it goes out of scope.
-class CopyRemover {
-public:
-    CopyRemover() = default;
-    ~CopyRemover() { if (!m_path.empty()) DeleteFileA(m_path.c_str()); }
-    CopyRemover(const CopyRemover&) = delete;
-    CopyRemover& operator=(const CopyRemover&) = delete;
-    void Set(const std::string& path) { m_path = path; }
-
-private:
-    std::string m_path;
-};
 
 HANDLE OpenExclusive(LPCSTR path)
 {
@@ -114,33 +82,36 @@ bool CZipper::ZipFile(LPCSTR pszFilePath)
 
     // A file that another process holds open is packed from a copy; the copy
     // goes after its handle is closed.
-    CopyRemover copy;
-    FileHandle file(OpenExclusive(pszFilePath));
-    if (!file.IsValid()) {
-        std::string copyPath = pszFilePath;
-        if (copyPath.back() == '2')
-            return false;   // the copy would be the file itself
-        copyPath.back() = '2';
-        if (!CopyFileA(pszFilePath, copyPath.c_str(), FALSE))
-            return false;
-        copy.Set(copyPath);
-        file.Reset(OpenExclusive(copyPath.c_str()));
-        if (!file.IsValid())
-            return false;
-        entryName.back() = '2';
-    }
-
-    CZipper zipper;
-    if (!zipper.OpenZip(zipPath))
+    CHandle file(OpenExclusive(pszFilePath));
+    if (file.IsValid())
+        return ZipOpenFile(file, entryName.c_str(), zipPath);
+    std::string copyPath = pszFilePath;
+    if (copyPath.back() == '2')
+        return false;   // the copy would be the file itself
+    copyPath.back() = '2';
+    if (!CopyFileA(pszFilePath, copyPath.c_str(), FALSE))
         return false;
-    bool ok = zipOpenNewFileInZip(zipper.m_hZip, entryName.c_str(), nullptr, nullptr, 0, nullptr, 0,
+    file.Attach(OpenExclusive(copyPath.c_str()));
+    entryName.back() = '2';
+    const bool ok = file.IsValid() && ZipOpenFile(file, entryName.c_str(), zipPath);
+    file.Close();
+    DeleteFileA(copyPath.c_str());
+    return ok;
+}
+
+bool CZipper::ZipOpenFile(HANDLE file, LPCSTR pszEntryName, LPCSTR pszZipPath)
+{
+    CZipper zipper;
+    if (!zipper.OpenZip(pszZipPath))
+        return false;
+    bool ok = zipOpenNewFileInZip(zipper.m_hZip, pszEntryName, nullptr, nullptr, 0, nullptr, 0,
                                   nullptr, ZIP_DEFLATED, -1) == ZIP_OK;
     if (ok) {
         zipper.m_nFileCount++;
         char buffer[kReadChunk];
         for (;;) {
             DWORD read = 0;
-            if (!ReadFile(file.Get(), buffer, kReadChunk, &read, nullptr)) {
+            if (!ReadFile(file, buffer, kReadChunk, &read, nullptr)) {
                 ok = false;
                 break;
             }
@@ -158,6 +129,6 @@ bool CZipper::ZipFile(LPCSTR pszFilePath)
     if (!zipper.CloseZip())
         ok = false;
     if (!ok)
-        DeleteFileA(zipPath);
+        DeleteFileA(pszZipPath);
     return ok;
 }

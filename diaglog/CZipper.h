@@ -22,6 +22,9 @@ public:
     bool CloseZip();
 
 private:
+    // Packs an open file as the archive's one entry; no archive is left on failure.
+    static bool ZipOpenFile(HANDLE file, LPCSTR pszEntryName, LPCSTR pszZipPath);
+
     zipFile m_hZip;
     char m_szRootFolder[MAX_PATH];
     int m_nFileCount;

@@ -1,4 +1,6 @@
 #include "Directory.h"
+#include "CComPtr.h"
+#include "CComScope.h"
 #include "File.h"
 #include "LogText.h"
 #include "PathMatching.h"
@@ -10,33 +12,6 @@ namespace {
 
 // Folder trees deeper than this are not followed.
 const int kMaxDepth = 64;
-
-// Releases a COM interface pointer when it goes out of scope.
-template <class T>
-class ComPtr {
-public:
-    ComPtr() = default;
-    ~ComPtr() { if (m_p != nullptr) m_p->Release(); }
-    ComPtr(const ComPtr&) = delete;
-    ComPtr& operator=(const ComPtr&) = delete;
-    T** operator&() { return &m_p; }
-    T* operator->() const { return m_p; }
-
-private:
-    T* m_p = nullptr;
-};
-
-// Keeps COM initialised on the calling thread for the scope.
-class ComScope {
-public:
-    ComScope() : m_initialized(SUCCEEDED(CoInitialize(nullptr))) {}
-    ~ComScope() { if (m_initialized) CoUninitialize(); }
-    ComScope(const ComScope&) = delete;
-    ComScope& operator=(const ComScope&) = delete;
-
-private:
-    bool m_initialized;
-};
 
 Directory* DescribeFolder(const CString& folder, const CString& expanded, BOOL recurse, int depth)
 {
@@ -105,12 +80,12 @@ CString ResolveShortcutTarget(const CString& filePath)
     if (lower.Find(".lnk") < 0)
         return CString();
 
-    ComScope com;
-    ComPtr<IShellLinkA> link;
+    CComScope com;
+    CComPtr<IShellLinkA> link;
     if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
                                 reinterpret_cast<void**>(&link))))
         return CString();
-    ComPtr<IPersistFile> file;
+    CComPtr<IPersistFile> file;
     if (FAILED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))))
         return CString();
     WCHAR widePath[MAX_PATH];

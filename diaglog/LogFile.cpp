@@ -14,6 +14,7 @@
 #include "RegKey.h"
 #include "ScanDetectedItem.h"
 #include "SysInfo.h"
+#include "CScopedLock.h"
 #include "SystemUtils.h"
 #include <ctime>
 #include <memory>
@@ -22,18 +23,6 @@ namespace {
 
 const char kSystemInfoTitle[] = "Keldrix SystemInformation Log";
 const char kTechSupportTitle[] = "Keldrix Tech-Support Log";
-
-// Holds a critical section for the scope.
-class ScopedLock {
-public:
-    explicit ScopedLock(CRITICAL_SECTION& cs) : m_cs(cs) { EnterCriticalSection(&m_cs); }
-    ~ScopedLock() { LeaveCriticalSection(&m_cs); }
-    ScopedLock(const ScopedLock&) = delete;
-    ScopedLock& operator=(const ScopedLock&) = delete;
-
-private:
-    CRITICAL_SECTION& m_cs;
-};
 
 template <class T>
 void DeleteRecords(CTypedPtrList<CPtrList, T*>& list)
@@ -56,13 +45,7 @@ void WriteRecords(const CTypedPtrList<CPtrList, T*>& list, LPCSTR open, LPCSTR c
 // The "Logs" folder beside the program, with a trailing backslash.
 CString DefaultLogFolder()
 {
-    char path[MAX_PATH] = "";
-    CString folder;
-    if (GetModuleFilePath(path)) {
-        folder = path;
-        folder = folder.Left(folder.ReverseFind('\\') + 1);
-    }
-    return folder + "Logs\\";
+    return GetProgramFolder() + "Logs\\";
 }
 
 }  // namespace
@@ -70,7 +53,6 @@ CString DefaultLogFolder()
 LogFile::LogFile(const LogSettings& logSettings)
     : settings(new LogSettings(logSettings)), meta(new MetaInfo(kSystemInfoTitle)), sysInfo(nullptr)
 {
-    InitializeCriticalSection(&lock);
 }
 
 LogFile::~LogFile()
@@ -83,7 +65,6 @@ LogFile::~LogFile()
     DeleteRecords(ignoredItems);
     delete meta;
     delete settings;
-    DeleteCriticalSection(&lock);
 }
 
 void LogFile::CreateSystemInformationLog()
@@ -100,7 +81,7 @@ void LogFile::CreateTechSupportLog()
 void LogFile::Gather(LPCSTR pszTitle)
 {
     {
-        ScopedLock hold(lock);
+        CScopedLock hold(m_lock);
         delete meta;
         meta = new MetaInfo(pszTitle);
         sysInfo = settings->m_pSysInfo;
@@ -117,51 +98,51 @@ void LogFile::Gather(LPCSTR pszTitle)
 
 void LogFile::Append(LogElementList& section, LogElement* element)
 {
-    ScopedLock hold(lock);
+    CScopedLock hold(m_lock);
     section.AddTail(element);
 }
 
 void LogFile::AddScanDetectedItem(ScanDetectedItem* item)
 {
-    ScopedLock hold(lock);
+    CScopedLock hold(m_lock);
     scanDetectedItems.AddTail(item);
 }
 
 void LogFile::AddIgnoredItem(IgnoredItem* item)
 {
-    ScopedLock hold(lock);
+    CScopedLock hold(m_lock);
     ignoredItems.AddTail(item);
 }
 
 void LogFile::SetSettingsText(const CString& settingsSection)
 {
-    ScopedLock hold(lock);
+    CScopedLock hold(m_lock);
     settingsText = settingsSection;
 }
 
 void LogFile::SetLogFolder(const CString& folder)
 {
-    ScopedLock hold(lock);
-    logFolder = folder;
-    if (!logFolder.IsEmpty() && logFolder[logFolder.GetLength() - 1] != '\\')
-        logFolder += '\\';
+    CScopedLock hold(m_lock);
+    m_logFolder = folder;
+    if (!m_logFolder.IsEmpty() && m_logFolder[m_logFolder.GetLength() - 1] != '\\')
+        m_logFolder += '\\';
 }
 
 CString LogFile::GetLogFolder() const
 {
-    ScopedLock hold(lock);
-    return logFolder.IsEmpty() ? DefaultLogFolder() : logFolder;
+    CScopedLock hold(m_lock);
+    return m_logFolder.IsEmpty() ? DefaultLogFolder() : m_logFolder;
 }
 
 CString* LogFile::GetXml()
 {
-    ScopedLock hold(lock);
+    CScopedLock hold(m_lock);
     return LogElement::GetXml();
 }
 
 void LogFile::WriteXml(CString& out) const
 {
-    ScopedLock hold(lock);
+    CScopedLock hold(m_lock);
     out += "<Keldrix>\n";
     meta->WriteXml(out);
     if (sysInfo != nullptr)
@@ -191,7 +172,7 @@ void LogFile::WriteXml(CString& out) const
 
 BOOL LogFile::Save(BOOL systemInfo)
 {
-    ScopedLock hold(lock);
+    CScopedLock hold(m_lock);
     CString folder = GetLogFolder();
     if (!CreateDirectoryA(folder, nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
         return FALSE;

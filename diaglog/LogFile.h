@@ -1,6 +1,7 @@
 #pragma once
 #include "LogElement.h"
 #include "LogSettings.h"
+#include "CCriticalSection.h"
 
 class MetaInfo;
 class SysInfo;
@@ -61,6 +62,6 @@ private:
     CTypedPtrList<CPtrList, ScanDetectedItem*> scanDetectedItems;
     CTypedPtrList<CPtrList, IgnoredItem*> ignoredItems;
     CString settingsText;
-    CString logFolder;                 // empty: the "Logs" folder beside the program
-    mutable CRITICAL_SECTION lock;
+    CString m_logFolder;               // empty: the "Logs" folder beside the program
+    mutable CCriticalSection m_lock;
 };

@@ -91,13 +91,13 @@ NameEnds FindNameEnds(const std::string& s, size_t start, bool withFolders)
 
 bool IsClassIdAt(const std::string& s, size_t i)
 {
-    static const char shape[] = "{hhhhhhhh-hhhh-hhhh-hhhh-hhhhhhhhhhhh}";
-    const size_t length = sizeof shape - 1;
+    static const char kShape[] = "{hhhhhhhh-hhhh-hhhh-hhhh-hhhhhhhhhhhh}";
+    const size_t length = sizeof kShape - 1;
     if (i + length > s.size())
         return false;
     for (size_t k = 0; k < length; k++) {
         char c = s[i + k];
-        if (shape[k] == 'h' ? !IsHexDigit(c) : c != shape[k])
+        if (kShape[k] == 'h' ? !IsHexDigit(c) : c != kShape[k])
             return false;
     }
     return true;

@@ -7,12 +7,12 @@ namespace {
 // The bytes from the last to the first, two lower-case hex digits each.
 CString ReversedHex(const BYTE* pData, DWORD size)
 {
-    static const char digits[] = "0123456789abcdef";
+    static const char kDigits[] = "0123456789abcdef";
     CString hex;
     hex.Preallocate(static_cast<int>(size) * 2);
     for (DWORD i = size; i > 0; i--) {
-        hex += digits[pData[i - 1] >> 4];
-        hex += digits[pData[i - 1] & 0x0F];
+        hex += kDigits[pData[i - 1] >> 4];
+        hex += kDigits[pData[i - 1] & 0x0F];
     }
     return hex;
 }

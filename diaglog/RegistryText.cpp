@@ -8,19 +8,22 @@
 
 namespace {
 
-// Reads the default value of HKEY_CLASSES_ROOT\keyPath. Returns 1 when the
-// key is missing, 2 when the value cannot be read, 0 on success.
-int ReadClassesRootDefault(const CString& keyPath, CString& text)
+// Reads the default value of HKEY_CLASSES_ROOT\keyPath into text; when it
+// cannot, text says why after the subject given for each case.
+void ReadClassesRootDefault(const CString& keyPath, CString& text, const CString& missingKeySubject,
+                            const CString& unreadableSubject)
 {
     CRegKeyHandle key;
-    if (key.Open(HKEY_CLASSES_ROOT, keyPath, KEY_READ) != ERROR_SUCCESS)
-        return 1;
-    DWORD type = REG_NONE;
-    std::vector<BYTE> data;
-    if (key.QueryValue(nullptr, type, data) != ERROR_SUCCESS)
-        return 2;
-    text = RegistryBytesToText(data.data(), static_cast<DWORD>(data.size()));
-    return 0;
+    if (key.Open(HKEY_CLASSES_ROOT, keyPath, KEY_READ) != ERROR_SUCCESS) {
+        text = missingKeySubject + ", key does not exist";
+        return;
+    }
+    CString value;
+    if (!key.QueryText(nullptr, value, CRegKeyHandle::kAnySize, FALSE)) {
+        text = unreadableSubject + ", error querying default value";
+        return;
+    }
+    text = value;
 }
 
 }  // namespace
@@ -72,30 +75,12 @@ void AnalyzeRegistryValueData(const CString& text, LogElementList& files, LogEle
 
 void ResolveClassIdServerPath(const CString& classId, CString& serverPath)
 {
-    CString keyPath = "CLSID\\" + classId + "\\InProcServer32";
-    switch (ReadClassesRootDefault(keyPath, serverPath)) {
-    case 1:
-        serverPath = "Could not resolve ClassID " + classId + ", key does not exist";
-        break;
-    case 2:
-        serverPath = "Could not resolve ClassID " + classId + ", error querying default value";
-        break;
-    default:
-        break;
-    }
+    const CString subject = "Could not resolve ClassID " + classId;
+    ReadClassesRootDefault("CLSID\\" + classId + "\\InProcServer32", serverPath, subject, subject);
 }
 
 void ResolveClassIdTitle(const CString& classId, CString& title)
 {
-    CString keyPath = "CLSID\\" + classId;
-    switch (ReadClassesRootDefault(keyPath, title)) {
-    case 1:
-        title = "Could not resolve title for ClassID " + classId + ", key does not exist";
-        break;
-    case 2:
-        title = "Could not resolve title for classID ClassID " + classId + ", error querying default value";
-        break;
-    default:
-        break;
-    }
+    ReadClassesRootDefault("CLSID\\" + classId, title, "Could not resolve title for ClassID " + classId,
+                           "Could not resolve title for classID ClassID " + classId);
 }

@@ -1,4 +1,5 @@
 #include "xml_parser.h"
+#include "CHandle.h"
 #include <cstdlib>
 #include <cstring>
 
@@ -416,9 +417,9 @@ char* load_file(LPCSTR path, DWORD* size)
         *size = 0;
     if (!path)
         return nullptr;
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    CHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.IsValid())
         return nullptr;
     char* text = nullptr;
     size_t length = 0;
@@ -439,7 +440,7 @@ char* load_file(LPCSTR path, DWORD* size)
             text[length] = 0;
         }
     }
-    CloseHandle(file);
+    file.Close();
     if (!ok || total == 0) {
         free(text);
         return nullptr;

@@ -1,4 +1,6 @@
 #include "CCleanSweep.h"
+#include "CFileStream.h"
+#include "CHandle.h"
 #include "CRegKeyHandle.h"
 #include "RegExport.h"
 #include "SystemUtils.h"
@@ -42,23 +44,6 @@ CString FreeTargetPath(const CString& folder, const CString& fileName)
     }
     return CString();
 }
-
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE h) : m_h(h) {}
-    ~FileHandle()
-    {
-        if (IsValid())
-            CloseHandle(m_h);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    BOOL IsValid() const { return m_h != INVALID_HANDLE_VALUE; }
-    operator HANDLE() const { return m_h; }
-
-private:
-    HANDLE m_h;
-};
 
 HANDLE OpenExclusiveWrite(LPCSTR pszPath)
 {
@@ -145,7 +130,7 @@ LONG CCleanSweep::DeleteKeyTree(HKEY root, LPCSTR pszKeyPath, BOOL bDeleteItself
     if (rc != ERROR_SUCCESS)
         return rc;
     m_nDeletedKeys++;
-    return 1;
+    return kKeyTreeDeleted;
 }
 
 BOOL CCleanSweep::ExportValue(HKEY root, LPCSTR pszKeyPath, LPCSTR pszValueName, FILE* stream)
@@ -166,9 +151,7 @@ BOOL CCleanSweep::ExportValue(HKEY root, LPCSTR pszKeyPath, LPCSTR pszValueName,
     std::vector<BYTE> data;
     if (key.Open(root, path, KEY_QUERY_VALUE) != ERROR_SUCCESS || key.QueryValue(name, type, data) != ERROR_SUCCESS)
         return FALSE;
-    CString dataText;
-    FormatRegValueData(type, data.data(), static_cast<DWORD>(data.size()), dataText);
-    const CString text = "\n[" + fullName + "]\n" + FormatRegValueName(name) + " = " + dataText;
+    const CString text = "\n[" + fullName + "]\n" + FormatRegValueLine(name, type, data, " = ");
     const size_t length = static_cast<size_t>(text.GetLength());
     return fwrite(static_cast<LPCSTR>(text), 1, length, stream) == length && fflush(stream) == 0 && !ferror(stream);
 }
@@ -204,17 +187,13 @@ BOOL CCleanSweep::RenameToBak(LPCSTR pszFilePath, LPCSTR pszFolder)
     if (newPath.IsEmpty() || newPath.Find(',') >= 0)
         return FALSE;
 
-    FILE* log = fopen(folder + ".bak", "a");
-    if (log == nullptr)
+    CFileStream log(fopen(folder + ".bak", "a"));
+    if (log.Get() == nullptr || !MoveFileA(oldPath, newPath))
         return FALSE;
-    if (!MoveFileA(oldPath, newPath)) {
-        fclose(log);
-        return FALSE;
-    }
     const CString line = oldPath + "," + newPath + "\n";
     const size_t length = static_cast<size_t>(line.GetLength());
-    const bool written = fwrite(static_cast<LPCSTR>(line), 1, length, log) == length;
-    if (fclose(log) != 0 || !written) {
+    const bool written = fwrite(static_cast<LPCSTR>(line), 1, length, log.Get()) == length;
+    if (!log.Close() || !written) {
         // Without its log line the move could not be undone: take it back.
         MoveFileA(newPath, oldPath);
         return FALSE;
@@ -226,14 +205,14 @@ BOOL CCleanSweep::ShredFile(LPCSTR pszFilePath, int nPasses)
 {
     {
         // Another program holding the file open makes this open fail.
-        FileHandle probe(CreateFileA(pszFilePath, GENERIC_READ, FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+        CHandle probe(CreateFileA(pszFilePath, GENERIC_READ, FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                      FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!probe.IsValid())
             return FALSE;
     }
     LARGE_INTEGER size{};
     {
-        FileHandle file(OpenExclusiveWrite(pszFilePath));
+        CHandle file(OpenExclusiveWrite(pszFilePath));
         if (!file.IsValid() || !GetFileSizeEx(file, &size))
             return FALSE;
     }
@@ -245,7 +224,7 @@ BOOL CCleanSweep::ShredFile(LPCSTR pszFilePath, int nPasses)
         const BYTE b = static_cast<BYTE>(rand() % 256);
         first.assign(kShredBlock, a);
         second.assign(kShredBlock, b);
-        FileHandle file(OpenExclusiveWrite(pszFilePath));
+        CHandle file(OpenExclusiveWrite(pszFilePath));
         if (!file.IsValid())
             continue;
         for (ULONGLONG block = 0; block < blocks; block++) {
@@ -267,22 +246,13 @@ BOOL CCleanSweep::ShredFile(LPCSTR pszFilePath, int nPasses)
 CString CCleanSweep::GetRegString(HKEY root, LPCSTR pszKeyPath, LPCSTR pszValueName) const
 {
     CRegKeyHandle key;
-    DWORD type = 0;
-    std::vector<BYTE> data;
-    if (key.Open(root, pszKeyPath, KEY_READ) != ERROR_SUCCESS || key.QueryValue(pszValueName, type, data) != ERROR_SUCCESS
-        || (type != REG_SZ && type != REG_EXPAND_SZ))
-        return CString();
-    data.push_back(0);
-    return CString(reinterpret_cast<LPCSTR>(data.data()));
+    CString text;
+    if (key.Open(root, pszKeyPath, KEY_READ) == ERROR_SUCCESS)
+        key.QueryText(pszValueName, text);
+    return text;
 }
 
 CString CCleanSweep::GetProgramFolder(BOOL bWholePath)
 {
-    char path[MAX_PATH];
-    if (!GetModuleFilePath(path))
-        return CString();
-    CString text = path;
-    if (bWholePath)
-        return text;
-    return text.Left(text.ReverseFind('\\') + 1);
+    return ::GetProgramFolder(bWholePath);
 }

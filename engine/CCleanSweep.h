@@ -8,6 +8,9 @@
 class CCleanSweep {
 public:
     enum { MAX_DRIVES = 30 };
+    // DeleteKeyTree's result when the key itself went: 1, not ERROR_SUCCESS, so
+    // callers tell it from ERROR_NO_MORE_ITEMS (only the subkeys were to go).
+    static const LONG kKeyTreeDeleted = 1;
 
     CCleanSweep();
     virtual ~CCleanSweep();
@@ -19,8 +22,8 @@ public:
     void SetLogFile(FILE* stream) { m_pLogFile = stream; }
 
     // Deletes the subkeys of root\key path and, with bDeleteItself, the key, after
-    // writing the whole tree to the backup stream (when one is set). Returns 1 when
-    // the key was deleted, ERROR_NO_MORE_ITEMS when only the subkeys were to go and
+    // writing the whole tree to the backup stream (when one is set). Returns
+    // kKeyTreeDeleted when the key was deleted, ERROR_NO_MORE_ITEMS when only the subkeys were to go and
     // all went, else an error code: ERROR_ACCESS_DENIED for a hive root or an empty
     // path, ERROR_CAN_NOT_COMPLETE when the backup could not be written whole (then
     // nothing is deleted), or the registry's code of the first failure.

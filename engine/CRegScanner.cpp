@@ -1,4 +1,6 @@
 #include "CRegScanner.h"
+#include "CComScope.h"
+#include "CRegKeyHandle.h"
 #include "CWnd.h"
 #include "RegistrySettings.h"
 #include <objbase.h>
@@ -74,17 +76,15 @@ void CRegScanner::CopyExclusionLists(const CStringArray* pKeys, const CStringArr
 
 void CRegScanner::LoadAppPathNames()
 {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths", 0, KEY_READ,
-                      &key) != ERROR_SUCCESS)
+    CRegKeyHandle key;
+    if (key.Open(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths", KEY_READ)
+        != ERROR_SUCCESS)
         return;
-    char name[1024];
-    for (DWORD index = 0; RegEnumKeyA(key, index, name, sizeof name) == ERROR_SUCCESS; index++) {
-        CString lower(name);
-        lower.MakeLower();
-        m_appPathNames.SetAt(lower, nullptr);
+    CString name;
+    for (DWORD index = 0; key.EnumKey(index, name) == ERROR_SUCCESS; index++) {
+        name.MakeLower();
+        m_appPathNames.SetAt(name, nullptr);
     }
-    RegCloseKey(key);
 }
 
 void CRegScanner::DeleteProblems()
@@ -160,7 +160,7 @@ UINT CRegScanner::FixThreadProc(LPVOID pParam)
 
 void CRegScanner::RunScan()
 {
-    const HRESULT hrCom = CoInitialize(nullptr);
+    CComScope com;
     const HWND hNotifyWnd = m_hNotifyWnd;
 
     SetRegistrySettingString(SETTINGS_PRODUCT, SETTING_LASTSCAN,
@@ -178,9 +178,6 @@ void CRegScanner::RunScan()
         }
     }
 
-    if (SUCCEEDED(hrCom))
-        CoUninitialize();
-
     CWnd* pMainWnd = AfxGetMainWnd();
     if (pMainWnd != nullptr && pMainWnd->IsWindow())
         pMainWnd->ShowWindow(SW_RESTORE);
@@ -191,6 +188,7 @@ void CRegScanner::RunScan()
     SendMessageA(hNotifyWnd, WM_SCAN_DONE, 0, 0);
     if (bRepair) {
         FixAll(this);
+        // Once more after the fix's own: the finding page handles the automatic fix's end on this one.
         SendMessageA(hNotifyWnd, WM_FIX_DONE, 0, 0);
     }
 }

@@ -154,9 +154,9 @@ protected:
     // page shows one path per 100 ms, and every message costs the walk a
     // thread switch. The others are dropped here.
     void SendScanPath(LPCSTR pszPath) const;
-    // Reads a string value (REG_SZ or REG_EXPAND_SZ) into the buffer, ended at
-    // the length the registry returned. FALSE, with an empty buffer, for a
-    // missing value, another type or one that does not fit.
+    // Reads a string value (REG_SZ or REG_EXPAND_SZ) into the buffer, up to its
+    // first zero byte. FALSE, with an empty buffer, for a missing value, another
+    // type or one whose data does not fit in nSize - 1 bytes.
     static BOOL ReadRegText(HKEY key, LPCSTR pszName, LPSTR pszBuffer, DWORD nSize);
     // PathFindOnPathA on a copy of its own, so the argument is never rewritten.
     static BOOL FindOnPath(LPCSTR pszFile);
@@ -196,6 +196,10 @@ private:
     void LoadAppPathNames();
     BOOL StartWorker(AFX_THREADPROC pfnProc, HWND hNotifyWnd);
     void RunScan();
+    // The scan of a key under HKEY_LOCAL_MACHINE whose subkeys each hold a file
+    // in a text value: a subkey whose file is missing is a problem named by the
+    // subkey. A text pfnIgnored accepts is not judged.
+    void ScanSubKeyFiles(LPCSTR pszKeyPath, LPCSTR pszValueName, int category, BOOL (*pfnIgnored)(LPCSTR pszText));
     // The five passes of the COM/ActiveX scanner. The first keeps the classes
     // that have an AppID, with their AppIDs, for the second.
     void ScanClassFiles(CStringArray& appIdClasses, CStringArray& appIds);
@@ -211,6 +215,10 @@ private:
                         LPCSTR pszProblemValueName);
     static UINT FixThreadProc(LPVOID pParam);
     void RunFix();
+    // Repairs (with bRepair) the selected problems and logs every problem.
+    void RepairAndLogProblems(BOOL bRepair, HWND hNotifyWnd);
+    // Removes the backup, rename log and rename folder of this fix that received nothing.
+    void RemoveUnusedBackups(BOOL bBackupUsed);
     void LogIgnoreList();
     // The repairs the rules are made of.
     BOOL RemoveKeyTree(HKEY root, const CString& path);

@@ -4,6 +4,8 @@
 #include "RegExport.h"
 #include "RegistrySettings.h"
 #include "ScanDetectedItem.h"
+#include "CFileStream.h"
+#include "CRegKeyHandle.h"
 #include "SystemUtils.h"
 #include <srrestoreptapi.h>
 #include <cerrno>
@@ -35,25 +37,6 @@ const char kRestorePointName[] = "Keldrix Backup";
 
 // Numbers tried after a backup name that is taken, before the fix gives up.
 const int kMaxBackupNames = 100;
-
-// One stream of the fix, closed when it goes out of scope.
-class FixStream {
-public:
-    explicit FixStream(FILE* stream) : m_stream(stream) {}
-    ~FixStream() { Close(); }
-    FixStream(const FixStream&) = delete;
-    FixStream& operator=(const FixStream&) = delete;
-    FILE* Get() const { return m_stream; }
-    void Close()
-    {
-        if (m_stream != nullptr)
-            fclose(m_stream);
-        m_stream = nullptr;
-    }
-
-private:
-    FILE* m_stream;
-};
 
 BOOL PathExists(const CString& path)
 {
@@ -96,22 +79,17 @@ BOOL SplitProblemKey(const CString& key, LPCSTR pszRootName, CString& path)
 
 BOOL IsKeyMissing(HKEY root, const CString& path)
 {
-    HKEY key = nullptr;
-    const LONG rc = RegOpenKeyExA(root, path, 0, KEY_QUERY_VALUE, &key);
-    if (rc == ERROR_SUCCESS)
-        RegCloseKey(key);
-    return rc == ERROR_FILE_NOT_FOUND;
+    CRegKeyHandle key;
+    return key.Open(root, path, KEY_QUERY_VALUE) == ERROR_FILE_NOT_FOUND;
 }
 
 BOOL IsValueMissing(HKEY root, const CString& path, const CString& valueName)
 {
-    HKEY key = nullptr;
-    LONG rc = RegOpenKeyExA(root, path, 0, KEY_QUERY_VALUE, &key);
+    CRegKeyHandle key;
+    const LONG rc = key.Open(root, path, KEY_QUERY_VALUE);
     if (rc != ERROR_SUCCESS)
         return rc == ERROR_FILE_NOT_FOUND;
-    rc = RegQueryValueExA(key, valueName, nullptr, nullptr, nullptr, nullptr);
-    RegCloseKey(key);
-    return rc == ERROR_FILE_NOT_FOUND;
+    return RegQueryValueExA(key, valueName, nullptr, nullptr, nullptr, nullptr) == ERROR_FILE_NOT_FOUND;
 }
 
 BOOL IsFileMissing(const CString& path)
@@ -151,9 +129,9 @@ void CRegScanner::RunFix()
     m_backupPath.Empty();
     m_renameLogPath.Empty();
     m_renameFolder.Empty();
-    FixStream backup(OpenRegBackupFile(now));
+    CFileStream backup(OpenRegBackupFile(now));
     const long headerEnd = backup.Get() != nullptr ? ftell(backup.Get()) : 0;
-    FixStream renameLog(backup.Get() != nullptr ? OpenRenameLog() : nullptr);
+    CFileStream renameLog(backup.Get() != nullptr ? OpenRenameLog() : nullptr);
     SetBackupFile(backup.Get());
     SetLogFile(renameLog.Get());
 
@@ -164,6 +142,24 @@ void CRegScanner::RunFix()
         ShowFixMessage(kBackupFailed);
 
     LogIgnoreList();
+    RepairAndLogProblems(bRepair, hNotifyWnd);
+
+    // The .reg file is judged by what was written to it, not by the counters:
+    // a tree that was only partly removed still needs its backup.
+    const BOOL bBackupUsed = backup.Get() != nullptr && ftell(backup.Get()) != headerEnd;
+    SetBackupFile(nullptr);
+    SetLogFile(nullptr);
+    backup.Close();
+    renameLog.Close();
+    RemoveUnusedBackups(bBackupUsed);
+
+    SendMessageA(hNotifyWnd, WM_FIX_DONE, 0, 0);
+    if (bRepair)
+        DeleteProblems();
+}
+
+void CRegScanner::RepairAndLogProblems(BOOL bRepair, HWND hNotifyWnd)
+{
     int lastCategory = -1;
     for (INT_PTR i = 0; m_pProblems != nullptr && i < m_pProblems->GetSize(); i++) {
         CRegistryProblem* problem = m_pProblems->GetAt(i);
@@ -191,25 +187,16 @@ void CRegScanner::RunFix()
     }
     if (m_pLog != nullptr)
         m_pLog->Save(FALSE);
+}
 
-    // Backup files that received nothing are removed again. The .reg file is
-    // judged by what was written to it, not by the counters: a tree that was
-    // only partly removed still needs its backup.
-    const BOOL bBackupUsed = backup.Get() != nullptr && ftell(backup.Get()) != headerEnd;
-    SetBackupFile(nullptr);
-    SetLogFile(nullptr);
-    backup.Close();
-    renameLog.Close();
+void CRegScanner::RemoveUnusedBackups(BOOL bBackupUsed)
+{
     if (!m_renameLogPath.IsEmpty() && IsFileEmpty(m_renameLogPath)) {
         RemoveDirectoryA(m_renameFolder);
         DeleteFileA(m_renameLogPath);
     }
     if (!m_backupPath.IsEmpty() && !bBackupUsed)
         DeleteFileA(m_backupPath);
-
-    SendMessageA(hNotifyWnd, WM_FIX_DONE, 0, 0);
-    if (bRepair)
-        DeleteProblems();
 }
 
 void CRegScanner::LogIgnoreList()
@@ -354,7 +341,7 @@ BOOL CRegScanner::RepairProblem(CRegistryProblem* pProblem)
 BOOL CRegScanner::RemoveKeyTree(HKEY root, const CString& path)
 {
     const LONG rc = DeleteKeyTree(root, path, TRUE);
-    return rc == 1 || (rc == ERROR_FILE_NOT_FOUND && IsKeyMissing(root, path));
+    return rc == kKeyTreeDeleted || (rc == ERROR_FILE_NOT_FOUND && IsKeyMissing(root, path));
 }
 
 // The subkey named by a problem's value name; an empty name would name the

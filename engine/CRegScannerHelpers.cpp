@@ -1,4 +1,7 @@
 #include "CRegScanner.h"
+#include "CComPtr.h"
+#include "CComScope.h"
+#include "CRegKeyHandle.h"
 #include <msi.h>
 #include <shlobj.h>
 #include <shlwapi.h>
@@ -77,25 +80,6 @@ BOOL RegisteredFile(const CString& text, CString& file)
     return FALSE;
 }
 
-// Releases a COM interface pointer when it goes out of scope.
-template <class T>
-class ComPtr {
-public:
-    ComPtr() = default;
-    ~ComPtr()
-    {
-        if (m_p != nullptr)
-            m_p->Release();
-    }
-    ComPtr(const ComPtr&) = delete;
-    ComPtr& operator=(const ComPtr&) = delete;
-    T* operator->() const { return m_p; }
-    void** Out() { return reinterpret_cast<void**>(&m_p); }
-
-private:
-    T* m_p = nullptr;
-};
-
 // The target of an installer shortcut: TRUE when it could be asked (then
 // bExists says whether the component's file is there).
 BOOL ResolveInstallerShortcut(LPCSTR pszShortcut, LPSTR pszTarget, BOOL& bExists)
@@ -123,8 +107,8 @@ BOOL ResolveInstallerShortcut(LPCSTR pszShortcut, LPSTR pszTarget, BOOL& bExists
 // says whether its file is there and pszTarget holds its path).
 BOOL ResolveShellLink(LPCSTR pszShortcut, LPSTR pszTarget, BOOL& bExists)
 {
-    ComPtr<IShellLinkA> link;
-    ComPtr<IPersistFile> persist;
+    CComPtr<IShellLinkA> link;
+    CComPtr<IPersistFile> persist;
     WCHAR widePath[MAX_PATH];
     if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.Out()))
         || FAILED(link->QueryInterface(IID_IPersistFile, persist.Out()))
@@ -178,8 +162,8 @@ DWORD CRegScanner::ExtractFilePath(LPSTR pszText, LPSTR pszResult)
     std::string upper(text);
     if (!upper.empty())
         CharUpperBuffA(&upper[0], static_cast<DWORD>(upper.size()));
-    static const char* const extensions[] = {".EXE", ".DLL", ".OCX"};
-    for (const char* extension : extensions) {
+    static const char* const kExtensions[] = {".EXE", ".DLL", ".OCX"};
+    for (const char* extension : kExtensions) {
         const size_t at = upper.find(extension);
         if (at != std::string::npos)
             text[at + 4] = '\0';
@@ -201,30 +185,19 @@ BOOL CRegScanner::ResolveShortcut(LPCSTR pszShortcut, LPSTR pszTarget)
         return bExists;
 
     pszTarget[0] = '\0';
-    const HRESULT hrCom = CoInitialize(nullptr);
+    CComScope com;
     // A shortcut that cannot be read is never reported.
-    BOOL bResult = TRUE;
-    if (ResolveShellLink(pszShortcut, pszTarget, bExists))
-        bResult = bExists;
-    if (SUCCEEDED(hrCom))
-        CoUninitialize();
-    return bResult;
+    return ResolveShellLink(pszShortcut, pszTarget, bExists) ? bExists : TRUE;
 }
 
 BOOL CRegScanner::ReadRegText(HKEY key, LPCSTR pszName, LPSTR pszBuffer, DWORD nSize)
 {
     if (nSize == 0)
         return FALSE;
-    pszBuffer[0] = '\0';
-    DWORD type = 0;
-    DWORD length = nSize - 1;
-    if (RegQueryValueExA(key, pszName, nullptr, &type, reinterpret_cast<BYTE*>(pszBuffer), &length) != ERROR_SUCCESS
-        || (type != REG_SZ && type != REG_EXPAND_SZ) || length > nSize - 1) {
-        pszBuffer[0] = '\0';
-        return FALSE;
-    }
-    pszBuffer[length] = '\0';
-    return TRUE;
+    CString text;
+    const BOOL ok = CRegKeyHandle::QueryText(key, pszName, text, nSize - 1);
+    lstrcpynA(pszBuffer, text, static_cast<int>(nSize));
+    return ok;
 }
 
 BOOL CRegScanner::FindOnPath(LPCSTR pszFile)

@@ -50,23 +50,29 @@ BOOL IsInFolder(const CString& folder, LPCSTR pszFile)
 
 }  // namespace
 
+void CRegScanner::ScanSubKeyFiles(LPCSTR pszKeyPath, LPCSTR pszValueName, int category,
+                                  BOOL (*pfnIgnored)(LPCSTR pszText))
+{
+    CRegKeyHandle parent;
+    if (parent.Open(HKEY_LOCAL_MACHINE, pszKeyPath, kReadWrite) != ERROR_SUCCESS)
+        return;
+    CString name;
+    for (DWORD index = 0; !IsCancelled() && parent.EnumKey(index, name) == ERROR_SUCCESS; index++) {
+        SendScanPath(scanwalk::JoinPath(pszKeyPath, name));
+        CRegKeyHandle entry;
+        char text[kTextBuffer];
+        CString tested;
+        // An empty text names nothing and is not judged.
+        if (entry.Open(parent, name, kReadWrite) == ERROR_SUCCESS
+            && ReadRegText(entry, pszValueName, text, sizeof text)
+            && (pfnIgnored == nullptr || !pfnIgnored(text)) && IsMissingFile(text, FALSE, tested))
+            AddProblem(new CRegistryProblem(MachinePath(pszKeyPath), name, text, category));
+    }
+}
+
 void CRegScanner::ScanUninstallEntries()
 {
-    CRegKeyHandle uninstall;
-    if (uninstall.Open(HKEY_LOCAL_MACHINE, kUninstallKey, kReadWrite) != ERROR_SUCCESS)
-        return;
-    CString product;
-    for (DWORD index = 0; !IsCancelled() && uninstall.EnumKey(index, product) == ERROR_SUCCESS; index++) {
-        SendScanPath(scanwalk::JoinPath(kUninstallKey, product));
-        CRegKeyHandle entry;
-        char command[kTextBuffer];
-        CString tested;
-        // An empty command names nothing and is not judged.
-        if (entry.Open(uninstall, product, kReadWrite) == ERROR_SUCCESS
-            && ReadRegText(entry, "UninstallString", command, sizeof command) && !RunsThroughHost(command)
-            && IsMissingFile(command, FALSE, tested))
-            AddProblem(new CRegistryProblem(MachinePath(kUninstallKey), product, command, REGPROBLEM_UNINSTALL));
-    }
+    ScanSubKeyFiles(kUninstallKey, "UninstallString", REGPROBLEM_UNINSTALL, RunsThroughHost);
 }
 
 void CRegScanner::ScanFontEntries()
@@ -111,20 +117,7 @@ void CRegScanner::ScanSharedDlls()
 
 void CRegScanner::ScanAppPaths()
 {
-    CRegKeyHandle appPaths;
-    if (appPaths.Open(HKEY_LOCAL_MACHINE, kAppPathsKey, kReadWrite) != ERROR_SUCCESS)
-        return;
-    CString program;
-    for (DWORD index = 0; !IsCancelled() && appPaths.EnumKey(index, program) == ERROR_SUCCESS; index++) {
-        SendScanPath(scanwalk::JoinPath(kAppPathsKey, program));
-        CRegKeyHandle entry;
-        char path[kTextBuffer];
-        CString tested;
-        // An empty default value names nothing and is not judged.
-        if (entry.Open(appPaths, program, kReadWrite) == ERROR_SUCCESS && ReadRegText(entry, nullptr, path, sizeof path)
-            && IsMissingFile(path, FALSE, tested))
-            AddProblem(new CRegistryProblem(MachinePath(kAppPathsKey), program, path, REGPROBLEM_APPPATH));
-    }
+    ScanSubKeyFiles(kAppPathsKey, nullptr, REGPROBLEM_APPPATH, nullptr);
 }
 
 void CRegScanner::ScanHelpFiles()

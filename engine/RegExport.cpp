@@ -81,7 +81,7 @@ BOOL FlushStream(FILE* stream)
 BOOL WriteKeyBlock(const CRegKeyHandle& key, const CString& fullName, FILE* stream)
 {
     BOOL ok = WriteText(stream, "\n[" + fullName + "]\n");
-    CString name, data;
+    CString name;
     DWORD type = 0;
     std::vector<BYTE> bytes;
     for (DWORD index = 0;; index++) {
@@ -97,8 +97,7 @@ BOOL WriteKeyBlock(const CRegKeyHandle& key, const CString& fullName, FILE* stre
             ok = FALSE;
             continue;
         }
-        FormatRegValueData(type, bytes.data(), static_cast<DWORD>(bytes.size()), data);
-        ok = WriteText(stream, FormatRegValueName(name) + "=" + data) && ok;
+        ok = WriteText(stream, FormatRegValueLine(name, type, bytes, "=")) && ok;
     }
     return ok;
 }
@@ -174,6 +173,13 @@ void FormatRegValueData(DWORD type, const BYTE* data, DWORD length, CString& tex
     else
         text.Format("hex(%lx):", type);
     AppendHexBytes(text, data, length);
+}
+
+CString FormatRegValueLine(const CString& name, DWORD type, const std::vector<BYTE>& data, LPCSTR pszSeparator)
+{
+    CString text;
+    FormatRegValueData(type, data.data(), static_cast<DWORD>(data.size()), text);
+    return FormatRegValueName(name) + pszSeparator + text;
 }
 
 BOOL ExportRegKey(HKEY root, LPCSTR pszKeyPath, FILE* stream)

@@ -2,6 +2,7 @@
 #include "afx.h"
 #include "CRegKeyHandle.h"
 #include <cstdio>
+#include <vector>
 
 // Registry export in the text syntax of the system's registry editor, for the
 // backups of the fix. Streams are opened in text mode, so every "\n" written
@@ -30,6 +31,9 @@ BOOL WriteRegBackupHeader(FILE* stream, int osCode);
 // the quoted form restores them byte for byte; otherwise, and for every other
 // type, the bytes are written as hex(N) (hex: for REG_BINARY).
 void FormatRegValueData(DWORD type, const BYTE* data, DWORD length, CString& text);
+// A whole value line: the value name, the separator ("=" in exports, " = " in
+// single-value backups) and the data text.
+CString FormatRegValueLine(const CString& name, DWORD type, const std::vector<BYTE>& data, LPCSTR pszSeparator);
 
 // Writes the tree of root\pszKeyPath: the top key's line, every key below it
 // once with its values (parents first), then the top key with its values.

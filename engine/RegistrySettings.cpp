@@ -1,4 +1,5 @@
 #include "RegistrySettings.h"
+#include "CRegKeyHandle.h"
 #include "SystemUtils.h"
 #include <new>
 #include <string>
@@ -27,38 +28,23 @@ namespace {
 const int kMaxNumberChars = 199;
 const int kAnyLength = 0x7FFFFFFE;
 
-// Opens (creating when missing) SOFTWARE\<sub-key> and closes it on scope exit.
-class SettingsKey {
-public:
-    SettingsKey(HKEY root, LPCSTR pszSubKey, REGSAM access)
-    {
-        CString path("SOFTWARE");
-        if (pszSubKey != nullptr && *pszSubKey != '\0')
-            path += CString("\\") + pszSubKey;
-        if (RegCreateKeyExA(root, path, 0, nullptr, 0, access, nullptr, &m_hKey, nullptr) != ERROR_SUCCESS)
-            m_hKey = nullptr;
-    }
-    ~SettingsKey()
-    {
-        if (m_hKey != nullptr)
-            RegCloseKey(m_hKey);
-    }
-    SettingsKey(const SettingsKey&) = delete;
-    SettingsKey& operator=(const SettingsKey&) = delete;
-    HKEY Get() const { return m_hKey; }
-
-private:
-    HKEY m_hKey = nullptr;
-};
+// Opens SOFTWARE\<sub-key>, creating it when missing (reads create it too).
+LONG OpenSettingsKey(CRegKeyHandle& key, HKEY root, LPCSTR pszSubKey, REGSAM access)
+{
+    CString path("SOFTWARE");
+    if (pszSubKey != nullptr && *pszSubKey != '\0')
+        path += CString("\\") + pszSubKey;
+    return key.Create(root, path, access);
+}
 
 void SetText(HKEY root, LPCSTR pszSubKey, LPCSTR pszValueName, LPCSTR pszText)
 {
-    SettingsKey key(root, pszSubKey, KEY_WRITE);
-    if (key.Get() == nullptr)
+    CRegKeyHandle key;
+    if (OpenSettingsKey(key, root, pszSubKey, KEY_WRITE) != ERROR_SUCCESS)
         return;
     if (pszText == nullptr)
         pszText = "";
-    RegSetValueExA(key.Get(), pszValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(pszText),
+    RegSetValueExA(key, pszValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(pszText),
                    static_cast<DWORD>(lstrlenA(pszText) + 1));
 }
 
@@ -67,30 +53,10 @@ void SetText(HKEY root, LPCSTR pszSubKey, LPCSTR pszValueName, LPCSTR pszText)
 BOOL QueryText(HKEY root, LPCSTR pszSubKey, LPCSTR pszValueName, int maxChars, CString& text)
 {
     text.Empty();
-    SettingsKey key(root, pszSubKey, KEY_READ);
-    if (key.Get() == nullptr)
-        return FALSE;
-    DWORD size = 0;
-    LONG rc = RegQueryValueExA(key.Get(), pszValueName, nullptr, nullptr, nullptr, &size);
-    // The value may grow between the size query and the read: try again then.
-    for (int attempt = 0; attempt < 4 && (rc == ERROR_SUCCESS || rc == ERROR_MORE_DATA); ++attempt) {
-        if (size > static_cast<DWORD>(maxChars) + 1)
-            return FALSE;
-        DWORD got = size;
-        try {
-            std::string buffer(static_cast<size_t>(size) + 1, '\0');
-            rc = RegQueryValueExA(key.Get(), pszValueName, nullptr, nullptr,
-                                  reinterpret_cast<BYTE*>(&buffer[0]), &got);
-            if (rc == ERROR_SUCCESS) {
-                text = buffer.c_str();  // up to the first NUL; the extra byte ends it
-                return text.GetLength() <= maxChars;
-            }
-        } catch (const std::bad_alloc&) {
-            return FALSE;
-        }
-        size = got;
-    }
-    return FALSE;
+    CRegKeyHandle key;
+    return OpenSettingsKey(key, root, pszSubKey, KEY_READ) == ERROR_SUCCESS
+           && key.QueryText(pszValueName, text, static_cast<DWORD>(maxChars) + 1, FALSE)
+           && text.GetLength() <= maxChars;
 }
 
 }  // namespace

@@ -39,15 +39,11 @@ BOOL ReadFolder(HKEY root, LPCSTR pszKeyPath, LPCSTR pszValueName, CString& fold
 {
     folder.Empty();
     CRegKeyHandle key;
-    DWORD type = REG_NONE;
-    std::vector<BYTE> data;
-    if (key.Open(root, pszKeyPath, KEY_READ) != ERROR_SUCCESS
-        || key.QueryValue(pszValueName, type, data) != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)
-        || data.size() > MAX_PATH)
+    CString text;
+    if (key.Open(root, pszKeyPath, KEY_READ) != ERROR_SUCCESS || !key.QueryText(pszValueName, text, MAX_PATH))
         return FALSE;
-    data.push_back(0);  // the text ends at its length
     char expanded[MAX_PATH];
-    const DWORD length = ExpandEnvironmentStringsA(reinterpret_cast<LPCSTR>(data.data()), expanded, sizeof expanded);
+    const DWORD length = ExpandEnvironmentStringsA(text, expanded, sizeof expanded);
     if (length == 0 || length > sizeof expanded)
         return FALSE;
     folder = expanded;

@@ -5,6 +5,7 @@
 BEGIN_MESSAGE_MAP(CShapedWindow, CBitmapDialog)
     ON_MESSAGE(WM_ENTERSIZEMOVE, OnEnterSizeMove)
     ON_MESSAGE(WM_EXITSIZEMOVE, OnExitSizeMove)
+    ON_MESSAGE(WM_MOVING, OnMoving)
 END_MESSAGE_MAP()
 
 CShapedWindow::CShapedWindow() : CBitmapDialog(IDD_SHAPED)
@@ -40,5 +41,14 @@ LRESULT CShapedWindow::OnEnterSizeMove(WPARAM, LPARAM)
 LRESULT CShapedWindow::OnExitSizeMove(WPARAM, LPARAM)
 {
     LogRect("shaped moved");
+    return Default();
+}
+
+// Every step of a drag, so a driving script can wait for each one.
+LRESULT CShapedWindow::OnMoving(WPARAM, LPARAM lParam)
+{
+    const RECT* rect = reinterpret_cast<const RECT*>(lParam);
+    if (rect != nullptr)
+        GalleryLog::Line("shaped moving %ld %ld %ld %ld", rect->left, rect->top, rect->right, rect->bottom);
     return Default();
 }

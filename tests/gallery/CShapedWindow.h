@@ -11,6 +11,7 @@ public:
 protected:
     afx_msg LRESULT OnEnterSizeMove(WPARAM, LPARAM);
     afx_msg LRESULT OnExitSizeMove(WPARAM, LPARAM);
+    afx_msg LRESULT OnMoving(WPARAM, LPARAM);
     void LogRect(const char* what);
 
     DECLARE_MESSAGE_MAP()

@@ -125,12 +125,14 @@ shaped_window)
         "$((l + 35)) $((t + 35)) $BODY" "$((l + 60)) $((t + 50)) $BODY" "$((l + 60)) $((t + 25)) $BAND" \
         "$((r - 30)) $((b - 20)) $BODY"
 
-    # A drag with the mouse moves the window by the mouse delta.
+    # A drag with the mouse moves the window by the mouse delta. Each step waits
+    # until the move loop has taken it, so the button is let go inside the loop.
     x=$((l + 60)); y=$((t + 50))
     xdotool mousemove "$x" "$y" mousedown 1
     wait_for_log "^shaped move start$" 30
     for step in 1 2 3 4; do
         xdotool mousemove $((x + 15 * step)) $((y + 10 * step))
+        wait_for_log "^shaped moving $((l + 15 * step)) $((t + 10 * step)) " 30
     done
     xdotool mouseup 1
     wait_for_log "^shaped moved " 30

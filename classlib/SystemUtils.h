@@ -32,6 +32,10 @@ BOOL GetWindowsVersionName(CString& name, int& code);
 // path cannot be read whole.
 BOOL GetModuleFilePath(LPSTR pszPath);
 
+// The program file's folder with a trailing backslash, or with bWholePath the
+// program file's full path; empty when the module path cannot be read.
+CString GetProgramFolder(BOOL bWholePath = FALSE);
+
 // Decimal conversion: leading blanks, an optional sign, then digits; text
 // that starts with no digit reads as 0. Out-of-range numbers are clamped.
 int DecimalToInt(LPCSTR pszText);

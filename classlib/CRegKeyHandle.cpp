@@ -1,4 +1,5 @@
 #include "CRegKeyHandle.h"
+#include <cstring>
 
 namespace {
 
@@ -29,11 +30,23 @@ CRegKeyHandle& CRegKeyHandle::operator=(CRegKeyHandle&& other) noexcept
 
 LONG CRegKeyHandle::Open(HKEY parent, LPCSTR pszSubKey, REGSAM access)
 {
-    Close();
     HKEY hKey = nullptr;
     LONG rc = RegOpenKeyExA(parent, pszSubKey, 0, access, &hKey);
-    if (rc == ERROR_SUCCESS)
+    if (rc == ERROR_SUCCESS) {
+        Close();
         m_hKey = hKey;
+    }
+    return rc;
+}
+
+LONG CRegKeyHandle::Create(HKEY parent, LPCSTR pszSubKey, REGSAM access)
+{
+    HKEY hKey = nullptr;
+    LONG rc = RegCreateKeyExA(parent, pszSubKey, 0, nullptr, 0, access, nullptr, &hKey, nullptr);
+    if (rc == ERROR_SUCCESS) {
+        Close();
+        m_hKey = hKey;
+    }
     return rc;
 }
 
@@ -126,15 +139,20 @@ LONG CRegKeyHandle::EnumValue(DWORD index, CString& name, DWORD& type, std::vect
 
 LONG CRegKeyHandle::QueryValue(LPCSTR pszName, DWORD& type, std::vector<BYTE>& data) const
 {
+    return QueryValue(m_hKey, pszName, type, data);
+}
+
+LONG CRegKeyHandle::QueryValue(HKEY key, LPCSTR pszName, DWORD& type, std::vector<BYTE>& data)
+{
     DWORD size = 0;
-    LONG rc = RegQueryValueExA(m_hKey, pszName, nullptr, &type, nullptr, &size);
+    LONG rc = RegQueryValueExA(key, pszName, nullptr, &type, nullptr, &size);
     if (rc != ERROR_SUCCESS)
         return rc;
     size += 1;
     for (;;) {
         data.assign(size, 0);
         DWORD length = size;
-        rc = RegQueryValueExA(m_hKey, pszName, nullptr, &type, data.data(), &length);
+        rc = RegQueryValueExA(key, pszName, nullptr, &type, data.data(), &length);
         if (rc == ERROR_MORE_DATA && size < kMaxBuffer) {
             size = Grow(size, length + 1);
             continue;
@@ -143,4 +161,20 @@ LONG CRegKeyHandle::QueryValue(LPCSTR pszName, DWORD& type, std::vector<BYTE>& d
             data.resize(length);
         return rc;
     }
+}
+
+BOOL CRegKeyHandle::QueryText(HKEY key, LPCSTR pszName, CString& text, DWORD nMaxBytes, BOOL bTextOnly)
+{
+    text.Empty();
+    DWORD type = REG_NONE;
+    std::vector<BYTE> data;
+    if (QueryValue(key, pszName, type, data) != ERROR_SUCCESS || data.size() > nMaxBytes
+        || (bTextOnly && type != REG_SZ && type != REG_EXPAND_SZ))
+        return FALSE;
+    if (data.empty())
+        return TRUE;
+    const void* zero = memchr(data.data(), 0, data.size());
+    const size_t length = zero != nullptr ? static_cast<const BYTE*>(zero) - data.data() : data.size();
+    text = CString(reinterpret_cast<LPCSTR>(data.data()), static_cast<int>(length));
+    return TRUE;
 }

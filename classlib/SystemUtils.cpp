@@ -90,6 +90,17 @@ BOOL GetModuleFilePath(LPSTR pszPath)
     return TRUE;
 }
 
+CString GetProgramFolder(BOOL bWholePath)
+{
+    char path[MAX_PATH];
+    if (!GetModuleFilePath(path))
+        return CString();
+    CString text = path;
+    if (bWholePath)
+        return text;
+    return text.Left(text.ReverseFind('\\') + 1);
+}
+
 int DecimalToInt(LPCSTR pszText)
 {
     if (pszText == nullptr)
