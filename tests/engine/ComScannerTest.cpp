@@ -129,8 +129,8 @@ TEST(ComScanner, EachPassFindsItsPlantedFaultAndPassesTheHealthyEntries)
     }
     EXPECT_EQ(found, planted.expected);
 
-    // Each stored problem was announced with its record; the window got a
-    // path to show (the first of the walk), not one per key.
+    // Each stored problem was announced with its record; the walk's first
+    // path came before anything else.
     std::set<std::string> announced;
     for (const Event& e : window.events) {
         if (e.message == WM_PROBLEM_FOUND && planted.IsOurs(e.text))

@@ -228,7 +228,7 @@ TEST(FixRules, EveryCategoryRemovesItsEntryAfterBackingItUp)
     EXPECT_TRUE(user.ValueExists("Holder", "keep"));
     EXPECT_FALSE(Exists(shortcut.c_str()));
 
-    // Counted per category, announced in array order with each category's code.
+    // Counted per category; each category announced in array order with its code.
     const int expectedFixed[REGPROBLEM_TYPE_COUNT] = {1, 1, 1, 1, 1, 1, 3, 2, 1, 1, 1};
     for (int category = 0; category < REGPROBLEM_TYPE_COUNT; category++)
         EXPECT_EQ(run.engine.GetFixedCount(category), expectedFixed[category]) << "category " << category;
