@@ -33,12 +33,14 @@ BOOL NextSubKey(HKEY key, DWORD& index, CString& name)
     }
 }
 
-// Which of the eight file keys a class with subKeys subkeys has, one bit each
-// in their order. A subkey name too long for the buffer cannot be one of them.
-unsigned PresentFileKeys(HKEY classKey, DWORD subKeys)
+// Which of the eight file keys a class has, one bit each in their order. A
+// subkey name too long for the buffer cannot be one of them. The list is read
+// to its end rather than counted first: a count of a class key may leave out
+// the merged per-user part of HKEY_CLASSES_ROOT.
+unsigned PresentFileKeys(HKEY classKey)
 {
     unsigned present = 0;
-    for (DWORD index = 0; index < subKeys; index++) {
+    for (DWORD index = 0;; index++) {
         char buffer[32];
         DWORD length = sizeof buffer;
         const LONG rc = RegEnumKeyExA(classKey, index, buffer, &length, nullptr, nullptr, nullptr, nullptr);
@@ -51,7 +53,6 @@ unsigned PresentFileKeys(HKEY classKey, DWORD subKeys)
                 present |= 1u << i;
         }
     }
-    return present;
 }
 
 }  // namespace
@@ -121,20 +122,14 @@ void CRegScanner::ScanClassFiles(CStringArray& appIdClasses, CStringArray& appId
         CRegKeyHandle classKey;
         if (classKey.Open(classes, name, KEY_READ) != ERROR_SUCCESS)
             continue;
-        // The counts spare the requests that would find nothing.
-        DWORD subKeys = 0, values = 0;
-        if (RegQueryInfoKeyA(classKey, nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, &values, nullptr,
-                             nullptr, nullptr, nullptr)
-            != ERROR_SUCCESS)
-            continue;
-        const unsigned present = PresentFileKeys(classKey, subKeys);
+        const unsigned present = PresentFileKeys(classKey);
         for (unsigned i = 0; i < kClassFileKeyCount; i++) {
             if (present & (1u << i))
                 CheckComFile(classKey, kClassFileKeys[i], kReadWrite,
                              "HKEY_CLASSES_ROOT\\" + classPath + "\\" + kClassFileKeys[i], TRUE);
         }
         char appId[kReferenceBuffer];
-        if (values > 0 && ReadRegText(classKey, "AppID", appId, sizeof appId) && appId[0] != '\0') {
+        if (ReadRegText(classKey, "AppID", appId, sizeof appId) && appId[0] != '\0') {
             appIdClasses.Add(name);
             appIds.Add(appId);
         }
