@@ -93,9 +93,8 @@ LONG CRegKeyHandle::EnumKey(DWORD index, CString& name) const
 
 LONG CRegKeyHandle::EnumValue(DWORD index, CString& name, DWORD& type, std::vector<BYTE>& data) const
 {
-    // The first try reuses what the caller's buffer held before.
     char first[kFirstNameSize];
-    DWORD dataSize = data.capacity() > kFirstDataSize ? static_cast<DWORD>(data.capacity()) : kFirstDataSize;
+    DWORD dataSize = kFirstDataSize;
     data.resize(dataSize);
     DWORD nameLength = sizeof first, dataLength = dataSize;
     LONG rc = RegEnumValueA(m_hKey, index, first, &nameLength, nullptr, &type, data.data(), &dataLength);
