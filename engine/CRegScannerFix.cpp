@@ -7,6 +7,7 @@
 #include "CFileStream.h"
 #include "CRegKeyHandle.h"
 #include "SystemUtils.h"
+#include "resource.h"
 #include <srrestoreptapi.h>
 #include <cerrno>
 #include <cstdio>
@@ -34,6 +35,16 @@ const char kBackupFailed[] =
     "Make sure that the Backup folder beside Keldrix can be written to, then click Fix Errors again.";
 
 const char kRestorePointName[] = "Keldrix Backup";
+
+// A message of the fix from the program's string table; the built-in text
+// where the module has none (the console tools).
+CString FixText(UINT nID, LPCSTR pszFallback)
+{
+    CString text;
+    if (!text.LoadString(nID))
+        text = pszFallback;
+    return text;
+}
 
 // Numbers tried after a backup name that is taken, before the fix gives up.
 const int kMaxBackupNames = 100;
@@ -139,7 +150,7 @@ void CRegScanner::RunFix()
     // without one, nothing is repaired and every problem stays for another try.
     const BOOL bRepair = backup.Get() != nullptr;
     if (!bRepair)
-        ShowFixMessage(kBackupFailed);
+        ShowFixMessage(FixText(IDS_BACKUP_FAILED, kBackupFailed));
 
     LogIgnoreList();
     RepairAndLogProblems(bRepair, hNotifyWnd);
@@ -240,7 +251,7 @@ void CRegScanner::CreateRestorePoint()
     }
     FreeLibrary(library);
     if (!ok)
-        ShowFixMessage(kRestorePointFailed);
+        ShowFixMessage(FixText(IDS_RESTORE_POINT_FAILED, kRestorePointFailed));
 }
 
 FILE* CRegScanner::OpenRegBackupFile(const CTime& time)

@@ -7,7 +7,7 @@ PACKAGES=(
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
   mingw-w64-i686-dev cmake make googletest libz-mingw-w64-dev
   wine wine32:i386 wine64 xvfb xauth fonts-wine fonts-liberation
-  imagemagick xdotool unzip libxml2-utils
+  imagemagick xdotool unzip libxml2-utils fp-utils-3.2.2 libchm-bin
 )
 
 SUDO=""

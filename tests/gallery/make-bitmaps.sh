@@ -42,30 +42,6 @@ shape() {
     else C=0x1E90FF
     fi
 }
-# The results list's five 16 x 16 images, magenta where they are clear: the
-# check box unchecked, checked (a green tick through the middle) and partly
-# checked (a pale green square), then the expanded (minus) and collapsed
-# (plus) group glyphs.
-checks() {
-    local image=$(($1 / 16)) x=$(($1 % 16)) y=$2 low
-    if ((image < 3)); then
-        if ((x < 1 || x > 14 || y < 1 || y > 14)); then C=0xFF00FF; return; fi
-        if ((x == 1 || x == 14 || y == 1 || y == 14)); then C=0x1C5180; return; fi
-        C=0xFFFFFF
-        if ((image == 1 && x >= 4 && x <= 11)); then
-            if ((x <= 6)); then low=$((x + 4)); else low=$((16 - x)); fi
-            if ((y >= low - 2 && y <= low)); then C=0x21A121; fi
-        elif ((image == 2 && x >= 4 && x <= 11 && y >= 4 && y <= 11)); then
-            C=0x7FBF7F
-        fi
-    else
-        if ((x < 2 || x > 12 || y < 2 || y > 12)); then C=0xFF00FF; return; fi
-        if ((x == 2 || x == 12 || y == 2 || y == 12)); then C=0x808080; return; fi
-        C=0xFFFFFF
-        if ((y == 7 && x >= 4 && x <= 10)); then C=0x000000; fi
-        if ((image == 4 && x == 7 && y >= 4 && y <= 10)); then C=0x000000; fi
-    fi
-}
 solid_red() { C=0xC80000; }
 solid_blue() { C=0x0000C8; }
 solid_green() { C=0x00A000; }
@@ -74,4 +50,3 @@ bmp "$out/shape.bmp" 200 150 shape
 bmp "$out/big.bmp" 64 64 solid_red
 bmp "$out/small.bmp" 16 16 solid_blue
 bmp "$out/swap.bmp" 64 64 solid_green
-bmp "$out/checks.bmp" 80 16 checks

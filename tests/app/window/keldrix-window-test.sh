@@ -1,0 +1,222 @@
+#!/usr/bin/env bash
+# Drives the real Keldrix.exe with real input (xdotool) under the test display
+# and judges it by its windows, the settings it stores, its log archive and
+# screenshots (see window-lib.sh for the set-up every check shares).
+#   keldrix-window-test.sh CHECK KELDRIX_EXE KINSPECT_EXE BUILD_DIR
+source "$(dirname "${BASH_SOURCE[0]}")/window-lib.sh"
+
+case $check in
+start_and_pages)
+  start_keldrix
+  wait_until 60 "visible main window" main_visible
+  [ -n "$(xdotool search --onlyvisible --name '^Keldrix$' 2>/dev/null)" ] || fail "no top-level window titled Keldrix"
+  wait_until 120 "start-up log" test -s "$prog/Logs/SystemInfo.zip"
+  for task in "${tasks[@]}"; do
+    [ -s "$task" ] || fail "no scheduled task $task after a first start"
+  done
+  [ "$(setting FirstTime)" == 0 ] && [ "$(setting FirstSincePatch)" == 0 ] || fail "the first-run values are not reset"
+  unzip -p "$prog/Logs/SystemInfo.zip" >"$work/SystemInfo.log" || fail "the start-up log does not unpack"
+  xmllint --noout "$work/SystemInfo.log" || fail "the start-up log is not well-formed"
+  [ "$(xmllint --xpath 'name(/*)' "$work/SystemInfo.log")" == Keldrix ] || fail "the log's root is not Keldrix"
+
+  # The skin: the cut-out corners show the white root, the body does not.
+  read -r l t r b < <(tree | awk '$1 == "win" && $2 == 0 { print $7, $8, $9, $10 }')
+  screenshot page-scan
+  for corner in "$((r - 2)) $((t + 1))" "$((r - 2)) $((b - 2))" "$((l + 1)) $((b - 2))"; do
+    [ "$(pixel $corner)" == "#FFFFFF" ] || fail "the skin's corner at $corner is not cut out"
+  done
+  [ "$(pixel $((l + 400)) $((t + 60)))" != "#FFFFFF" ] || fail "the skin is not drawn"
+  page_shows 1021 || fail "page 1 is not the page shown at start"
+
+  # Each navigation button shows its page, and the button is held (drawn with its pressed face).
+  for step in "1020 1019 backups 221" "1001 1105 startup 224" "1002 1087 options 218" "1262 1273 statistics 227" \
+              "1005 1229 about 234" "1099 1021 scan 215"; do
+    read -r button marker name pressed <<<"$step"
+    click_ctl "$button"
+    wait_until 30 "$name page" page_shows "$marker"
+    xdotool mousemove $((l + 500)) $((t + 80))   # off the button: no hover face
+    read -r bl bt br bb < <(ctl_line "$button" | cut -d' ' -f7-10)
+    art="$build/res/art/$pressed.bmp"
+    held() {
+      import -window root "$work/shot.png" 2>/dev/null &&
+        convert "$work/shot.png" -crop "$((br - bl))x$((bb - bt))+$bl+$bt" +repage "$work/button.png" &&
+        convert "$art" -crop "$((br - bl))x$((bb - bt))+0+0" +repage "$work/face.png" &&
+        [ "$(compare -metric AE "$work/button.png" "$work/face.png" null: 2>&1)" == 0 ]
+    }
+    wait_until 30 "held face of button $button" held
+    screenshot "page-$name"
+  done
+
+  # The close box (a system close with the system's low bits) only hides the window.
+  inspect post $WM_SYSCOMMAND 0xF062 0
+  wait_until 30 "hidden window" main_hidden
+  ended "$pid" && fail "the close box ended the program"
+
+  # The tray menu's Exit ends the program.
+  wait_until 30 "tray icon" tray_icon_shown
+  read -r x y < <(tray_point)
+  xdotool mousemove "$x" "$y" click 3
+  menu_open() { inspect menu >"$work/menu.txt"; }
+  wait_until 30 "tray menu" menu_open
+  read -r ml mt mr mb <"$work/menu.txt"
+  xdotool mousemove $((ml + 30)) $((mb - 10)) click 1
+  wait_until 60 "end after Exit" ended "$pid"
+  wait "$pid" || fail "the program did not end cleanly"
+
+  # Nothing was written outside the program's folder on C:, but Wine's own files.
+  written=$(cd "$WINEPREFIX/drive_c" && find . -type f -newer "$work/marker" \
+    ! -path './Program Files/Keldrix/*' ! -path './windows/*' ! -path './users/*/Temp/*' \
+    ! -path './users/*/AppData/Local/Temp/*' ! -path './ProgramData/Microsoft/*')
+  [ -z "$written" ] || fail "files written elsewhere: $written"
+  ;;
+
+second_instance)
+  set_switches 00001010000
+  start_keldrix
+  first=$pid
+  wait_until 60 "visible main window" main_visible
+  # A message box captioned "Keldrix" is open beside the window.
+  wine "$inspector" msgbox Keldrix >/dev/null 2>&1 &
+  box=$!
+  pids+=("$box")
+  boxes() { [ "$(xdotool search --onlyvisible --name '^Keldrix$' 2>/dev/null | grep -c .)" -ge 2 ]; }
+  wait_until 60 "message box" boxes
+  start_keldrix -t
+  second=$pid
+  wait_until 60 "end of the second start" ended "$second"
+  pid=$first
+  wait_until 60 "scan started by the second start" page_shows 1395
+  wait_until 120 "end of that scan" has_setting errs
+  ended "$first" && fail "the first instance ended"
+  kill "$box" 2>/dev/null
+  exit_keldrix
+  ;;
+
+hung_instance)
+  start_keldrix
+  first=$pid
+  wait_until 60 "visible main window" main_visible
+  kill -STOP "$first"
+  start_keldrix
+  second=$pid
+  begin=$SECONDS
+  wait_until 60 "end of the second start beside a stopped first one" ended "$second"
+  echo "second start ended after $((SECONDS - begin))s"
+  kill -CONT "$first"
+  pid=$first
+  # A WM_CLOSE from outside ends the program (no exit prompt is set).
+  main_visible || fail "the first instance did not come back"
+  inspect post 0x0010 0 0
+  wait_until 60 "end after WM_CLOSE" ended "$pid"
+  wait "$pid" || fail "the program did not end cleanly after WM_CLOSE"
+  ;;
+
+scan_road)
+  # Faults of four categories; only those four are scanned.
+  plant_faults
+  selected=00101110000
+  set_switches $selected
+  # "-t" scans once the window has started.
+  start_keldrix -t
+  wait_until 60 "progress page after -t" page_shows 1395
+  wait_until 120 "end of the scan" text_is 1342 "System scan and detection."
+  screenshot page-progress
+  next=$(ctl_text 1306)
+  text_is 1143 "System scan is complete. Click $next to proceed." || fail "path line: $(ctl_text 1143)"
+  ctl_visible 1304 && fail "Stop is still shown"
+  ctl_enabled 1305 && ctl_enabled 1306 || fail "Back and Next are not enabled"
+  names=(TotalComErrors TotalUninstallErrors TotalFontErrors TotalSharedDllErrors TotalAppPathErrors
+         TotalHelpFileErrors TotalWinStartUpErrors TotalFilePathErrors TotalProgramShortcutErrors
+         TotalEmtyRegKeyErrors TotalShellExtensionErrors)
+  minimum=(0 0 1 0 1 1 2 0 0 0 0)
+  sum=0
+  for i in "${!names[@]}"; do
+    count=$(ctl_text $((1331 + i)))
+    if [ "${selected:$i:1}" == 1 ]; then
+      [[ $count =~ ^[0-9]+$ ]] && ((count >= minimum[i])) || fail "category $i counts '$count'"
+      [ "$(setting "${names[$i]}")" == "$count" ] || fail "${names[$i]} is $(setting "${names[$i]}"), the row $count"
+      sum=$((sum + count))
+    else
+      [ -z "$count" ] || fail "skipped category $i counts '$count'"
+      ctl_visible $((1320 + i)) || fail "skipped category $i shows no status image"
+      [ "$(setting "${names[$i]}")" == 0 ] || fail "${names[$i]} of a skipped category is $(setting "${names[$i]}")"
+    fi
+  done
+  text_is 1344 "$sum Problem(s) Found" || fail "total: $(ctl_text 1344), rows: $sum"
+  [ "$(setting errs)" == "$sum" ] || fail "errs is $(setting errs), found $sum"
+
+  # Next reaches the results page.
+  click_ctl 1306
+  wait_until 30 "results page" page_shows 1297
+  screenshot page-results
+
+  # A scan of every category, stopped while it runs, ends at once as aborted.
+  scan_with_seven_boxes_toggled 1
+  wait_until 60 "first category running" text_is 1331 0
+  click_ctl 1304
+  begin=$(date +%s%N)
+  wait_until 30 "end of the stopped scan" text_is 1342 "System scan and detection."
+  took=$((($(date +%s%N) - begin) / 1000000))
+  echo "the stopped scan ended ${took} ms after Stop"
+  ((took <= 1000)) || fail "Stop took ${took} ms"
+  [[ $(ctl_text 1143) == "System scan has been aborted."* ]] || fail "path line: $(ctl_text 1143)"
+  [ -z "$(ctl_text 1341)" ] || fail "the last category ran after Stop"
+  screenshot page-progress-stopped
+
+  # The next scan, started from page 1 (not through Back or Next), is not taken for aborted.
+  scan_with_seven_boxes_toggled 0
+  wait_until 120 "end of the third scan" text_is 1342 "System scan and detection."
+  text_is 1143 "System scan is complete. Click $next to proceed." || fail "path line: $(ctl_text 1143)"
+  exit_keldrix
+  ;;
+
+repair_after_find)
+  # With "repairafterfind" the scan fixes what it found and ends on the
+  # statistics page. Only App Paths and Help Files are scanned, and the fix
+  # runs only when a plain scan first finds exactly this test's two faults
+  # there (the fix must touch nothing of the prefix's own).
+  plant_faults
+  set_switches 00001100000
+  start_keldrix -t
+  wait_until 120 "end of the plain scan" has_setting errs
+  [ "$(setting errs)" == 2 ] || fail "the plain scan found $(setting errs) problems, not this test's 2"
+  exit_keldrix
+  wine reg add "$settings" /v repairafterfind /t REG_SZ /d 1 /f >/dev/null
+  start_keldrix -t
+  wait_until 120 "statistics page after the fix" page_shows 1273
+  screenshot page-statistics-after-fix
+  for name in FixedTotals ErrorsFixed errs; do
+    [ "$(setting $name)" == 2 ] || fail "$name is $(setting $name) after fixing 2"
+  done
+  [ "$(setting FixedAppPathErrors)" == 1 ] && [ "$(setting FixedHelpFileErrors)" == 1 ] || fail "per-category fixed counts"
+  for button in 1099 1020 1001 1002 1005 1262; do
+    ctl_enabled $button || fail "navigation button $button stays disabled after the fix"
+  done
+  wine reg query "$apppaths\\${token}_bad.exe" >/dev/null 2>&1 && fail "the App Paths fault is still there"
+  wine reg query "$help" /v "${token}_bad.hlp" >/dev/null 2>&1 && fail "the Help Files fault is still there"
+  grep -qs "${token}_bad.exe" "$prog"/Backup/*.reg || fail "no backup of the fixed App Paths key"
+  log=$(ls "$prog"/Logs/Keldrix-*.zip 2>/dev/null | head -1)
+  [ -n "$log" ] && unzip -p "$log" >"$work/fix.log" && xmllint --noout "$work/fix.log" || fail "no well-formed after-fix log"
+  grep -q "${token}_bad.hlp" "$work/fix.log" || fail "the after-fix log does not list the fixed value"
+  exit_keldrix
+  ;;
+
+tray_start)
+  start_keldrix -Tray
+  wait_until 60 "tray icon" tray_icon_shown
+  wait_until 120 "start-up log" test -s "$prog/Logs/SystemInfo.zip"
+  main_hidden || fail "the window shows although started with -Tray"
+  [ -z "$(xdotool search --onlyvisible --name '^Keldrix$' 2>/dev/null)" ] || fail "a Keldrix window is mapped"
+  # A tray command (a double-click: the default item "Open Keldrix") shows it.
+  read -r x y < <(tray_point)
+  xdotool mousemove "$x" "$y" click --repeat 2 --delay 80 1
+  wait_until 30 "window after the tray double-click" main_visible
+  page_shows 1021 || fail "page 1 is not shown"
+  exit_keldrix
+  ;;
+
+*)
+  fail "unknown check"
+  ;;
+esac
+echo "PASS: $check"

@@ -1,0 +1,127 @@
+// Looks at a running Keldrix.exe from outside, for the window tests:
+//   kinspect tree             the main window and every control below it
+//   kinspect post MSG W L     posts a message to the main window
+//   kinspect menu             the rectangle of the open pop-up menu
+//   kinspect msgbox CAPTION   shows an unowned message box until it is closed
+// Numbers may be decimal or 0x hexadecimal. The exit code is 1 when the
+// main window (or the menu) is not there.
+#include <windows.h>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+const char kTitle[] = "Keldrix";
+const int kScanButton = 1099;
+
+BOOL CALLBACK FindMain(HWND window, LPARAM param)
+{
+    char text[64] = "";
+    char className[64] = "";
+    GetWindowTextA(window, text, sizeof text);
+    GetClassNameA(window, className, sizeof className);
+    if (strcmp(text, kTitle) == 0 && strcmp(className, "#32770") == 0 && GetDlgItem(window, kScanButton)) {
+        *reinterpret_cast<HWND*>(param) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND MainWindow()
+{
+    HWND found = nullptr;
+    EnumWindows(&FindMain, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+void Text(HWND window, char* buffer, int size)
+{
+    buffer[0] = 0;
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutA(window, WM_GETTEXT, size, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 2000,
+                             &result))
+        GetWindowTextA(window, buffer, size);
+    // One line per window: line breaks become "|".
+    for (char* p = buffer; *p; ++p)
+        if (*p == '\r' || *p == '\n')
+            *p = '|';
+}
+
+void PrintWindow(HWND window, int depth)
+{
+    char className[64] = "";
+    char text[1024];
+    GetClassNameA(window, className, sizeof className);
+    Text(window, text, sizeof text);
+    RECT r = {};
+    GetWindowRect(window, &r);
+    printf("win %d %d %s %d %d %ld %ld %ld %ld %s\n", depth, GetDlgCtrlID(window), className,
+           IsWindowVisible(window) ? 1 : 0, IsWindowEnabled(window) ? 1 : 0, r.left, r.top, r.right, r.bottom, text);
+}
+
+// The direct children of parent, then theirs (pages are dialogs in the main window).
+void PrintTree(HWND parent, int depth)
+{
+    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        PrintWindow(child, depth);
+        char className[64] = "";
+        GetClassNameA(child, className, sizeof className);
+        if (strcmp(className, "#32770") == 0) {
+            printf("page %d", IsWindowVisible(child) ? 1 : 0);
+            for (HWND c = GetWindow(child, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+                printf(" %d", GetDlgCtrlID(c));
+            printf("\n");
+            PrintTree(child, depth + 1);
+        }
+    }
+}
+
+BOOL CALLBACK FindMenu(HWND window, LPARAM param)
+{
+    char className[64] = "";
+    GetClassNameA(window, className, sizeof className);
+    if (strcmp(className, "#32768") == 0 && IsWindowVisible(window)) {
+        *reinterpret_cast<HWND*>(param) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2)
+        return 2;
+    const char* command = argv[1];
+    if (strcmp(command, "msgbox") == 0 && argc >= 3) {
+        MessageBoxA(nullptr, "A message box of the window tests.", argv[2], MB_OK);
+        return 0;
+    }
+    if (strcmp(command, "menu") == 0) {
+        HWND menu = nullptr;
+        EnumWindows(&FindMenu, reinterpret_cast<LPARAM>(&menu));
+        if (!menu)
+            return 1;
+        RECT r = {};
+        GetWindowRect(menu, &r);
+        printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
+        return 0;
+    }
+    HWND main = MainWindow();
+    if (!main)
+        return 1;
+    if (strcmp(command, "tree") == 0) {
+        PrintWindow(main, 0);
+        PrintTree(main, 1);
+        return 0;
+    }
+    if (strcmp(command, "post") == 0 && argc >= 5) {
+        UINT message = strtoul(argv[2], nullptr, 0);
+        WPARAM wParam = strtoul(argv[3], nullptr, 0);
+        LPARAM lParam = strtol(argv[4], nullptr, 0);
+        return PostMessageA(main, message, wParam, lParam) ? 0 : 1;
+    }
+    return 2;
+}

@@ -1,0 +1,195 @@
+# Sourced by the window-test scripts: the set-up every check shares (settings
+# saved and cleared, the program installed on C: of the test prefix) and the
+# helpers that drive the real Keldrix.exe with real input (xdotool) and judge
+# it by its windows (kinspect.exe reads them from outside), its settings, its
+# log archive and screenshots of the white root. A script sources it with
+#   CHECK KELDRIX_EXE KINSPECT_EXE BUILD_DIR
+# as its arguments.
+# The program runs from a folder on C: of the test prefix, as installed, so
+# that its shortcut scan walks the prefix's drive and not the host's disk.
+# Screenshots of each page go to BUILD_DIR/screenshots.
+set -uo pipefail
+check=$1
+exe=$2
+inspector=$3
+build=$4
+: "${WINEPREFIX:?WINEPREFIX must name the test prefix}"
+
+bin=$(dirname "$exe")
+prog="$WINEPREFIX/drive_c/Program Files/Keldrix"
+shots="$build/screenshots"
+work=$(mktemp -d)
+settings='HKEY_LOCAL_MACHINE\Software\Keldrix'
+token="KdxWin$$x$RANDOM"
+gone="C:\\KdxGone_$token"
+cv='HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion'
+apppaths="$cv\\App Paths"
+help='HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\HELP'
+fonts='HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows NT\CurrentVersion\Fonts'
+userrun='HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Run'
+machinerun="$cv\\Run"
+WM_SYSCOMMAND=0x0112
+WM_TRAY_NOTIFY=1924
+ID_TRAY_EXIT=32792
+pids=()
+planted=0
+help_made=0
+mkdir -p "$shots"
+
+cleanup() {
+  local p
+  for p in "${pids[@]}"; do
+    kill -CONT "$p" 2>/dev/null
+    kill "$p" 2>/dev/null && wait "$p" 2>/dev/null
+  done
+  if ((planted)); then
+    wine reg delete "$apppaths\\${token}_bad.exe" /f >/dev/null 2>&1
+    wine reg delete "$help" /v "${token}_bad.hlp" /f >/dev/null 2>&1
+    ((help_made)) && wine reg delete "$help" /f >/dev/null 2>&1
+    wine reg delete "$fonts" /v "${token}_bad (TrueType)" /f >/dev/null 2>&1
+    wine reg delete "$userrun" /v "${token}_bad" /f >/dev/null 2>&1
+    wine reg delete "$machinerun" /v "${token}_bad" /f >/dev/null 2>&1
+  fi
+  # Scheduled tasks the program made during the test.
+  for task in "${tasks_made[@]}"; do
+    rm -f "$task"
+  done
+  # The program's settings as they were before the test.
+  wine reg delete "$settings" /f >/dev/null 2>&1
+  [ -s "$work/settings.reg" ] && wine regedit /S "Z:${work//\//\\}\\settings.reg"
+  rm -rf "$prog" "$work"
+}
+trap cleanup EXIT
+
+inspect() { wine "$inspector" "$@" 2>/dev/null | tr -d '\r'; }
+tree() { inspect tree >"$work/tree.txt" && cat "$work/tree.txt"; }
+
+fail() {
+  echo "FAIL ($check): $*" >&2
+  tree >&2
+  import -window root "$shots/failed-$check.png" 2>/dev/null
+  exit 1
+}
+
+# wait_until SECONDS WHAT COMMAND...: retries the command until it succeeds.
+wait_until() {
+  local limit=$1 what=$2 start=$SECONDS
+  shift 2
+  until "$@"; do
+    ((SECONDS - start < limit)) || fail "no $what within ${limit}s"
+    sleep 0.1
+  done
+}
+
+# Fields of a control's line: win DEPTH ID CLASS VISIBLE ENABLED L T R B TEXT.
+# Pages share control ids: a page's control is looked up on the visible page only.
+ctl_line() {
+  tree | awk -v id="$1" '$1 == "page" { shown = $2 }
+    $1 == "win" && $3 == id && ($2 == 1 || ($2 == 2 && shown == 1)) { print; exit }'
+}
+ctl_text() { ctl_line "$1" | cut -d' ' -f11-; }
+ctl_visible() { [ "$(ctl_line "$1" | cut -d' ' -f5)" == 1 ]; }
+ctl_enabled() { [ "$(ctl_line "$1" | cut -d' ' -f6)" == 1 ]; }
+text_is() { [ "$(ctl_text "$1")" == "$2" ]; }
+main_visible() { [ "$(tree | awk '$1 == "win" && $2 == 0 { print $5 }')" == 1 ]; }
+main_hidden() { [ "$(tree | awk '$1 == "win" && $2 == 0 { print $5 }')" == 0 ]; }
+# The one visible page holds control $1 (and no other page is visible).
+page_shows() {
+  local pages
+  pages=$(tree | awk '$1 == "page" && $2 == 1')
+  [ "$(grep -c . <<<"$pages")" == 1 ] && grep -qw "$1" <<<"$pages"
+}
+
+click_ctl() {
+  local l t r b
+  read -r l t r b < <(ctl_line "$1" | cut -d' ' -f7-10)
+  [ -n "$b" ] || fail "no control $1 to click"
+  xdotool mousemove $(((l + r) / 2)) $(((t + b) / 2)) click "${2:-1}"
+}
+
+setting() { wine reg query "$settings" /v "$1" 2>/dev/null | tr -d '\r' | awk -v n="$1" '$1 == n { print $3 }'; }
+has_setting() { [ -n "$(setting "$1")" ]; }
+set_switches() {
+  local names=(ComActivex Uninstall Font SharedDll AppPaths HelpFile WinStartup FilePath ShortCut EmptyReg ShellExt) i
+  for i in "${!names[@]}"; do
+    wine reg add "$settings" /v "${names[$i]}" /t REG_SZ /d "${1:$i:1}" /f >/dev/null
+  done
+}
+
+# Page 1 by the Scan button, the boxes of the categories the first scan left
+# out clicked (their switch then reads $1), and Start Scan.
+scan_with_seven_boxes_toggled() {
+  click_ctl 1099
+  wait_until 30 "scan categories page" page_shows 1021
+  local box
+  for box in 1300 1301 1303 1307 1014 1015 1016; do
+    click_ctl "$box"
+  done
+  wait_until 30 "category switches at $1" test "$(setting ShellExt)" == "$1"
+  click_ctl 1021
+  wait_until 60 "scan from Start Scan" page_shows 1395
+}
+
+# One broken entry each of App Paths, Help Files and Fonts, two of Startup.
+plant_faults() {
+  planted=1
+  wine reg query "$help" >/dev/null 2>&1 || help_made=1
+  wine reg add "$apppaths\\${token}_bad.exe" /ve /d "$gone\\app.exe" /f >/dev/null
+  wine reg add "$help" /v "${token}_bad.hlp" /d "$gone" /f >/dev/null
+  wine reg add "$fonts" /v "${token}_bad (TrueType)" /d "${token}_bad.ttf" /f >/dev/null
+  wine reg add "$userrun" /v "${token}_bad" /d "\"$gone\\run.exe\" /min" /f >/dev/null
+  wine reg add "$machinerun" /v "${token}_bad" /d "\"$gone\\machine.exe\"" /f >/dev/null
+}
+
+pixel() { convert "$work/shot.png" -crop "1x1+$1+$2" -depth 8 txt:- | tail -1 | grep -oE '#[0-9A-F]{6}'; }
+screenshot() { import -window root "$work/shot.png" && cp "$work/shot.png" "$shots/$1.png"; }
+
+start_keldrix() {
+  (cd "$prog" && exec wine ./Keldrix.exe "$@") >/dev/null 2>&1 &
+  pid=$!
+  pids+=("$pid")
+}
+ended() { ! kill -0 "$1" 2>/dev/null; }
+# Ends the running program through its tray command and checks that it ends cleanly.
+exit_keldrix() {
+  inspect post $WM_TRAY_NOTIFY 0 $ID_TRAY_EXIT || fail "no main window to end"
+  wait_until 60 "end of the program" ended "$pid"
+  wait "$pid"
+  local rc=$?
+  [ $rc -eq 0 ] || fail "the program ended with $rc"
+}
+
+# The tray icon: the first icon of Wine's notification area.
+tray_point() {
+  local id
+  id=$(xdotool search --onlyvisible --name '^Wine System Tray$' 2>/dev/null | head -1)
+  [ -n "$id" ] || return 1
+  eval "$(xdotool getwindowgeometry --shell "$id")"
+  echo "$((X + 10)) $((Y + 10))"
+}
+tray_icon_shown() {
+  local x y
+  read -r x y < <(tray_point) || return 1
+  import -window root "$work/shot.png" 2>/dev/null && [ "$(pixel "$x" "$y")" != "#FFFFFF" ]
+}
+
+# --- set-up: settings saved and cleared, the program installed on C: --------------
+# No instance of an earlier test may still be there: this start would hand over to it.
+no_instance() { ! inspect tree >/dev/null; }
+wait_until 60 "end of an earlier instance" no_instance
+wine reg export "$settings" "Z:${work//\//\\}\\settings.reg" /y >/dev/null 2>&1 || rm -f "$work/settings.reg"
+wine reg delete "$settings" /f >/dev/null 2>&1
+rm -rf "$prog"
+mkdir -p "$prog"
+cp "$exe" "$bin"/settings.xml "$bin"/LogSettings.xml "$bin"/*.gif "$bin"/*.htm "$bin"/*.html "$bin"/help.chm "$prog"/ \
+  || fail "the program's files are missing from $bin"
+# The first-run tasks: a start with fresh settings makes them (when they are not there yet).
+taskdir=$(find "$WINEPREFIX/drive_c/windows" -maxdepth 1 -iname tasks | head -1)
+taskdir=${taskdir:-$WINEPREFIX/drive_c/windows/tasks}
+tasks=("$taskdir/Keldrix.job" "$taskdir/Keldrix Startup.job")
+tasks_made=()
+for task in "${tasks[@]}"; do
+  [ -e "$task" ] || tasks_made+=("$task")
+done
+touch "$work/marker"
+

@@ -1,0 +1,551 @@
+#include <gtest/gtest.h>
+#include "CString.h"
+#include "resource.h"
+#include <windows.h>
+#include <set>
+#include <string>
+#include <vector>
+
+// The resources linked into the program: every template with its controls,
+// every string byte for byte, the tray menu, the icons and the bitmaps.
+
+namespace {
+
+HINSTANCE Module() { return GetModuleHandleA(nullptr); }
+
+// ---------------------------------------------------------------------------
+// Extended dialog templates, read as the system reads them.
+// ---------------------------------------------------------------------------
+struct TemplateItem {
+    DWORD id;
+    DWORD style;
+    short cx, cy;
+};
+
+struct DialogTemplate {
+    bool extended = false;
+    DWORD style = 0;
+    short cx = 0, cy = 0;
+    std::string title;
+    WORD pointSize = 0;
+    std::string face;
+    std::vector<TemplateItem> items;
+
+    const TemplateItem* Find(DWORD id) const
+    {
+        for (const TemplateItem& item : items)
+            if (item.id == id)
+                return &item;
+        return nullptr;
+    }
+};
+
+class TemplateReader {
+public:
+    explicit TemplateReader(const BYTE* p) : m_p(p) {}
+    WORD Word() { WORD v; memcpy(&v, m_p, 2); m_p += 2; return v; }
+    DWORD Dword() { DWORD v; memcpy(&v, m_p, 4); m_p += 4; return v; }
+    std::string Text()
+    {
+        std::string out;
+        for (WORD c = Word(); c != 0; c = Word())
+            out += static_cast<char>(c < 128 ? c : '?');
+        return out;
+    }
+    // A field that holds nothing, an ordinal or a text.
+    void SkipNameOrOrdinal()
+    {
+        WORD first = Word();
+        if (first == 0xFFFF)
+            Word();
+        else if (first != 0)
+            while (Word() != 0) {}
+    }
+    void AlignDword() { m_p += (4 - reinterpret_cast<ULONG_PTR>(m_p) % 4) % 4; }
+    void Skip(size_t n) { m_p += n; }
+
+private:
+    const BYTE* m_p;
+};
+
+DialogTemplate LoadTemplate(UINT id)
+{
+    DialogTemplate t;
+    HRSRC res = FindResourceA(Module(), MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(5));
+    if (!res)
+        return t;
+    const BYTE* p = static_cast<const BYTE*>(LockResource(LoadResource(Module(), res)));
+    TemplateReader r(p);
+    r.Word();
+    t.extended = r.Word() == 0xFFFF;
+    if (!t.extended)
+        return t;
+    r.Dword();  // help id
+    r.Dword();  // extended style
+    t.style = r.Dword();
+    WORD count = r.Word();
+    r.Word();
+    r.Word();
+    t.cx = static_cast<short>(r.Word());
+    t.cy = static_cast<short>(r.Word());
+    r.SkipNameOrOrdinal();  // menu
+    r.SkipNameOrOrdinal();  // class
+    t.title = r.Text();
+    if (t.style & DS_SETFONT) {
+        t.pointSize = r.Word();
+        r.Word();
+        r.Skip(2);
+        t.face = r.Text();
+    }
+    for (WORD i = 0; i < count; i++) {
+        r.AlignDword();
+        TemplateItem item;
+        r.Dword();  // help id
+        r.Dword();  // extended style
+        item.style = r.Dword();
+        r.Word();
+        r.Word();
+        item.cx = static_cast<short>(r.Word());
+        item.cy = static_cast<short>(r.Word());
+        item.id = r.Dword();
+        r.SkipNameOrOrdinal();
+        r.SkipNameOrOrdinal();
+        r.Skip(r.Word());
+        t.items.push_back(item);
+    }
+    return t;
+}
+
+struct TemplateCase {
+    UINT id;
+    short cx, cy;  // 0: any size
+    const char* title;
+    std::vector<DWORD> controls;
+};
+
+std::vector<DWORD> Range(DWORD first, int count)
+{
+    std::vector<DWORD> ids;
+    for (int i = 0; i < count; i++)
+        ids.push_back(first + i);
+    return ids;
+}
+
+std::vector<DWORD> Join(std::vector<DWORD> a, const std::vector<DWORD>& b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+const std::vector<TemplateCase>& Templates()
+{
+    static const std::vector<TemplateCase> cases = {
+        {IDD_MAIN, 0, 0, "", {1099, 1020, 1001, 1002, 1005, 1262, 1006, 1275, 1276}},
+        {IDD_SCAN_CATEGORIES, 0, 0, "",
+         Join(Join(Range(1300, 8), {1014, 1015, 1016, 1237, 1219, 1220, 1231, 1021}), Range(1238, 11))},
+        {IDD_BACKUPS, 385, 279, "", {1113, 1202, 1227, 1231, 1019, 1353}},
+        {IDD_STARTUP, 402, 246, "Manage Startup", {1105, 1113, 1231, 1232, 1116, 1115, 1114}},
+        {IDD_OPTIONS, 385, 280, "",
+         {1231, 1087, 1234, 1016, 1235, 1017, 1236, 1274, 1018, 1286, 1014, 1352, 1015, 1390, 1394, 1392, 1288,
+          1289, 1391, 1290, 1287, 1298}},
+        {IDD_ABOUT, 353, 266, "", {1228, 1229}},
+        {IDD_STATISTICS, 392, 249, "",
+         {1231, 1273, 1271, 1272, 1276, 1264, 1369, 1279, 1265, 1370, 1282, 1266, 1372, 1373, 1267, 1374, 1375, 1268,
+          1376, 1377, 1269, 1388, 1378, 1009, 1379, 1380, 1270, 1381, 1382, 1350, 1383, 1384, 1208, 1385, 1386, 1351,
+          1387}},
+        {IDD_IGNORE_LIST, 429, 323, "", {1291, 1292, 1293, 1298, 1290, 1366}},
+        {IDD_SCAN_PROGRESS, 0, 0, "",
+         Join(Join(Join(Join(Range(1309, 11), Range(1320, 11)), Range(1331, 11)), Range(1354, 11)),
+              {1305, 1306, 1304, 1143, 1342, 1343, 1344, 1345, 1231, 1349, 1395})},
+        {IDD_SCAN_RESULTS, 400, 265, "", {1296, 1297, 1299, 1300, 1294, 1346, 1347, 1348, 1231}},
+        {IDD_SCHEDULE, 397, 309, "Settings - Schedule", {1365, 1290, 1366, 1367, 1368, 1108, 1231}},
+        {IDD_TIP_OF_DAY, 349, 145, "Keldrix", {}},
+        {IDD_EMAIL_SIGNUP, 342, 191, "Subscribe to the QuilloWorks Email Program", {}},
+        {IDD_STATS_POPUP, 206, 124, "", {}},
+    };
+    return cases;
+}
+
+TEST(ResourceTemplates, EveryTemplateIsExtendedWithItsSizeTitleAndControls)
+{
+    for (const TemplateCase& c : Templates()) {
+        SCOPED_TRACE("template " + std::to_string(c.id));
+        DialogTemplate t = LoadTemplate(c.id);
+        ASSERT_TRUE(t.extended);
+        if (c.cx != 0) {
+            EXPECT_EQ(c.cx, t.cx);
+            EXPECT_EQ(c.cy, t.cy);
+        }
+        EXPECT_EQ(c.title, t.title);
+        EXPECT_EQ(8, t.pointSize);
+        EXPECT_EQ("Tahoma", t.face);
+        std::set<DWORD> seen;
+        for (const TemplateItem& item : t.items)
+            EXPECT_TRUE(seen.insert(item.id).second) << "control " << item.id << " twice";
+        for (DWORD id : c.controls)
+            EXPECT_NE(nullptr, t.Find(id)) << "control " << id;
+        EXPECT_EQ(c.controls.size(), t.items.size());
+    }
+}
+
+TEST(ResourceTemplates, WindowKindsFollowTheirRoles)
+{
+    // The main window and the pop-up have no caption; pages are children.
+    for (UINT id : {IDD_MAIN, IDD_STATS_POPUP}) {
+        DialogTemplate t = LoadTemplate(id);
+        EXPECT_TRUE(t.style & WS_POPUP) << id;
+        EXPECT_NE(WS_CAPTION, t.style & WS_CAPTION) << id;
+    }
+    for (UINT id : {IDD_TIP_OF_DAY, IDD_EMAIL_SIGNUP})
+        EXPECT_EQ(WS_CAPTION, LoadTemplate(id).style & WS_CAPTION) << id;
+    for (UINT id : {116, 114, 108, 105, 106, 107, 197, 198, 199, 200})
+        EXPECT_TRUE(LoadTemplate(id).style & WS_CHILD) << id;
+    // The options page's check boxes are 8 x 8 units; their labels notify.
+    DialogTemplate options = LoadTemplate(IDD_OPTIONS);
+    for (DWORD box : {1087, 1016, 1017, 1018, 1014, 1015, 1394}) {
+        EXPECT_EQ(8, options.Find(box)->cx) << box;
+        EXPECT_EQ(8, options.Find(box)->cy) << box;
+    }
+    for (DWORD label : {1234, 1235, 1236, 1286, 1352, 1390, 1392})
+        EXPECT_TRUE(options.Find(label)->style & SS_NOTIFY) << label;
+    for (DWORD hidden : {1016, 1235, 1274, 1288, 1289, 1298})
+        EXPECT_FALSE(options.Find(hidden)->style & WS_VISIBLE) << hidden;
+    DialogTemplate scan = LoadTemplate(IDD_SCAN_CATEGORIES);
+    for (DWORD label = 1238; label <= 1248; label++)
+        EXPECT_TRUE(scan.Find(label)->style & SS_NOTIFY) << label;
+    // The statistics numbers: 31 x 8 units.
+    DialogTemplate stats = LoadTemplate(IDD_STATISTICS);
+    for (const TemplateItem& item : stats.items)
+        if (item.id != 1231 && item.id != 1271 && item.id != 1272 && item.id != 1273) {
+            EXPECT_EQ(31, item.cx) << item.id;
+            EXPECT_EQ(8, item.cy) << item.id;
+        }
+}
+
+// ---------------------------------------------------------------------------
+// Strings.
+// ---------------------------------------------------------------------------
+struct StringCase {
+    UINT id;
+    const char* text;
+};
+
+const StringCase kStrings[] = {
+    {IDS_PRODUCT_NAME,
+     "Keldrix"},
+    {IDS_ADMIN_REQUIRED,
+     "To run Keldrix you need to have administrator privileges. You can log on as administrator and try again. If this is not your computer and you do not have administrator privileges, you can download and enjoy the benefits of Keldrix on your own computer.\n\nFor more information, please visit us at www.keldrix.example"},
+    {IDS_UPDATE_PROGRAM,
+     "A new version of Keldrix has been released.\nDo you want to download the latest version?"},
+    {IDS_UPDATE_WHITELIST,
+     "Keldrix has a new product whitelist available for download.\nWould you like to download it?"},
+    {IDS_ABOUT_HEADING,
+     "About Keldrix"},
+    {IDS_ABOUT_VERSION,
+     "Version %s\nCopyright \xA9"" 2026 QuilloWorks. All rights reserved."},
+    {IDS_STARTUP_ENABLED,
+     "Enabled"},
+    {IDS_STARTUP_DISABLED,
+     "Disabled"},
+    {IDS_NUMBER,
+     "%1!d!"},
+    {IDS_RESTORE_POINT_FAILED,
+     "Keldrix could not set the system restore point as Windows system restore is turned off.  \n\nTo turn it on: \n1. Right click on the My Computer icon on your desktop.\n2. Select Properties.\n3. Click the System Restore tab.\n4. Clear the Turn off System Restore checkbox.\n5. Click OK."},
+    {IDS_BACKUP_FAILED,
+     "Keldrix could not create the registry backup file in its Backup folder, so no errors were fixed.\n\nMake sure that the Backup folder beside Keldrix can be written to, then click Fix Errors again."},
+    {IDS_CATEGORY_COMACTIVEX,
+     "COM/ActiveX Entries"},
+    {IDS_CATEGORY_UNINSTALL,
+     "Uninstall Entries"},
+    {IDS_CATEGORY_FONTS,
+     "Font Entries"},
+    {IDS_CATEGORY_SHAREDDLLS,
+     "Shared DLLs"},
+    {IDS_CATEGORY_APPPATHS,
+     "Application Paths"},
+    {IDS_CATEGORY_HELPFILES,
+     "Help Files Information"},
+    {IDS_CATEGORY_STARTUP,
+     "Windows Startup Items"},
+    {IDS_CATEGORY_FILEPATHS,
+     "File/Path References"},
+    {IDS_CATEGORY_SHORTCUTS,
+     "Program Shortcuts"},
+    {IDS_CATEGORY_EMPTYKEYS,
+     "Empty Registry Keys"},
+    {IDS_CATEGORY_FILEASSOC,
+     "File Associations"},
+    {IDS_DESCRIPTION_COMACTIVEX,
+     "The COM/ActiveX section of the registry can contain invalid entries that can cause application failure, system crashes, or errors when opening documents."},
+    {IDS_DESCRIPTION_UNINSTALL,
+     "The Uninstall Entries section of the registry can contain invalid entries or point to one or more missing entries.  Typically this is due to incorrect installing or uninstalling of applications."},
+    {IDS_DESCRIPTION_FONTS,
+     "The Font section of the Windows registry can contain one or more missing font files that can cause errors in applications (for example, Word processing applications)."},
+    {IDS_DESCRIPTION_SHAREDDLLS,
+     "The Shared DLLs section of the Windows registry can contain invalid entries that cause application failure due to DLL conflict."},
+    {IDS_DESCRIPTION_APPPATHS,
+     "The Application Paths section of the registry can contain invalid disk directories that can cause application failure."},
+    {IDS_DESCRIPTION_HELPFILES,
+     "The Help section of the registry can point to invalid help files that can cause application help files to open incorrectly."},
+    {IDS_DESCRIPTION_STARTUP,
+     "The Run section of the Windows registry can contain missing program entries that can be caused by incorrect installing or uninstalling of an application."},
+    {IDS_DESCRIPTION_FILEPATHS,
+     "Some registry items can be associated with non-existing files and folders such as when temporary files are used for storage. Please note that these entries may still be valid and required for use. Only remove entries that you know are invalid."},
+    {IDS_DESCRIPTION_SHORTCUTS,
+     "Program shortcuts, with a \x93"".lnk\x94"" extension, may no longer be linked to an application."},
+    {IDS_DESCRIPTION_EMPTYKEYS,
+     "Registry keys can be empty \x96"" they have no associated value."},
+    {IDS_DESCRIPTION_FILEASSOC,
+     "The File Association section of the registry can contain invalid file associations. If a file type is associated with a program that does not exist then it shows up as an irregularity."},
+    {IDS_PROBLEM_COM_CLASS,
+     "<font color=#ff0000><b>The following App ID or CLSID referenced doesn't exist.</b></font><br>Key:%2<br>%3=%4"},
+    {IDS_PROBLEM_FILE,
+     "<font color=#ff0000><b>The file referenced doesn't exist.</b></font><br>Key:%2<br>%3=%4"},
+    {IDS_PROBLEM_UNINSTALL,
+     "<font color=#ff0000><b>The uninstall key is invalid. The file referenced (%1) doesn't exist.</b></font><br><b>Key:</b> %2<br>%3=%4"},
+    {IDS_PROBLEM_SHAREDDLL,
+     "<font color=#ff0000><b>The file (%1) doesn't exist.</b></font><br><b>Key:</b>%2<br>Value: %3"},
+    {IDS_PROBLEM_HELPFILE,
+     "<font color=#ff0000><b>The help file referenced (%1\\%2) doesn't exist.</b></font><br><b>Key:</b> %3<br>%4=%5"},
+    {IDS_PROBLEM_STARTUP,
+     "<font color=#ff0000><b>The program referenced doesn't exist.</b></font><br><b>Key:</b> %1<br>%2=%3"},
+    {IDS_PROBLEM_SHORTCUT,
+     "<font color=#ff0000><b>There are 1 or more invalid shortcuts.</b></font>\nPath: %1\nTarget: %2"},
+    {IDS_PROBLEM_EMPTYKEY,
+     "There are one or more empty registry keys.\nKey:%1"},
+    {IDS_PROBLEM_FILEASSOC,
+     "The File Association %1  points one or ore invalid file program associations.\nKey:%2\n%3=%4"},
+    {IDS_LIST_IGNORE,
+     "<font color=#0000ff><u>Ignore</u><font>"},
+    {IDS_LIST_SELECTED,
+     "%1!d!/%2!d! Selected"},
+    {IDS_TRAY_ERRORS,
+     "Keldrix - %d error(s) were found"},
+};
+
+TEST(ResourceStrings, EveryStringHoldsItsTextByteForByte)
+{
+    std::set<UINT> ids;
+    for (const StringCase& c : kStrings) {
+        EXPECT_TRUE(ids.insert(c.id).second) << c.id;
+        CString text;
+        ASSERT_TRUE(text.LoadString(c.id)) << c.id;
+        EXPECT_EQ(std::string(c.text), std::string(static_cast<LPCSTR>(text), text.GetLength())) << c.id;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Tray menu.
+// ---------------------------------------------------------------------------
+TEST(ResourceMenu, TrayMenuHoldsFiveCommandsWithTheirTexts)
+{
+    HMENU menu = LoadMenuA(Module(), MAKEINTRESOURCEA(IDR_TRAYMENU));
+    ASSERT_NE(nullptr, menu);
+    char text[64];
+    ASSERT_EQ(1, GetMenuItemCount(menu));
+    GetMenuStringA(menu, 0, text, sizeof(text), MF_BYPOSITION);
+    EXPECT_STREQ("TrayMenu", text);
+    HMENU popup = GetSubMenu(menu, 0);
+    ASSERT_NE(nullptr, popup);
+    const struct {
+        UINT id;
+        const char* text;
+    } items[] = {{32788, "Open Keldrix"},       {32789, "Start Scan"}, {32790, "Show Last Scan    "},
+                 {32791, "Get Updates"},        {32792, "Exit"}};
+    ASSERT_EQ(5, GetMenuItemCount(popup));
+    for (int i = 0; i < 5; i++) {
+        EXPECT_EQ(items[i].id, GetMenuItemID(popup, i));
+        GetMenuStringA(popup, i, text, sizeof(text), MF_BYPOSITION);
+        EXPECT_STREQ(items[i].text, text);
+    }
+    DestroyMenu(menu);
+}
+
+// ---------------------------------------------------------------------------
+// Icons and bitmaps.
+// ---------------------------------------------------------------------------
+TEST(ResourceIcons, ProgramAndTrayIconsLoadAtBothSizes)
+{
+    for (UINT id : {107, 320, 321, 322})
+        for (int size : {16, 32}) {
+            HICON icon = static_cast<HICON>(LoadImageA(Module(), MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, 0));
+            ASSERT_NE(nullptr, icon) << id << " at " << size;
+            ICONINFO info{};
+            ASSERT_TRUE(GetIconInfo(icon, &info));
+            BITMAP bm{};
+            GetObjectA(info.hbmColor, sizeof(bm), &bm);
+            EXPECT_EQ(size, bm.bmWidth) << id;
+            DeleteObject(info.hbmColor);
+            DeleteObject(info.hbmMask);
+            DestroyIcon(icon);
+        }
+}
+
+INT_PTR CALLBACK QuietDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+
+// The pixel size of a size in dialog units, as the system lays out the
+// program's templates here (they share one font).
+SIZE UnitsToPixels(int cx, int cy)
+{
+    static HWND dialog = CreateDialogParamA(Module(), MAKEINTRESOURCEA(IDD_TIP_OF_DAY), nullptr, QuietDialogProc, 0);
+    RECT rect = {0, 0, cx, cy};
+    MapDialogRect(dialog, &rect);
+    return {rect.right, rect.bottom};
+}
+
+// A bitmap's pixels, top row first, as 0x00RRGGBB.
+struct Pixels {
+    int width = 0, height = 0;
+    std::vector<DWORD> data;
+    DWORD At(int x, int y) const { return data[static_cast<size_t>(y) * width + x] & 0xFFFFFF; }
+};
+
+Pixels LoadPixels(UINT id)
+{
+    Pixels px;
+    HBITMAP bitmap = LoadBitmapA(Module(), MAKEINTRESOURCEA(id));
+    if (!bitmap)
+        return px;
+    BITMAP bm{};
+    GetObjectA(bitmap, sizeof(bm), &bm);
+    px.width = bm.bmWidth;
+    px.height = bm.bmHeight;
+    px.data.resize(static_cast<size_t>(px.width) * px.height);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = px.width;
+    info.bmiHeader.biHeight = -px.height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    HDC dc = GetDC(nullptr);
+    GetDIBits(dc, bitmap, 0, px.height, px.data.data(), &info, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, dc);
+    DeleteObject(bitmap);
+    return px;
+}
+
+struct ButtonCase {
+    UINT dialog;
+    DWORD control;
+    std::vector<UINT> faces;  // normal, hot, pressed and any other looks
+};
+
+const ButtonCase kButtons[] = {
+    {IDD_MAIN, 1099, {225, 226, 215}},       {IDD_MAIN, 1020, {219, 220, 221, 272}},
+    {IDD_MAIN, 1001, {222, 223, 224, 273}},  {IDD_MAIN, 1002, {216, 217, 218, 271}},
+    {IDD_MAIN, 1005, {233, 234}},            {IDD_MAIN, 1262, {228, 229, 227, 274}},
+    {IDD_MAIN, 1006, {235, 230}},            {IDD_MAIN, 1275, {181, 182}},
+    {IDD_MAIN, 1276, {184, 185}},            {IDD_SCAN_CATEGORIES, 1021, {242, 243}},
+    {IDD_SCAN_PROGRESS, 1305, {247, 249, 248}}, {IDD_SCAN_PROGRESS, 1306, {250, 246, 251}},
+    {IDD_SCAN_PROGRESS, 1304, {169, 170}},   {IDD_SCAN_RESULTS, 1296, {249, 248}},
+    {IDD_SCAN_RESULTS, 1297, {240, 241}},    {IDD_SCAN_RESULTS, 1299, {173, 174}},
+    {IDD_SCAN_RESULTS, 1300, {175, 176}},    {IDD_BACKUPS, 1019, {142, 141}},
+    {IDD_BACKUPS, 1113, {187, 190}},         {IDD_STARTUP, 1113, {269, 267}},
+    {IDD_STARTUP, 1116, {263, 262}},         {IDD_STARTUP, 1115, {264, 265}},
+    {IDD_STARTUP, 1114, {266, 261, 287, 286}}, {IDD_OPTIONS, 1298, {252, 253}},
+    {IDD_OPTIONS, 1290, {194}},              {IDD_OPTIONS, 1287, {192}},
+    {IDD_OPTIONS, 1391, {282, 284}},         {IDD_IGNORE_LIST, 1292, {209, 208}},
+    {IDD_IGNORE_LIST, 1298, {252}},          {IDD_IGNORE_LIST, 1290, {193}},
+    {IDD_IGNORE_LIST, 1366, {192}},          {IDD_SCHEDULE, 1365, {252}},
+    {IDD_SCHEDULE, 1290, {194}},             {IDD_SCHEDULE, 1366, {280, 275}},
+};
+
+TEST(ResourceBitmaps, EveryButtonFaceFitsItsButtonAndIsNotBlank)
+{
+    for (const ButtonCase& c : kButtons) {
+        const DialogTemplate dialog = LoadTemplate(c.dialog);
+        const TemplateItem* item = dialog.Find(c.control);
+        ASSERT_NE(nullptr, item) << c.control;
+        for (UINT face : c.faces) {
+            SCOPED_TRACE("button " + std::to_string(c.control) + " face " + std::to_string(face));
+            Pixels px = LoadPixels(face);
+            ASSERT_GT(px.width, 0);
+            const SIZE size = UnitsToPixels(item->cx, item->cy);
+            EXPECT_NEAR(size.cx, px.width, 1);
+            EXPECT_NEAR(size.cy, px.height, 1);
+            // A face is more than its background: a shape, a border, a label
+            // (a glyph and a word on the navigation column's colour at least).
+            std::set<DWORD> colours(px.data.begin(), px.data.end());
+            size_t differ = 0;
+            for (DWORD p : px.data)
+                differ += (p & 0xFFFFFF) != px.At(0, 0);
+            EXPECT_GE(colours.size(), 3u);
+            EXPECT_GT(differ * 25, px.data.size());
+        }
+    }
+}
+
+TEST(ResourceBitmaps, BackgroundsStatusImagesAndListImagesHaveTheirSizes)
+{
+    const struct {
+        UINT id;
+        int width, height;
+    } cases[] = {
+        {244, PAGE_WIDTH, PAGE_HEIGHT}, {245, PAGE_WIDTH, PAGE_HEIGHT}, {259, PAGE_WIDTH, PAGE_HEIGHT},
+        {136, PAGE_WIDTH, PAGE_HEIGHT}, {140, PAGE_WIDTH, PAGE_HEIGHT}, {277, PAGE_WIDTH, PAGE_HEIGHT},
+        {163, PAGE_WIDTH, PAGE_HEIGHT}, {156, PAGE_WIDTH, PAGE_HEIGHT}, {276, PAGE_WIDTH, PAGE_HEIGHT},
+        {278, PAGE_WIDTH, PAGE_HEIGHT}, {254, 16, 16}, {255, 16, 16}, {260, 16, 16}, {257, 32, 32},
+        {281, 80, 16},
+    };
+    for (const auto& c : cases) {
+        Pixels px = LoadPixels(c.id);
+        EXPECT_EQ(c.width, px.width) << c.id;
+        EXPECT_EQ(c.height, px.height) << c.id;
+    }
+    // Status images, the scan image and the row animation (16 x 16) fit whole
+    // in the controls that show them.
+    const DialogTemplate progress = LoadTemplate(IDD_SCAN_PROGRESS);
+    const DialogTemplate results = LoadTemplate(IDD_SCAN_RESULTS);
+    std::vector<std::pair<const TemplateItem*, SIZE>> shown = {
+        {progress.Find(1345), {32, 32}}, {results.Find(1347), {32, 32}}, {progress.Find(1395), {16, 16}}};
+    for (int row = 0; row < 11; row++) {
+        shown.push_back({progress.Find(1320 + row), {16, 16}});
+        shown.push_back({progress.Find(1354 + row), {16, 16}});
+    }
+    for (const auto& s : shown) {
+        const SIZE size = UnitsToPixels(s.first->cx, s.first->cy);
+        EXPECT_GE(size.cx, s.second.cx) << s.first->id;
+        EXPECT_GE(size.cy, s.second.cy) << s.first->id;
+    }
+    // The list's five 16 x 16 images keep magenta only as their clear colour:
+    // each image has a face, and its corner is clear.
+    Pixels list = LoadPixels(281);
+    for (int image = 0; image < 5; image++) {
+        EXPECT_EQ(0xFF00FFu, list.At(image * 16, 0)) << image;
+        EXPECT_NE(0xFF00FFu, list.At(image * 16 + 7, 7)) << image;
+    }
+}
+
+TEST(ResourceBitmaps, SkinIsCutOutOnlyOutsideItsRoundedShape)
+{
+    Pixels skin = LoadPixels(IDB_MAIN_SKIN);
+    ASSERT_GT(skin.width, 0);
+    // It covers the main window, whose pages stand at (211, 149, 574 x 451).
+    DialogTemplate main = LoadTemplate(IDD_MAIN);
+    const SIZE window = UnitsToPixels(main.cx, main.cy);
+    EXPECT_NEAR(window.cx, skin.width, 1);
+    EXPECT_GE(window.cy, skin.height);
+    EXPECT_GE(skin.width, PAGE_LEFT + PAGE_WIDTH);
+    EXPECT_GE(skin.height, PAGE_TOP + PAGE_HEIGHT);
+    // Black corners are cut out; inside the shape nothing is black, so dark
+    // details are not cut out with them.
+    const int w = skin.width - 1, h = skin.height - 1;
+    for (auto corner : {std::make_pair(0, 0), std::make_pair(w, 0), std::make_pair(0, h), std::make_pair(w, h)})
+        EXPECT_EQ(0u, skin.At(corner.first, corner.second));
+    const int radius = 16;
+    int black = 0;
+    for (int y = 0; y <= h; y++)
+        for (int x = 0; x <= w; x++) {
+            if (skin.At(x, y) != 0)
+                continue;
+            black++;
+            bool nearCorner = (x < radius || x > w - radius) && (y < radius || y > h - radius);
+            ASSERT_TRUE(nearCorner) << "black at " << x << "," << y;
+        }
+    EXPECT_GT(black, 4 * 20);
+    // The edges between the corners belong to the window.
+    EXPECT_NE(0u, skin.At(w / 2, 0));
+    EXPECT_NE(0u, skin.At(0, h / 2));
+}
+
+}  // namespace
