@@ -1,15 +1,14 @@
 #include <gtest/gtest.h>
 #include "RegistrySettings.h"
-#include "ScanTestSupport.h"
+#include "EngineTestSupport.h"
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
-using scantest::ClassesKeys;
-using scantest::Event;
-using scantest::RecordingWindow;
-using scantest::SavedSettings;
-using scantest::TestScanner;
+using enginetest::Event;
+using enginetest::RecordingWindow;
+using testsupport::SavedValues;
+using enginetest::TestScanner;
 
 namespace {
 
@@ -18,23 +17,28 @@ typedef std::vector<std::pair<UINT, LPARAM>> Sequence;
 const BYTE kNone[REGPROBLEM_TYPE_COUNT] = {};
 const BYTE kAll[REGPROBLEM_TYPE_COUNT] = {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1};
 
-void AddSkipped(Sequence& sequence, int from, int to)
+// The category messages of a scan whose categories run ('r') or are skipped
+// ('s'), one letter per category, then WM_SCAN_DONE.
+Sequence Expected(const char* letters)
 {
-    for (int category = from; category <= to; category++)
-        sequence.emplace_back(WM_CATEGORY_SKIPPED, category);
-}
-
-void AddRun(Sequence& sequence, int category)
-{
-    sequence.emplace_back(WM_CATEGORY_START, category);
-    sequence.emplace_back(WM_CATEGORY_DONE, category);
+    Sequence sequence;
+    for (int category = 0; letters[category]; category++) {
+        if (letters[category] == 'r') {
+            sequence.emplace_back(WM_CATEGORY_START, category);
+            sequence.emplace_back(WM_CATEGORY_DONE, category);
+        } else {
+            sequence.emplace_back(WM_CATEGORY_SKIPPED, category);
+        }
+    }
+    sequence.emplace_back(WM_SCAN_DONE, 0);
+    return sequence;
 }
 
 // One scan engine with its window, run under the shared-state lock; the
 // settings values that a scan writes or reads are put back afterwards.
 struct ScanRun {
     testsupport::SharedStateLock lock;
-    SavedSettings settings{{SETTING_LASTSCAN, SETTING_LASTFOUNDERRORS, SETTING_REPAIRAFTERFIND}};
+    SavedValues settings{{SETTING_LASTSCAN, SETTING_LASTFOUNDERRORS, SETTING_REPAIRAFTERFIND}};
     CRegistryProblemArray problems;
     TestScanner engine{problems};
     RecordingWindow window;
@@ -86,10 +90,7 @@ TEST(ScanEngine, NoCategoryEnabledSkipsAllElevenAndEmptiesTheArray)
 
     ASSERT_TRUE(run.Scan(kNone));
 
-    Sequence expected;
-    AddSkipped(expected, 0, 10);
-    expected.emplace_back(WM_SCAN_DONE, 0);
-    EXPECT_EQ(run.window.Sequence(), expected);
+    EXPECT_EQ(run.window.Sequence(), Expected("sssssssssss"));
     EXPECT_EQ(run.problems.GetSize(), 0);
     EXPECT_EQ(run.engine.GetTotalFound(), 0);
     EXPECT_FALSE(run.engine.IsScanning());
@@ -116,12 +117,7 @@ TEST(ScanEngine, CancelDuringACategoryFinishesItSkipsTheRestAndStartsNoFix)
 
     ASSERT_TRUE(run.Scan(kAll));
 
-    Sequence expected;
-    for (int category = 0; category <= 3; category++)
-        AddRun(expected, category);
-    AddSkipped(expected, 4, 10);
-    expected.emplace_back(WM_SCAN_DONE, 0);
-    EXPECT_EQ(run.window.Sequence(), expected);
+    EXPECT_EQ(run.window.Sequence(), Expected("rrrrsssssss"));
     EXPECT_EQ(run.window.Count(WM_FIX_DONE), 0);
     // What was found before the cancel stays, counted.
     EXPECT_EQ(run.problems.GetSize(), run.window.Count(WM_PROBLEM_FOUND));
@@ -139,11 +135,7 @@ TEST(ScanEngine, CancelInsideTheComScannerStopsItAtItsNextTest)
 
     ASSERT_TRUE(run.Scan(kAll));
 
-    Sequence expected;
-    AddRun(expected, 0);
-    AddSkipped(expected, 1, 10);
-    expected.emplace_back(WM_SCAN_DONE, 0);
-    EXPECT_EQ(run.window.Sequence(), expected);
+    EXPECT_EQ(run.window.Sequence(), Expected("rssssssssss"));
     // The class being examined finishes its eight subkeys; no further key is walked.
     EXPECT_GE(run.window.Count(WM_SCAN_PATH), 1);
     EXPECT_LE(run.window.Count(WM_SCAN_PATH), 8);
@@ -162,15 +154,7 @@ TEST(ScanEngine, CategoriesRunInOrderAndTheScanningFlagOutlastsTheLastMessage)
 
     ASSERT_TRUE(run.Scan(some));
 
-    Sequence expected;
-    AddSkipped(expected, 0, 0);
-    AddRun(expected, 1);
-    AddSkipped(expected, 2, 4);
-    AddRun(expected, 5);
-    AddSkipped(expected, 6, 9);
-    AddRun(expected, 10);
-    expected.emplace_back(WM_SCAN_DONE, 0);
-    EXPECT_EQ(run.window.Sequence(), expected);
+    EXPECT_EQ(run.window.Sequence(), Expected("srsssrssssr"));
     EXPECT_FALSE(secondStart);
     EXPECT_TRUE(run.window.events.back().scanning);
     EXPECT_FALSE(run.engine.IsScanning());
@@ -215,7 +199,7 @@ TEST(ScanEngine, StartFixReportsItsEndWhileStillRunning)
 TEST(ScanEngine, DeletingTheEngineUnderARunningScanStopsAndWaitsForIt)
 {
     testsupport::SharedStateLock lock;
-    SavedSettings settings{{SETTING_LASTSCAN, SETTING_LASTFOUNDERRORS, SETTING_REPAIRAFTERFIND}};
+    SavedValues settings{{SETTING_LASTSCAN, SETTING_LASTFOUNDERRORS, SETTING_REPAIRAFTERFIND}};
     CRegistryProblemArray problems;
     RecordingWindow window;
     HANDLE thread = nullptr;
@@ -244,22 +228,18 @@ TEST(ScanEngine, DeletingTheEngineUnderARunningScanStopsAndWaitsForIt)
 TEST(ScanEngine, ALongCategoryBringsFreshPathsEveryProblemAndAQuickCancel)
 {
     testsupport::SharedStateLock lock;
-    ClassesKeys classes;
+    enginetest::Planted classes;
     std::vector<std::string> broken;
     for (int i = 0; i < 3000; i++) {
-        const std::string guid = scantest::NewGuid();
+        const std::string guid = testsupport::NewGuid();
         const bool bad = i % 2 == 1;
-        classes.Set("CLSID\\" + guid + "\\InprocServer32", nullptr,
-                    bad ? "C:\\KdxGone_" + guid + "\\x.dll" : "C:\\windows\\system32\\kernel32.dll", REG_SZ,
-                    "CLSID\\" + guid);
+        classes.KeyValue(HKEY_CLASSES_ROOT, "CLSID\\" + guid + "\\InprocServer32", "",
+                         bad ? "C:\\KdxGone_" + guid + "\\x.dll" : "C:\\windows\\system32\\kernel32.dll");
         if (bad)
             broken.push_back("HKEY_CLASSES_ROOT\\CLSID\\" + guid + "\\InprocServer32");
     }
     const BYTE comOnly[REGPROBLEM_TYPE_COUNT] = {1};
-    Sequence expected;
-    AddRun(expected, 0);
-    AddSkipped(expected, 1, 10);
-    expected.emplace_back(WM_SCAN_DONE, 0);
+    const Sequence expected = Expected("rssssssssss");
     {
         ScanRun run;
         ASSERT_TRUE(run.Scan(comOnly));

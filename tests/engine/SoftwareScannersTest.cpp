@@ -3,16 +3,16 @@
 // entries under names of its own in the fixed keys the scanner walks and
 // checks only those.
 #include <gtest/gtest.h>
-#include "ScannerTestSupport.h"
+#include "EngineTestSupport.h"
 
-using scannertest::AfterCancelAtFirstProblem;
-using scannertest::Found;
-using scannertest::Planted;
-using scannertest::PlantedFile;
-using scannertest::Scanner;
-using scannertest::ShellFolder;
-using scannertest::Text;
-using scantest::RecordingWindow;
+using enginetest::AfterCancelAtFirstProblem;
+using enginetest::Found;
+using enginetest::Planted;
+using enginetest::PlantedFile;
+using enginetest::TestScanner;
+using enginetest::ShellFolder;
+using enginetest::Text;
+using enginetest::RecordingWindow;
 
 namespace {
 
@@ -42,7 +42,7 @@ TEST(UninstallScanner, ReportsEntriesWhoseUninstallerIsGone)
     planted.KeyValue(HKEY_LOCAL_MACHINE, kUninstall + "\\" + tag + "_Unquoted", "UninstallString",
                      gone + "setup.exe -remove");
     planted.KeyValue(HKEY_LOCAL_MACHINE, kUninstall + "\\" + tag + "_Msi", "UninstallString",
-                     "MsiExec.exe /X" + scantest::NewGuid());
+                     "MsiExec.exe /X" + testsupport::NewGuid());
     planted.KeyValue(HKEY_LOCAL_MACHINE, kUninstall + "\\" + tag + "_Rundll", "UninstallString",
                      "rundll32.exe " + gone + "setup.dll,Remove");
     planted.KeyValue(HKEY_LOCAL_MACHINE, kUninstall + "\\" + tag + "_Present", "UninstallString",
@@ -54,7 +54,7 @@ TEST(UninstallScanner, ReportsEntriesWhoseUninstallerIsGone)
 
     RecordingWindow window;
     CRegistryProblemArray problems;
-    Scanner engine(problems, window);
+    TestScanner engine(problems, window);
     engine.ScanUninstallEntries();
 
     const std::set<std::string> expected = {
@@ -63,7 +63,7 @@ TEST(UninstallScanner, ReportsEntriesWhoseUninstallerIsGone)
     };
     EXPECT_EQ(Found(problems, tag, REGPROBLEM_UNINSTALL), expected);
 
-    const auto after = AfterCancelAtFirstProblem([](Scanner& e) { e.ScanUninstallEntries(); });
+    const auto after = AfterCancelAtFirstProblem([](enginetest::TestScanner& e) { e.ScanUninstallEntries(); });
     EXPECT_EQ(after.first, 0);
     EXPECT_EQ(after.second, 0) << "the walk went on after the cancel";
 }
@@ -85,7 +85,7 @@ TEST(FontScanner, ReportsFontFilesFoundNowhere)
 
     RecordingWindow window;
     CRegistryProblemArray problems;
-    Scanner engine(problems, window);
+    TestScanner engine(problems, window);
     engine.ScanFontEntries();
 
     const std::set<std::string> expected = {
@@ -94,7 +94,7 @@ TEST(FontScanner, ReportsFontFilesFoundNowhere)
     };
     EXPECT_EQ(Found(problems, tag, REGPROBLEM_FONT), expected);
 
-    const auto after = AfterCancelAtFirstProblem([](Scanner& e) { e.ScanFontEntries(); });
+    const auto after = AfterCancelAtFirstProblem([](enginetest::TestScanner& e) { e.ScanFontEntries(); });
     EXPECT_EQ(after.first, 0);
 }
 
@@ -104,9 +104,9 @@ TEST(SharedDllScanner, ReportsPathsThatAreGoneWithAnEmptyValue)
     testsupport::TempDir temp;
     PlantedFile present(temp.File(tag + "_present.dll"));
     // A path taken as it stands: nothing is cut after ".exe".
-    scannertest::PlantedFolder toolsFolder(temp.File(tag + " tools.exe files"));
+    enginetest::PlantedFolder toolsFolder(temp.File(tag + " tools.exe files"));
     PlantedFile inTools(temp.File(tag + " tools.exe files\\x.dll"));
-    scannertest::FixedKeysLock lock;
+    enginetest::FixedKeysLock lock;
     Planted planted;
     // A name too long to read comes first; the walk goes on past it.
     planted.Dword(HKEY_LOCAL_MACHINE, kSharedDlls, "C:\\" + tag + "\\0" + std::string(1100, 'x') + ".dll", 1);
@@ -118,7 +118,7 @@ TEST(SharedDllScanner, ReportsPathsThatAreGoneWithAnEmptyValue)
 
     RecordingWindow window;
     CRegistryProblemArray problems;
-    Scanner engine(problems, window);
+    TestScanner engine(problems, window);
     engine.ScanSharedDlls();
 
     const std::set<std::string> expected = {
@@ -127,7 +127,7 @@ TEST(SharedDllScanner, ReportsPathsThatAreGoneWithAnEmptyValue)
     };
     EXPECT_EQ(Found(problems, tag, REGPROBLEM_SHAREDDLL), expected);
 
-    const auto after = AfterCancelAtFirstProblem([](Scanner& e) { e.ScanSharedDlls(); });
+    const auto after = AfterCancelAtFirstProblem([](enginetest::TestScanner& e) { e.ScanSharedDlls(); });
     EXPECT_EQ(after.first, 0);
     EXPECT_EQ(after.second, 0);
 }
@@ -156,7 +156,7 @@ TEST(AppPathScanner, ReportsProgramsWhosePathIsGone)
 
     RecordingWindow window;
     CRegistryProblemArray problems;
-    Scanner engine(problems, window);
+    TestScanner engine(problems, window);
     engine.ScanAppPaths();
 
     const std::set<std::string> expected = {
@@ -165,7 +165,7 @@ TEST(AppPathScanner, ReportsProgramsWhosePathIsGone)
     };
     EXPECT_EQ(Found(problems, tag, REGPROBLEM_APPPATH), expected);
 
-    const auto after = AfterCancelAtFirstProblem([](Scanner& e) { e.ScanAppPaths(); });
+    const auto after = AfterCancelAtFirstProblem([](enginetest::TestScanner& e) { e.ScanAppPaths(); });
     EXPECT_EQ(after.first, 0);
     EXPECT_EQ(after.second, 0);
 }
@@ -176,7 +176,7 @@ TEST(HelpFileScanner, ReportsHelpFilesMissingFromTheirFolder)
     testsupport::TempDir temp;
     PlantedFile helpFile(temp.File(tag + "_present.hlp"));
     PlantedFile htmlHelpFile(temp.File(tag + "_present.chm"));
-    scannertest::FixedKeysLock lock;
+    enginetest::FixedKeysLock lock;
     Planted planted;
     const std::string goneFolder = "C:\\" + tag + "\\Help\\";
     planted.Value(HKEY_LOCAL_MACHINE, kHelp, tag + "_gone.hlp", goneFolder);
@@ -187,7 +187,7 @@ TEST(HelpFileScanner, ReportsHelpFilesMissingFromTheirFolder)
 
     RecordingWindow window;
     CRegistryProblemArray problems;
-    Scanner engine(problems, window);
+    TestScanner engine(problems, window);
     engine.ScanHelpFiles();
 
     const std::set<std::string> expected = {
@@ -196,7 +196,7 @@ TEST(HelpFileScanner, ReportsHelpFilesMissingFromTheirFolder)
     };
     EXPECT_EQ(Found(problems, tag, REGPROBLEM_HELPFILE), expected);
 
-    const auto after = AfterCancelAtFirstProblem([](Scanner& e) { e.ScanHelpFiles(); });
+    const auto after = AfterCancelAtFirstProblem([](enginetest::TestScanner& e) { e.ScanHelpFiles(); });
     EXPECT_EQ(after.first, 0);
     EXPECT_EQ(after.second, 0);
 }
