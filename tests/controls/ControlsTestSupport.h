@@ -149,8 +149,7 @@ private:
     HMODULE m_module = nullptr;
 };
 
-// Real mouse input: the pointer is put on a screen point and a move (or a
-// button change) is injected there.
+// Real mouse input: a move (or a button change) injected at a point of a window.
 inline void SendMouse(DWORD flags)
 {
     INPUT input = {};
@@ -159,21 +158,13 @@ inline void SendMouse(DWORD flags)
     SendInput(1, &input, sizeof input);
 }
 
-inline void MoveMouse(POINT screen)
-{
-    SetCursorPos(screen.x, screen.y);
-    SendMouse(MOUSEEVENTF_MOVE);
-}
-
 inline void MoveMouseTo(HWND hWnd, int x, int y)
 {
     POINT p = {x, y};
     ClientToScreen(hWnd, &p);
-    MoveMouse(p);
+    SetCursorPos(p.x, p.y);
+    SendMouse(MOUSEEVENTF_MOVE);
 }
-
-inline void LeftDown() { SendMouse(MOUSEEVENTF_LEFTDOWN); }
-inline void LeftUp() { SendMouse(MOUSEEVENTF_LEFTUP); }
 
 // What the window shows now, read back from the screen.
 class ScreenPixels {
@@ -239,17 +230,6 @@ inline LPCDLGTEMPLATEA GalleryTemplate(UINT id)
     HGLOBAL global = resource ? LoadResource(module, resource) : nullptr;
     return global ? static_cast<LPCDLGTEMPLATEA>(LockResource(global)) : nullptr;
 }
-
-// While it lives, the application's resource module is the gallery, so that
-// code loading "its" bitmaps finds the gallery's. Create no windows meanwhile:
-// the instance handle is the gallery's too.
-class GalleryResourceScope {
-public:
-    GalleryResourceScope() { m_app.m_hInstance = GalleryModule(); }
-
-private:
-    CWinApp m_app;
-};
 
 // Builds small GIF files in memory for the tests. The image data is coded as
 // LZW literals only (every pixel its own code, a clear code before the table

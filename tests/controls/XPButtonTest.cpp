@@ -180,8 +180,8 @@ TEST_F(XPButtonTest, FacesThatFailedToLoadLeaveTheBackgroundAndTheButtonWorks)
     EXPECT_EQ(first, PixelOf(missing, 0, 0));
 
     controlstest::MoveMouseTo(missing, 50, 10);
-    controlstest::LeftDown();
-    controlstest::LeftUp();
+    controlstest::SendMouse(MOUSEEVENTF_LEFTDOWN);
+    controlstest::SendMouse(MOUSEEVENTF_LEFTUP);
     ASSERT_TRUE(classlibtest::PumpUntil([&] { return !host.clicks.empty(); }));
     EXPECT_EQ(std::vector<UINT>({kMissing}), host.clicks);
 
