@@ -39,29 +39,6 @@ std::string ThreeFrames()
 
 }  // namespace
 
-TEST(GifReaderTest, TruncatedDataKeepsTheCompleteFrames)
-{
-    std::string gif = ThreeFrames();
-    std::vector<GifFrameSpan> all = Frames(gif);
-    ASSERT_EQ(3u, all.size());
-    GuardedBuffer buffer;
-    ASSERT_TRUE(buffer.Ok());
-    for (size_t n = 0; n <= gif.size(); ++n) {
-        SCOPED_TRACE(n);
-        std::string part = gif.substr(0, n);
-        CGifReader reader((const BYTE*)buffer.Place(part), (DWORD)n);
-        std::vector<GifFrameSpan> frames = reader.ReadFrames();
-        size_t complete = 0;
-        while (complete < all.size() && all[complete].offset + all[complete].length <= n)
-            ++complete;
-        ASSERT_EQ(complete, frames.size());
-        for (size_t i = 0; i < frames.size(); ++i) {
-            EXPECT_EQ(all[i].offset, frames[i].offset);
-            EXPECT_EQ(all[i].length, frames[i].length);
-        }
-    }
-}
-
 TEST(GifReaderTest, BrokenSubBlockChainsStopTheWalk)
 {
     std::string gif = ThreeFrames();
