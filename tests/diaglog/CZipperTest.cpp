@@ -58,17 +58,6 @@ TEST(ZipFile, FailsWithoutArchiveWhenTheCopyCannotBeMade)
     EXPECT_FALSE(FileExists(dir.File("x.zip")));
 }
 
-TEST(ZipFile, FailsAndKeepsNoArchiveWhenTheArchiveCannotBeWritten)
-{
-    TempDir dir;
-    ASSERT_TRUE(WriteFileBytes(dir.File("a.log"), "data"));
-    CreateDirectoryA(dir.File("a.zip").c_str(), nullptr);
-    EXPECT_FALSE(CZipper::ZipFile(dir.File("a.log").c_str()));
-    EXPECT_TRUE(FileExists(dir.File("a.log")));
-    DWORD attributes = GetFileAttributesA(dir.File("a.zip").c_str());
-    EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY));
-}
-
 TEST(ZipWriter, OpensOnlyNewArchivesAtAPath)
 {
     TempDir dir;
