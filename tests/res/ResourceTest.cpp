@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-// The resources linked into the program: every template with its controls,
-// every string byte for byte, the tray menu, the icons and the bitmaps.
+// The resources linked into the program: the templates' fonts and ids, the
+// strings the resource compiler could change, the tray menu, icons and bitmaps.
 
 namespace {
 
@@ -15,15 +15,13 @@ HINSTANCE Module() { return GetModuleHandleA(nullptr); }
 
 struct TemplateItem {
     DWORD id;
-    DWORD style;
     short cx, cy;
 };
 
+// An extended dialog template, read as the system reads it.
 struct DialogTemplate {
     bool extended = false;
-    DWORD style = 0;
     short cx = 0, cy = 0;
-    std::string title;
     WORD pointSize = 0;
     std::string face;
     std::vector<TemplateItem> items;
@@ -37,77 +35,58 @@ struct DialogTemplate {
     }
 };
 
-class TemplateReader {
-public:
-    explicit TemplateReader(const BYTE* p) : m_p(p) {}
-    WORD Word() { WORD v; memcpy(&v, m_p, 2); m_p += 2; return v; }
-    DWORD Dword() { DWORD v; memcpy(&v, m_p, 4); m_p += 4; return v; }
-    std::string Text()
-    {
-        std::string out;
-        for (WORD c = Word(); c != 0; c = Word())
-            out += static_cast<char>(c < 128 ? c : '?');
-        return out;
-    }
-    // A field that holds nothing, an ordinal or a text.
-    void SkipNameOrOrdinal()
-    {
-        WORD first = Word();
-        if (first == 0xFFFF)
-            Word();
-        else if (first != 0)
-            while (Word() != 0) {}
-    }
-    void AlignDword() { m_p += (4 - reinterpret_cast<ULONG_PTR>(m_p) % 4) % 4; }
-    void Skip(size_t n) { m_p += n; }
-
-private:
-    const BYTE* m_p;
-};
-
 DialogTemplate LoadTemplate(UINT id)
 {
     DialogTemplate t;
     HRSRC res = FindResourceA(Module(), MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(5));
-    if (!res)
+    const BYTE* p = res ? static_cast<const BYTE*>(LockResource(LoadResource(Module(), res))) : nullptr;
+    auto word = [&] { WORD v; memcpy(&v, p, 2); p += 2; return v; };
+    auto dword = [&] { DWORD v; memcpy(&v, p, 4); p += 4; return v; };
+    auto text = [&] {
+        std::string out;
+        for (WORD c = word(); c != 0; c = word())
+            out += static_cast<char>(c < 128 ? c : '?');
+        return out;
+    };
+    // A field that holds nothing, an ordinal or a text.
+    auto nameOrOrdinal = [&] {
+        const WORD first = word();
+        if (first == 0xFFFF)
+            word();
+        else if (first != 0)
+            text();
+    };
+    if (!p)
         return t;
-    const BYTE* p = static_cast<const BYTE*>(LockResource(LoadResource(Module(), res)));
-    TemplateReader r(p);
-    r.Word();
-    t.extended = r.Word() == 0xFFFF;
+    word();
+    t.extended = word() == 0xFFFF;
     if (!t.extended)
         return t;
-    r.Dword();  // help id
-    r.Dword();  // extended style
-    t.style = r.Dword();
-    WORD count = r.Word();
-    r.Word();
-    r.Word();
-    t.cx = static_cast<short>(r.Word());
-    t.cy = static_cast<short>(r.Word());
-    r.SkipNameOrOrdinal();  // menu
-    r.SkipNameOrOrdinal();  // class
-    t.title = r.Text();
-    if (t.style & DS_SETFONT) {
-        t.pointSize = r.Word();
-        r.Word();
-        r.Skip(2);
-        t.face = r.Text();
+    dword();   // help id
+    dword();   // extended style
+    const DWORD style = dword();
+    const WORD count = word();
+    p += 4;    // x, y
+    t.cx = static_cast<short>(word());
+    t.cy = static_cast<short>(word());
+    nameOrOrdinal();   // menu
+    nameOrOrdinal();   // class
+    text();            // title
+    if (style & DS_SETFONT) {
+        t.pointSize = word();
+        p += 4;   // weight, italic, character set
+        t.face = text();
     }
     for (WORD i = 0; i < count; i++) {
-        r.AlignDword();
+        p += (4 - reinterpret_cast<ULONG_PTR>(p) % 4) % 4;
+        p += 16;   // help id, extended style, style, x, y
         TemplateItem item;
-        r.Dword();  // help id
-        r.Dword();  // extended style
-        item.style = r.Dword();
-        r.Word();
-        r.Word();
-        item.cx = static_cast<short>(r.Word());
-        item.cy = static_cast<short>(r.Word());
-        item.id = r.Dword();
-        r.SkipNameOrOrdinal();
-        r.SkipNameOrOrdinal();
-        r.Skip(r.Word());
+        item.cx = static_cast<short>(word());
+        item.cy = static_cast<short>(word());
+        item.id = dword();
+        nameOrOrdinal();
+        nameOrOrdinal();
+        p += word();
         t.items.push_back(item);
     }
     return t;
