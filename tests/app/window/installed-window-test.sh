@@ -78,9 +78,9 @@ whole_road)
   wait_until 60 "end of the first start" ended "$pid"
 
   plant_all || fail "the plants are missing"
-  # An empty key that the installed whitelist ("\Software\Keldrix") hides.
-  whitelisted="HKEY_CURRENT_USER\\Software\\Keldrix\\${token}_wl"
-  wine reg add "$whitelisted" /f >/dev/null || fail "no whitelisted key"
+  # A broken path that the installed whitelist hides by its key ("\Software\Keldrix").
+  whitelisted="HKEY_CURRENT_USER\\Software\\KeldrixWl_$token"
+  wine reg add "$whitelisted" /v bad /d "$gone\\file.txt" /f >/dev/null || fail "no whitelisted key"
   # The broken font "_ign" is on the program's ignore list.
   printf '2\r\n%s\\%s_ign (TrueType)|%s_ign.ttf\r\n' "$fonts" "$token" "$token" >"$prog/ignorelist.dat"
   # What must be found: the engine's console tool scans the same registry and
@@ -92,7 +92,7 @@ whole_road)
   rm -rf "$tree/base"
   read -r -a counts < <(awk -F'\t' '$1 == "counts" { $1 = ""; print }' "$work/base.txt")
   [ ${#counts[@]} == 11 ] || fail "no counts from scantool: $(cat "$work/base.txt")"
-  grep -E "${token}_ok|${token}ok|_ign|_wl|_e\\\\full" "$work/base.txt" && fail "scantool reports healthy, ignored or whitelisted entries"
+  grep -E "${token}_ok|${token}ok|_ign|KeldrixWl_|_e\\\\full" "$work/base.txt" && fail "scantool reports healthy, ignored or whitelisted entries"
   ours=$(grep -c "^[0-9].*$token" "$work/base.txt")
   for i in "${!counts[@]}"; do
     own[i]=$(grep "^$i"$'\t' "$work/base.txt" | grep -vc "$token")
@@ -173,7 +173,7 @@ whole_road)
   xmllint --noout "$work/log.xml" || fail "the log is not well-formed"
   logged=$(grep -c "<FoundItem .*$token" "$work/log.xml")
   [ "$logged" == "$ours" ] || fail "the log holds $logged found items of this test, not $ours"
-  grep "<FoundItem .*$token" "$work/log.xml" | grep -E "${token}_ok|${token}ok|_ign|_wl|_e\\\\full" \
+  grep "<FoundItem .*$token" "$work/log.xml" | grep -E "${token}_ok|${token}ok|_ign|KeldrixWl_|_e\\\\full" \
     && fail "the log lists healthy, ignored or whitelisted entries as found"
 
   # Every other page of the window.
