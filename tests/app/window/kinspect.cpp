@@ -3,8 +3,9 @@
 //   kinspect post MSG W L     posts a message to the main window
 //   kinspect menu             the rectangle of the open pop-up menu
 //   kinspect msgbox CAPTION   shows an unowned message box until it is closed
-//   kinspect rows ID          the header and rows of list view ID on the shown page
-//   kinspect box              the program's open message box: caption, text, first button
+//   kinspect rows ID          list view ID of the shown page: "col I L T R B" per
+//                             column, "row I CHECKED L T R B TEXT<tab>TEXT" per row
+//   kinspect box              the program's open message box and its controls, as tree does
 // Numbers may be decimal or 0x hexadecimal. The exit code is 1 when the
 // main window (or the menu) is not there.
 #include <windows.h>
@@ -91,144 +92,64 @@ BOOL CALLBACK FindMenu(HWND window, LPARAM param)
     return TRUE;
 }
 
-// The list view with id on the visible page of the main window.
-HWND ShownControl(HWND main, int id)
+// A message box (its text is control 0xFFFF) owned by the main window, given in *param.
+BOOL CALLBACK FindBox(HWND window, LPARAM param)
 {
-    for (HWND page = GetWindow(main, GW_CHILD); page; page = GetWindow(page, GW_HWNDNEXT))
-        if (IsWindowVisible(page) && GetDlgItem(page, id))
-            return GetDlgItem(page, id);
-    return nullptr;
+    char className[64] = "";
+    GetClassNameA(window, className, sizeof className);
+    HWND* found = reinterpret_cast<HWND*>(param);
+    if (GetWindow(window, GW_OWNER) != *found || !IsWindowVisible(window) || strcmp(className, "#32770") != 0
+        || !GetDlgItem(window, 0xFFFF))
+        return TRUE;
+    *found = window;
+    return FALSE;
 }
 
-// Memory in the program's process for the list messages that take pointers.
-class RemoteBuffer {
-public:
-    explicit RemoteBuffer(HWND window)
-    {
-        DWORD pid = 0;
-        GetWindowThreadProcessId(window, &pid);
-        m_process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
-        if (m_process)
-            m_base = static_cast<char*>(VirtualAllocEx(m_process, nullptr, kSize, MEM_COMMIT, PAGE_READWRITE));
-    }
-    ~RemoteBuffer()
-    {
-        if (m_base)
-            VirtualFreeEx(m_process, m_base, 0, MEM_RELEASE);
-        if (m_process)
-            CloseHandle(m_process);
-    }
-    RemoteBuffer(const RemoteBuffer&) = delete;
-    RemoteBuffer& operator=(const RemoteBuffer&) = delete;
-
-    bool Ok() const { return m_base != nullptr; }
-    char* At(size_t offset) const { return m_base + offset; }
-    bool Put(size_t offset, const void* data, size_t size) const
-    {
-        return WriteProcessMemory(m_process, m_base + offset, data, size, nullptr);
-    }
-    bool Get(size_t offset, void* data, size_t size) const
-    {
-        return ReadProcessMemory(m_process, m_base + offset, data, size, nullptr);
-    }
-    static const size_t kSize = 4096;
-
-private:
-    HANDLE m_process = nullptr;
-    char* m_base = nullptr;
-};
-
-// A rectangle that a message writes in the program's memory, in screen coordinates.
-bool RemoteRect(const RemoteBuffer& remote, HWND window, UINT message, WPARAM wParam, LONG left, RECT& r)
+// A rectangle that message writes into buffer, a page of the list's process, in screen coordinates.
+RECT RemoteRect(HANDLE process, char* buffer, HWND window, UINT message, WPARAM wParam, LONG left)
 {
-    r = RECT{left, 0, 0, 0};
-    if (!remote.Put(0, &r, sizeof r) || !SendMessageA(window, message, wParam, reinterpret_cast<LPARAM>(remote.At(0)))
-        || !remote.Get(0, &r, sizeof r))
-        return false;
+    RECT r = {left, 0, 0, 0};
+    WriteProcessMemory(process, buffer, &r, sizeof r, nullptr);
+    SendMessageA(window, message, wParam, reinterpret_cast<LPARAM>(buffer));
+    ReadProcessMemory(process, buffer, &r, sizeof r, nullptr);
     MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&r), 2);
-    return true;
+    return r;
 }
 
-// "col I L T R B" per header column, then "row I CHECKED L T R B NAME<tab>DATE"
-// per row (the rectangle of the row's label).
-int PrintRows(HWND list)
+int PrintRows(HWND main, int id)
 {
-    RemoteBuffer remote(list);
-    if (!remote.Ok())
+    HWND list = nullptr;
+    for (HWND page = GetWindow(main, GW_CHILD); page && !list; page = GetWindow(page, GW_HWNDNEXT))
+        list = IsWindowVisible(page) ? GetDlgItem(page, id) : nullptr;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(main, &pid);
+    HANDLE process = list ? OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid) : nullptr;
+    auto* buffer = static_cast<char*>(process ? VirtualAllocEx(process, nullptr, 4096, MEM_COMMIT, PAGE_READWRITE) : nullptr);
+    if (!buffer)
         return 1;
-    RECT r;
     HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
-    int columns = header ? static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
-    for (int i = 0; i < columns; ++i)
-        if (RemoteRect(remote, header, HDM_GETITEMRECT, i, 0, r))
-            printf("col %d %ld %ld %ld %ld\n", i, r.left, r.top, r.right, r.bottom);
-    int rows = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-    for (int i = 0; i < rows; ++i) {
+    for (int i = 0; i < SendMessageA(header, HDM_GETITEMCOUNT, 0, 0); ++i) {
+        RECT r = RemoteRect(process, buffer, header, HDM_GETITEMRECT, i, 0);
+        printf("col %d %ld %ld %ld %ld\n", i, r.left, r.top, r.right, r.bottom);
+    }
+    for (int i = 0; i < SendMessageA(list, LVM_GETITEMCOUNT, 0, 0); ++i) {
         char texts[2][512] = {};
         for (int sub = 0; sub < 2; ++sub) {
             LVITEMA item = {};
             item.iSubItem = sub;
-            item.pszText = remote.At(1024);
+            item.pszText = buffer + 1024;
             item.cchTextMax = 512;
-            remote.Put(0, &item, sizeof item);
-            SendMessageA(list, LVM_GETITEMTEXTA, i, reinterpret_cast<LPARAM>(remote.At(0)));
-            remote.Get(1024, texts[sub], sizeof texts[sub] - 1);
+            WriteProcessMemory(process, buffer, &item, sizeof item, nullptr);
+            SendMessageA(list, LVM_GETITEMTEXTA, i, reinterpret_cast<LPARAM>(buffer));
+            ReadProcessMemory(process, buffer + 1024, texts[sub], sizeof texts[sub] - 1, nullptr);
         }
         UINT state = static_cast<UINT>(SendMessageA(list, LVM_GETITEMSTATE, i, LVIS_STATEIMAGEMASK));
-        RemoteRect(remote, list, LVM_GETITEMRECT, i, LVIR_LABEL, r);
+        RECT r = RemoteRect(process, buffer, list, LVM_GETITEMRECT, i, LVIR_LABEL);
         printf("row %d %d %ld %ld %ld %ld %s\t%s\n", i, (state >> 12) == 2 ? 1 : 0, r.left, r.top, r.right, r.bottom,
                texts[0], texts[1]);
     }
-    return 0;
-}
-
-struct BoxSearch {
-    DWORD pid;
-    HWND main;
-    HWND box;
-};
-
-BOOL CALLBACK FindBox(HWND window, LPARAM param)
-{
-    auto* search = reinterpret_cast<BoxSearch*>(param);
-    char className[64] = "";
-    DWORD pid = 0;
-    GetClassNameA(window, className, sizeof className);
-    GetWindowThreadProcessId(window, &pid);
-    // A message box's text is the static control 0xFFFF.
-    if (window != search->main && pid == search->pid && strcmp(className, "#32770") == 0 && IsWindowVisible(window)
-        && GetDlgItem(window, 0xFFFF)) {
-        search->box = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// "box CAPTION" then "text TEXT" (its static text) and "button L T R B" (its first button).
-int PrintBox(HWND main)
-{
-    BoxSearch search = {0, main, nullptr};
-    GetWindowThreadProcessId(main, &search.pid);
-    EnumWindows(&FindBox, reinterpret_cast<LPARAM>(&search));
-    if (!search.box)
-        return 1;
-    char text[1024];
-    Text(search.box, text, sizeof text);
-    printf("box %s\n", text);
-    bool button = false;
-    for (HWND c = GetWindow(search.box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-        char className[64] = "";
-        GetClassNameA(c, className, sizeof className);
-        RECT r = {};
-        GetWindowRect(c, &r);
-        if (strcmp(className, "Static") == 0 && GetWindowTextLengthA(c) > 0) {
-            Text(c, text, sizeof text);
-            printf("text %s\n", text);
-        } else if (strcmp(className, "Button") == 0 && !button) {
-            button = true;
-            printf("button %ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
-        }
-    }
+    VirtualFreeEx(process, buffer, 0, MEM_RELEASE);
+    CloseHandle(process);
     return 0;
 }
 
@@ -261,12 +182,16 @@ int main(int argc, char** argv)
         PrintTree(main, 1);
         return 0;
     }
-    if (strcmp(command, "rows") == 0 && argc >= 3) {
-        HWND list = ShownControl(main, atoi(argv[2]));
-        return list ? PrintRows(list) : 1;
+    if (strcmp(command, "box") == 0) {
+        HWND box = main;
+        if (EnumWindows(&FindBox, reinterpret_cast<LPARAM>(&box)) || box == main)
+            return 1;
+        PrintWindow(box, 0);
+        PrintTree(box, 1);
+        return 0;
     }
-    if (strcmp(command, "box") == 0)
-        return PrintBox(main);
+    if (strcmp(command, "rows") == 0 && argc >= 3)
+        return PrintRows(main, atoi(argv[2]));
     if (strcmp(command, "post") == 0 && argc >= 5) {
         UINT message = strtoul(argv[2], nullptr, 0);
         WPARAM wParam = strtoul(argv[3], nullptr, 0);
