@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The backups page against the real Keldrix.exe: a fix of planted faults
-# ("repairafterfind") leaves a backup, the page lists it, and Restore brings
+# (Fix Errors on the results page) leaves a backup, the page lists it, and Restore brings
 # the registry and the moved shortcut back exactly; a damaged backup is kept
 # and reported, with nothing of it imported; Remove takes only the ticked row.
 #   backups-window-test.sh CHECK KELDRIX_EXE KINSPECT_EXE BUILD_DIR
@@ -26,8 +26,8 @@ click_column() {
 box_shown() { inspect box >"$work/box.txt"; }
 answer_box() {
   wait_until 300 "message box" box_shown
-  box_text=$(awk '$3 == 65535 { print }' "$work/box.txt" | cut -d' ' -f11-)
-  click_at $(awk '$4 == "Button" { print $7, $8, $9, $10; exit }' "$work/box.txt")
+  box_text=$(sed -n 2p "$work/box.txt")
+  click_at $(head -1 "$work/box.txt")
   wait_until 30 "closed message box" eval '! box_shown'
 }
 export_faults() {
@@ -38,16 +38,17 @@ export_faults() {
 faults_absent() {
   ! wine reg query "$apppaths\\${token}_bad.exe" >/dev/null 2>&1 && ! wine reg query "$help" /v "${token}_bad.hlp" >/dev/null 2>&1
 }
-# Scans App Paths, Help Files (and with $2 1, program shortcuts) plainly,
-# insists on exactly this test's $1 faults, then fixes them with "repairafterfind".
+# Scans App Paths, Help Files (and with $2 1, program shortcuts), insists on
+# exactly this test's $1 faults, and fixes them all with Fix Errors.
 fix_faults() {
   set_switches "00001100${2:-0}00"
   start_keldrix -t
-  wait_until 240 "end of the plain scan" has_setting errs
-  [ "$(setting errs)" == "$1" ] || fail "the plain scan found $(setting errs) problems, not this test's $1"
-  exit_keldrix
-  wine reg add "$settings" /v repairafterfind /t REG_SZ /d 1 /f >/dev/null
-  start_keldrix -t
+  wait_until 240 "end of the scan" has_setting errs
+  [ "$(setting errs)" == "$1" ] || fail "the scan found $(setting errs) problems, not this test's $1"
+  wait_until 30 "Next enabled" ctl_enabled 1306
+  click_ctl 1306
+  wait_until 30 "every problem ticked" text_is 1348 "$1 of $1 Errors Selected for Repair"
+  click_ctl 1297
   wait_until 240 "statistics page after the fix" page_shows 1273
   faults_absent || fail "the fix left the registry faults"
   click_ctl 1020

@@ -3,9 +3,10 @@
 //   kinspect post MSG W L     posts a message to the main window
 //   kinspect menu             the rectangle of the open pop-up menu
 //   kinspect msgbox CAPTION   shows an unowned message box until it is closed
+//   kinspect box              the rectangle of the OK button of an open message box,
+//                             then the box's text on a line of its own
 //   kinspect rows ID          list view ID of the shown page: "col I L T R B" per
 //                             column, "row I CHECKED L T R B TEXT<tab>TEXT" per row
-//   kinspect box              the program's open message box and its controls, as tree does
 // Numbers may be decimal or 0x hexadecimal. The exit code is 1 when the
 // main window (or the menu) is not there.
 #include <windows.h>
@@ -92,17 +93,17 @@ BOOL CALLBACK FindMenu(HWND window, LPARAM param)
     return TRUE;
 }
 
-// A message box (its text is control 0xFFFF) owned by the main window, given in *param.
+// A shown dialog other than the main window that has an OK button.
 BOOL CALLBACK FindBox(HWND window, LPARAM param)
 {
     char className[64] = "";
     GetClassNameA(window, className, sizeof className);
-    HWND* found = reinterpret_cast<HWND*>(param);
-    if (GetWindow(window, GW_OWNER) != *found || !IsWindowVisible(window) || strcmp(className, "#32770") != 0
-        || !GetDlgItem(window, 0xFFFF))
-        return TRUE;
-    *found = window;
-    return FALSE;
+    if (strcmp(className, "#32770") == 0 && IsWindowVisible(window) && !GetDlgItem(window, kScanButton) &&
+        GetDlgItem(window, IDOK)) {
+        *reinterpret_cast<HWND*>(param) = window;
+        return FALSE;
+    }
+    return TRUE;
 }
 
 // A rectangle that message writes into buffer, a page of the list's process, in screen coordinates.
@@ -164,14 +165,20 @@ int main(int argc, char** argv)
         MessageBoxA(nullptr, "A message box of the window tests.", argv[2], MB_OK);
         return 0;
     }
-    if (strcmp(command, "menu") == 0) {
-        HWND menu = nullptr;
-        EnumWindows(&FindMenu, reinterpret_cast<LPARAM>(&menu));
-        if (!menu)
+    if (strcmp(command, "menu") == 0 || strcmp(command, "box") == 0) {
+        const bool menu = command[0] == 'm';
+        HWND found = nullptr;
+        EnumWindows(menu ? &FindMenu : &FindBox, reinterpret_cast<LPARAM>(&found));
+        if (!found)
             return 1;
         RECT r = {};
-        GetWindowRect(menu, &r);
+        GetWindowRect(menu ? found : GetDlgItem(found, IDOK), &r);
         printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
+        if (!menu) {
+            char text[1024];
+            Text(GetDlgItem(found, 0xFFFF), text, sizeof text);  // a message box's text control
+            printf("%s\n", text);
+        }
         return 0;
     }
     HWND main = MainWindow();
@@ -180,14 +187,6 @@ int main(int argc, char** argv)
     if (strcmp(command, "tree") == 0) {
         PrintWindow(main, 0);
         PrintTree(main, 1);
-        return 0;
-    }
-    if (strcmp(command, "box") == 0) {
-        HWND box = main;
-        if (EnumWindows(&FindBox, reinterpret_cast<LPARAM>(&box)) || box == main)
-            return 1;
-        PrintWindow(box, 0);
-        PrintTree(box, 1);
         return 0;
     }
     if (strcmp(command, "rows") == 0 && argc >= 3)
