@@ -15,6 +15,11 @@ row_line() { inspect rows 1202 | awk -v i="$1" '$1 == "row" && $2 == i { sub(/^r
 row_name() { row_line "$1" | cut -d' ' -f6- | cut -f1; }
 row_checked() { [ "$(row_line "$1" | cut -d' ' -f1)" == 1 ]; }
 rows_are() { [ "$(inspect rows 1202 | grep -c '^row ')" == "$1" ]; }
+# The screenshot $1 once row 0 is painted: its label holds dark text.
+row_drawn() {
+  screenshot "$1" && read -r _ l t r b _ < <(row_line 0) &&
+    [ "$(convert "$work/shot.png" -crop "$((r - l))x$((b - t))+$l+$t" -format '%[fx:minima.r < 0.3]' info:)" == 1 ]
+}
 click_at() { xdotool mousemove $((($1 + $3) / 2)) $((($2 + $4) / 2)) click 1; }
 click_row() { click_at $(row_line "$1" | cut -d' ' -f2-5); }
 # Header column $1, clicked at $2 quarters of its width: two clicks at one spot would be a double-click.
@@ -73,7 +78,7 @@ backup_restore)
   [ "$(row_name 0)" == "$name" ] || fail "the row is '$(row_name 0)', not $name"
   [[ $(row_line 0 | cut -f2) =~ ^[A-Z][a-z]+\ [0-9]{2},\ [0-9]{4}\ \([0-9]{2}:[0-9]{2}:[0-9]{2}\)$ ]] \
     || fail "date text '$(row_line 0 | cut -f2)'"
-  screenshot page-backups
+  wait_until 30 "painted row" row_drawn page-backups
   click_ctl 1019
   answer_box
   [ "$box_text" == "Restore Error || Please select at least one item to restore" ] || fail "box: $box_text"
@@ -123,7 +128,7 @@ backup_damaged_remove)
   faults_absent || fail "part of the damaged backup was imported"
   cmp "$reg" "$work/damaged.reg" || fail "the damaged backup was not kept as it was"
   wait_until 30 "both rows again" rows_are 2
-  screenshot page-backups-damaged
+  wait_until 30 "painted rows" row_drawn page-backups-damaged
 
   row=0
   [ "$(row_name 0)" == "$name" ] || row=1
