@@ -1,0 +1,104 @@
+// The e-mail sign-up's form post against signup_server.py, a loopback web
+// host the tests start (python3 on 127.0.0.1) and stop by deleting its port file.
+#include <gtest/gtest.h>
+#include <string>
+#include "CAppConfig.h"
+#include "CEmailCollectDHtmlDlg.h"
+#include "TestSupport.h"
+
+namespace {
+
+class EmailSignUpPost : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        std::string source = __FILE__;
+        std::string server = source.substr(0, source.find_last_of('/') + 1) + "signup_server.py";
+        s_portFile = testsupport::UniqueName("keldrix-signup-") + ".port";
+        std::string command = "Z:\\usr\\bin\\python3 " + server + " /tmp/" + s_portFile;
+        STARTUPINFOA si = {};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi = {};
+        ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+        CloseHandle(pi.hThread);  // Wine gives no handles for a Linux program, or none to wait on
+        CloseHandle(pi.hProcess);
+        for (int i = 0; i < 600 && s_webHost.empty(); ++i, Sleep(50)) {
+            std::string port;
+            if (testsupport::ReadFileBytes(PortFile(), port) && !port.empty())
+                s_webHost = "127.0.0.1:" + port;
+        }
+        ASSERT_FALSE(s_webHost.empty()) << "the loopback server did not start";
+    }
+    static void TearDownTestSuite() { DeleteFileA(PortFile().c_str()); }
+    static std::string PortFile() { return "Z:\\tmp\\" + s_portFile; }
+
+    CString Post(const CString& form, LPCSTR path = CEmailCollectDHtmlDlg::kFormPath)
+    {
+        CString response;
+        CEmailCollectDHtmlDlg::PostForm(s_webHost.c_str(), path, form, response);
+        return response;
+    }
+
+    static std::string s_portFile, s_webHost;
+    CAppConfig m_config;
+};
+std::string EmailSignUpPost::s_portFile, EmailSignUpPost::s_webHost;
+
+TEST_F(EmailSignUpPost, EveryValueIsEncodedInTheFieldOrder)
+{
+    testsupport::SharedStateLock lock;
+    testsupport::SavedValues affiliate({"AffiliateID"}, HKEY_CURRENT_USER, "SOFTWARE");
+    ASSERT_EQ(RegSetKeyValueA(HKEY_CURRENT_USER, "SOFTWARE", "AffiliateID", REG_SZ, "a&b c", 6), ERROR_SUCCESS);
+    m_config.m_langId = "1033";
+    m_config.m_cpId = "C=1";
+    struct Case {
+        const char *first, *last, *email;
+        BOOL keep;
+        const char* fields;  // after "pid=2&lid=1033&cpid=C%3D1&uid=a%26b+c"
+    } const cases[] = {
+        {"Ann", "Lee", "ann@example.com", TRUE, "&fname=Ann&lname=Lee&email=ann%40example.com&subscribe=on"},
+        {"A&B=C", "x+y%z", "o'neil@ex.com", FALSE, "&fname=A%26B%3DC&lname=x%2By%25z&email=o%27neil%40ex.com&subscribe=off"},
+        {"Zo\xEB \xDCnal", "F\xEAte \x80", " e@x.y", TRUE, "&fname=Zo%EB+%DCnal&lname=F%EAte+%80&email=+e%40x.y&subscribe=on"},
+        {"x&email=evil@x.y", "", "", FALSE, "&fname=x%26email%3Devil%40x.y&lname=&email=&subscribe=off"},
+    };
+    for (const Case& c : cases) {
+        CEmailCollectDHtmlDlg dialog(m_config);
+        dialog.m_firstName = c.first;
+        dialog.m_lastName = c.last;
+        dialog.m_emailAddress = c.email;
+        dialog.m_keepUpdated = c.keep;
+        std::string body = std::string("pid=2&lid=1033&cpid=C%3D1&uid=a%26b+c") + c.fields;
+        EXPECT_STREQ(dialog.BuildFormText(), body.c_str());
+        EXPECT_STREQ(Post(dialog.BuildFormText()),
+                     ("/email/fromapp/\nContent-Type: application/x-www-form-urlencoded\n" + body).c_str());
+    }
+    EXPECT_STREQ(CEmailCollectDHtmlDlg(m_config).BuildPrivacyUrl(),
+                 "http://www.keldrix.example/redirect/?aid=10&lid=1033&pid=2&cpid=C%3D1&vid=&uid=a%26b+c");
+}
+
+TEST_F(EmailSignUpPost, OnlyOkWithBlanksAroundIsAccepted)
+{
+    std::string big;
+    for (int i = 0; i < 5000; ++i)
+        big += static_cast<char>(i % 1000 == 0 ? 0 : 1 + i % 250);
+    struct Case {
+        const char* path;
+        std::string response;  // "" also when nothing was read
+        BOOL accepted;
+    } const cases[] = {
+        {"ok/", "ok", TRUE}, {"spaced/", " OK \r\n", TRUE}, {"no/", "no", FALSE},
+        {"error/", "", FALSE},  // the body of a status 500 is not read
+        {"big/", big, FALSE},
+        {"silent/", "", FALSE},  // ends by the receive time-out
+    };
+    for (const Case& c : cases) {
+        CString response = Post("x=1", c.path);
+        EXPECT_EQ(std::string(response, response.GetLength()), c.response) << c.path;
+        EXPECT_EQ(CEmailCollectDHtmlDlg::IsAcceptedResponse(response), c.accepted) << c.path;
+    }
+    CString refused;
+    CEmailCollectDHtmlDlg::PostForm("127.0.0.1:9", CEmailCollectDHtmlDlg::kFormPath, "x=1", refused);
+    EXPECT_TRUE(refused.IsEmpty());
+}
+
+}  // namespace
