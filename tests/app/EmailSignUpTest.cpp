@@ -12,37 +12,32 @@ class EmailSignUpPost : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        std::string source = __FILE__;
-        std::string server = source.substr(0, source.find_last_of('/') + 1) + "signup_server.py";
-        s_portFile = testsupport::UniqueName("keldrix-signup-") + ".port";
-        std::string command = "Z:\\usr\\bin\\python3 " + server + " /tmp/" + s_portFile;
+        std::string source = __FILE__, port;
+        std::string command = "Z:\\usr\\bin\\python3 " + source.substr(0, source.rfind('/')) + "/signup_server.py /tmp/" +
+                              s_portFile;
         STARTUPINFOA si = {};
         si.cb = sizeof si;
         PROCESS_INFORMATION pi = {};
         ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
-        CloseHandle(pi.hThread);  // Wine gives no handles for a Linux program, or none to wait on
-        CloseHandle(pi.hProcess);
-        for (int i = 0; i < 600 && s_webHost.empty(); ++i, Sleep(50)) {
-            std::string port;
-            if (testsupport::ReadFileBytes(PortFile(), port) && !port.empty())
-                s_webHost = "127.0.0.1:" + port;
-        }
-        ASSERT_FALSE(s_webHost.empty()) << "the loopback server did not start";
+        CloseHandle(pi.hProcess), CloseHandle(pi.hThread);
+        for (int i = 0; i < 600 && !testsupport::ReadFileBytes("Z:\\tmp\\" + s_portFile, port); ++i)
+            Sleep(50);
+        ASSERT_FALSE(port.empty()) << "the loopback server did not start";
+        s_webHost = "127.0.0.1:" + port;
     }
-    static void TearDownTestSuite() { DeleteFileA(PortFile().c_str()); }
-    static std::string PortFile() { return "Z:\\tmp\\" + s_portFile; }
+    static void TearDownTestSuite() { DeleteFileA(("Z:\\tmp\\" + s_portFile).c_str()); }
 
-    CString Post(const CString& form, LPCSTR path = CEmailCollectDHtmlDlg::kFormPath)
+    static std::string Post(const CString& form, LPCSTR path = CEmailCollectDHtmlDlg::kFormPath)
     {
         CString response;
         CEmailCollectDHtmlDlg::PostForm(s_webHost.c_str(), path, form, response);
-        return response;
+        return std::string(response, response.GetLength());
     }
 
     static std::string s_portFile, s_webHost;
     CAppConfig m_config;
 };
-std::string EmailSignUpPost::s_portFile, EmailSignUpPost::s_webHost;
+std::string EmailSignUpPost::s_portFile = testsupport::UniqueName("keldrix-signup-"), EmailSignUpPost::s_webHost;
 
 TEST_F(EmailSignUpPost, EveryValueIsEncodedInTheFieldOrder)
 {
@@ -69,8 +64,7 @@ TEST_F(EmailSignUpPost, EveryValueIsEncodedInTheFieldOrder)
         dialog.m_keepUpdated = c.keep;
         std::string body = std::string("pid=2&lid=1033&cpid=C%3D1&uid=a%26b+c") + c.fields;
         EXPECT_STREQ(dialog.BuildFormText(), body.c_str());
-        EXPECT_STREQ(Post(dialog.BuildFormText()),
-                     ("/email/fromapp/\nContent-Type: application/x-www-form-urlencoded\n" + body).c_str());
+        EXPECT_EQ(Post(dialog.BuildFormText()), "/email/fromapp/\nContent-Type: application/x-www-form-urlencoded\n" + body);
     }
     EXPECT_STREQ(CEmailCollectDHtmlDlg(m_config).BuildPrivacyUrl(),
                  "http://www.keldrix.example/redirect/?aid=10&lid=1033&pid=2&cpid=C%3D1&vid=&uid=a%26b+c");
@@ -92,13 +86,11 @@ TEST_F(EmailSignUpPost, OnlyOkWithBlanksAroundIsAccepted)
         {"silent/", "", FALSE},  // ends by the receive time-out
     };
     for (const Case& c : cases) {
-        CString response = Post("x=1", c.path);
-        EXPECT_EQ(std::string(response, response.GetLength()), c.response) << c.path;
-        EXPECT_EQ(CEmailCollectDHtmlDlg::IsAcceptedResponse(response), c.accepted) << c.path;
+        std::string response = Post("x=1", c.path);
+        EXPECT_EQ(response, c.response) << c.path;
+        EXPECT_EQ(CEmailCollectDHtmlDlg::IsAcceptedResponse(CString(response.data(), response.size())), c.accepted)
+            << c.path;
     }
-    CString refused;
-    CEmailCollectDHtmlDlg::PostForm("127.0.0.1:9", CEmailCollectDHtmlDlg::kFormPath, "x=1", refused);
-    EXPECT_TRUE(refused.IsEmpty());
 }
 
 }  // namespace
