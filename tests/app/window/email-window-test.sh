@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The e-mail sign-up dialog of the running program, which prompts after the
 # update check at start: validation as the user types, the paste block, a web
-# host that never answers, and "do not show again" read on every close.
+# host that never answers, and "do not show again" read on every close; and
+# its form post against the same loopback web host (email_post).
 #   email-window-test.sh CHECK KELDRIX_EXE KINSPECT_EXE BUILD_DIR
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$here/window-lib.sh"
@@ -9,10 +10,15 @@ title='Subscribe to the QuilloWorks Email Program'
 FIRST=28672 LAST=28673 EMAIL=28674 CONFIRM=28675 SUBMIT=28677 NOSHOW=28678
 
 # The loopback web host; the clean-up ends it with the program.
-python3 "$here/../signup_server.py" "$work/port" &
+python3 "$here/signup_server.py" >"$work/port" &
 pids+=($!)
 wait_until 30 "loopback web host" test -s "$work/port"
 export KELDRIX_TEST_WEB_HOST=127.0.0.1:$(cat "$work/port")
+# The post itself, in a test program of its own.
+if [ "$check" == email_post ]; then
+  wine "$bin/email_post_tests.exe" || fail "the form post tests failed"
+  exit 0
+fi
 mode() { python3 -c 'import sys, urllib.request; urllib.request.urlopen(sys.argv[1])' "http://$KELDRIX_TEST_WEB_HOST/mode/$1"; }
 
 # Fields of a control of the dialog: as ctl_line's.

@@ -3,6 +3,7 @@
 //   kinspect post MSG W L     posts a message to the main window
 //   kinspect menu             the rectangle of the open pop-up menu
 //   kinspect msgbox CAPTION   shows an unowned message box until it is closed
+//   kinspect dialog TITLE     the topmost dialog so titled and its controls
 //   kinspect dialog TITLE     every visible top-level window so titled, with its controls
 // Numbers may be decimal or 0x hexadecimal. The exit code is 1 when the
 // main window (or the menu) is not there.
@@ -114,6 +115,12 @@ int main(int argc, char** argv)
     if (strcmp(command, "dialog") == 0 && argc >= 3) {
         EnumWindows(&PrintTitled, reinterpret_cast<LPARAM>(argv[2]));
         return 0;
+    }
+    if (strcmp(command, "dialog") == 0 && argc >= 3) {
+        HWND dialog = FindWindowA("#32770", argv[2]);
+        if (dialog)
+            PrintWindow(dialog, 0), PrintTree(dialog, 1);
+        return dialog ? 0 : 1;
     }
     if (strcmp(command, "menu") == 0) {
         HWND menu = nullptr;

@@ -1,10 +1,9 @@
 #!/usr/bin/env python3
-"""Loopback web host of the e-mail sign-up tests: signup_server.py PORT_FILE
-Writes its port into PORT_FILE and ends once that file is gone. A POST is
-answered as the first part of its path says, else as GET /mode/NAME last
-chose; "echo" (the first choice) answers with the path, each Content-Type
-header line and the body."""
-import http.server, os, sys, threading, time
+"""Loopback web host of the e-mail sign-up checks; prints its port.
+A POST is answered as the first part of its path says, else as GET /mode/NAME
+last chose; "echo" (the first choice) answers with the path, each
+Content-Type header line and the body."""
+import http.server, time
 
 ANSWERS = {"ok": (200, b"ok"), "spaced": (200, b" OK \r\n"), "no": (200, b"no"), "error": (500, b"ok"),
            "big": (200, bytes(0 if i % 1000 == 0 else 1 + i % 250 for i in range(5000)))}
@@ -37,9 +36,5 @@ class Handler(http.server.BaseHTTPRequestHandler):
 
 server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
 server.daemon_threads = True
-with open(sys.argv[1] + ".tmp", "w") as f:
-    f.write(str(server.server_port))
-os.rename(sys.argv[1] + ".tmp", sys.argv[1])
-threading.Thread(target=server.serve_forever, daemon=True).start()
-while os.path.exists(sys.argv[1]):
-    time.sleep(0.2)
+print(server.server_port, flush=True)
+server.serve_forever()
