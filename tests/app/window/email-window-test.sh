@@ -6,7 +6,6 @@
 #   email-window-test.sh CHECK KELDRIX_EXE KINSPECT_EXE BUILD_DIR
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$here/window-lib.sh"
-title='Subscribe to the QuilloWorks Email Program'
 FIRST=28672 LAST=28673 EMAIL=28674 CONFIRM=28675 SUBMIT=28677 NOSHOW=28678
 
 # The loopback web host; the clean-up ends it with the program.
@@ -14,29 +13,20 @@ python3 "$here/signup_server.py" >"$work/port" &
 pids+=($!)
 wait_until 30 "loopback web host" test -s "$work/port"
 export KELDRIX_TEST_WEB_HOST=127.0.0.1:$(cat "$work/port")
-# The post itself, in a test program of its own.
 if [ "$check" == email_post ]; then
   wine "$bin/email_post_tests.exe" || fail "the form post tests failed"
   exit 0
 fi
 mode() { python3 -c 'import sys, urllib.request; urllib.request.urlopen(sys.argv[1])' "http://$KELDRIX_TEST_WEB_HOST/mode/$1"; }
 
-# Fields of a control of the dialog: as ctl_line's.
-field() { inspect dialog "$title" | awk -v id="$1" '$1 == "win" && $2 == 1 && $3 == id { print; exit }' | cut -d' ' -f"$2"; }
-dialog_open() { [ -n "$(field $FIRST 1)" ]; }
-value_is() { [ "$(field "$1" 11-)" == "$2" ]; }
-failure_shown() { inspect dialog "$title" | grep -qF 'We were unable to submit your request at this time.  Please try again later.'; }
-submit_enabled() { [ "$(field $SUBMIT 6)" == 1 ]; }
-click_in() {
-  local l t r b
-  read -r l t r b < <(field "$1" 7-10)
-  [ -n "$b" ] || fail "no control $1 in the dialog"
-  xdotool mousemove $(((l + r) / 2)) $(((t + b) / 2)) click 1
-}
+# The controls are those of the sign-up dialog (or of its message box, on top).
+dialog_title='Subscribe to the QuilloWorks Email Program'
+dialog_open() { [ -n "$(ctl_line $FIRST)" ]; }
+failure_shown() { tree | grep -qF 'We were unable to submit your request at this time.  Please try again later.'; }
 # The input's colour at its right end, where the short texts do not reach: the page's valid or invalid.
 marked() {
   local l t r b colour
-  read -r l t r b < <(field "$1" 7-10)
+  read -r l t r b < <(ctl_line "$1" | cut -d' ' -f7-10)
   colour=$([ "$2" == valid ] && echo '#F1FAF3' || echo '#FDF1EE')
   screenshot email-typing && [ "$(pixel $((r - 5)) $(((t + b) / 2)))" == "$colour" ]
 }
@@ -47,42 +37,43 @@ start_keldrix
 wait_until 90 "e-mail sign-up dialog" dialog_open
 case $check in
 email_typing)
-  submit_enabled && fail "Submit is enabled on an empty form"
-  click_in $FIRST && xdotool type --delay 40 'A&B'
+  ctl_enabled $SUBMIT && fail "Submit is enabled on an empty form"
+  click_ctl $FIRST && xdotool type --delay 40 'A&B'
   wait_until 20 "first name marked valid" marked $FIRST valid
   # Copied and pasted into the last name: the paste works outside the address fields.
-  xdotool key shift+Home ctrl+c && click_in $LAST && xdotool key ctrl+v
-  wait_until 20 "last name pasted" value_is $LAST 'A&B'
-  click_in $EMAIL && xdotool key ctrl+v && xdotool type --delay 40 'x'
+  xdotool key shift+Home ctrl+c && click_ctl $LAST && xdotool key ctrl+v
+  wait_until 20 "last name pasted" text_is $LAST 'A&B'
+  click_ctl $EMAIL && xdotool key ctrl+v && xdotool type --delay 40 'x'
   wait_until 20 "address marked invalid" marked $EMAIL invalid
-  value_is $EMAIL x || fail "Ctrl+V pasted into the e-mail field"
+  text_is $EMAIL x || fail "Ctrl+V pasted into the e-mail field"
   xdotool key BackSpace && xdotool type --delay 40 'ann@ex.com'
   wait_until 20 "address marked valid" marked $EMAIL valid
-  click_in $CONFIRM && xdotool type --delay 40 'Ann@ex.com' && xdotool key ctrl+v
+  click_ctl $CONFIRM && xdotool type --delay 40 'Ann@ex.com' && xdotool key ctrl+v
   wait_until 20 "confirmation differing in case marked invalid" marked $CONFIRM invalid
-  value_is $CONFIRM 'Ann@ex.com' || fail "Ctrl+V pasted into the confirmation"
-  submit_enabled && fail "Submit is enabled with a confirmation that differs"
+  text_is $CONFIRM 'Ann@ex.com' || fail "Ctrl+V pasted into the confirmation"
+  ctl_enabled $SUBMIT && fail "Submit is enabled with a confirmation that differs"
   xdotool key Home Delete && xdotool type 'a'
   wait_until 20 "confirmation marked valid" marked $CONFIRM valid
-  wait_until 20 "Submit enabled" submit_enabled
+  wait_until 20 "Submit enabled" ctl_enabled $SUBMIT
   # A host that never answers: the message after the time-out, and the dialog stays.
-  mode silent && click_in $SUBMIT
+  mode silent && click_ctl $SUBMIT
   wait_until 60 "failure message" failure_shown
   screenshot email-failure
   xdotool key Return
   wait_until 20 "message closed" eval '! failure_shown'
-  value_is $FIRST 'A&B' || fail "the dialog closed after a failed post"
+  text_is $FIRST 'A&B' || fail "the dialog closed after a failed post"
   # An accepted post closes the dialog for good.
-  mode spaced && click_in $SUBMIT
+  mode spaced && click_ctl $SUBMIT
   wait_until 60 "dialog closed after the post" eval '! dialog_open'
   ;;
 email_close_box | email_escape)
   # Without a window manager there is no close box to click: Alt+F4 sends its command.
   [ "$check" == email_close_box ] && key=alt+F4 || key=Escape
-  click_in $NOSHOW && click_in $FIRST && xdotool key $key
+  click_ctl $NOSHOW && click_ctl $FIRST && xdotool key $key
   wait_until 30 "dialog closed" eval '! dialog_open'
   ;;
 *) fail "unknown check" ;;
 esac
 wait_until 20 "PromptForEmail 0" prompt_is 0
+dialog_title=
 exit_keldrix

@@ -4,7 +4,6 @@
 //   kinspect menu             the rectangle of the open pop-up menu
 //   kinspect msgbox CAPTION   shows an unowned message box until it is closed
 //   kinspect dialog TITLE     the topmost dialog so titled and its controls
-//   kinspect dialog TITLE     every visible top-level window so titled, with its controls
 // Numbers may be decimal or 0x hexadecimal. The exit code is 1 when the
 // main window (or the menu) is not there.
 #include <windows.h>
@@ -90,17 +89,6 @@ BOOL CALLBACK FindMenu(HWND window, LPARAM param)
     return TRUE;
 }
 
-BOOL CALLBACK PrintTitled(HWND window, LPARAM param)
-{
-    char text[256] = "";
-    GetWindowTextA(window, text, sizeof text);
-    if (IsWindowVisible(window) && strcmp(text, reinterpret_cast<const char*>(param)) == 0) {
-        PrintWindow(window, 0);
-        PrintTree(window, 1);
-    }
-    return TRUE;
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
@@ -110,10 +98,6 @@ int main(int argc, char** argv)
     const char* command = argv[1];
     if (strcmp(command, "msgbox") == 0 && argc >= 3) {
         MessageBoxA(nullptr, "A message box of the window tests.", argv[2], MB_OK);
-        return 0;
-    }
-    if (strcmp(command, "dialog") == 0 && argc >= 3) {
-        EnumWindows(&PrintTitled, reinterpret_cast<LPARAM>(argv[2]));
         return 0;
     }
     if (strcmp(command, "dialog") == 0 && argc >= 3) {

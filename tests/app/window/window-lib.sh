@@ -67,7 +67,10 @@ cleanup() {
 trap cleanup EXIT
 
 inspect() { wine "$inspector" "$@" 2>/dev/null | tr -d '\r'; }
-tree() { inspect tree >"$work/tree.txt" && cat "$work/tree.txt"; }
+# The main window's tree, or with dialog_title set the topmost dialog so titled.
+tree() {
+  if [ -n "${dialog_title:-}" ]; then inspect dialog "$dialog_title"; else inspect tree; fi >"$work/tree.txt" && cat "$work/tree.txt"
+}
 
 fail() {
   echo "FAIL ($check): $*" >&2
