@@ -9,25 +9,21 @@
 
 namespace {
 
-class EmailSignUpPost : public ::testing::Test {
-protected:
-    static std::string Post(const CString& form, LPCSTR path = CEmailCollectDHtmlDlg::kFormPath)
-    {
-        CString response;
-        CEmailCollectDHtmlDlg::PostForm(CEmailCollectDHtmlDlg::GetWebHost(), path, form, response);
-        return std::string(response, response.GetLength());
-    }
-
-    CAppConfig m_config;
-};
-
-TEST_F(EmailSignUpPost, EveryValueIsEncodedInTheFieldOrder)
+std::string Post(const CString& form, LPCSTR path = CEmailCollectDHtmlDlg::kFormPath)
 {
+    CString response;
+    CEmailCollectDHtmlDlg::PostForm(CEmailCollectDHtmlDlg::GetWebHost(), path, form, response);
+    return std::string(response, response.GetLength());
+}
+
+TEST(EmailSignUpPost, EveryValueIsEncodedInTheFieldOrder)
+{
+    CAppConfig config;
     testsupport::SharedStateLock lock;
     testsupport::SavedValues affiliate({"AffiliateID"}, HKEY_CURRENT_USER, "SOFTWARE");
     ASSERT_EQ(RegSetKeyValueA(HKEY_CURRENT_USER, "SOFTWARE", "AffiliateID", REG_SZ, "a&b c", 6), ERROR_SUCCESS);
-    m_config.m_langId = "1033";
-    m_config.m_cpId = "C=1";
+    config.m_langId = "1033";
+    config.m_cpId = "C=1";
     struct Case {
         const char *first, *last, *email;
         BOOL keep;
@@ -39,7 +35,7 @@ TEST_F(EmailSignUpPost, EveryValueIsEncodedInTheFieldOrder)
         {"x&email=evil@x.y", "", "", FALSE, "&fname=x%26email%3Devil%40x.y&lname=&email=&subscribe=off"},
     };
     for (const Case& c : cases) {
-        CEmailCollectDHtmlDlg dialog(m_config);
+        CEmailCollectDHtmlDlg dialog(config);
         dialog.m_firstName = c.first;
         dialog.m_lastName = c.last;
         dialog.m_emailAddress = c.email;
@@ -47,11 +43,11 @@ TEST_F(EmailSignUpPost, EveryValueIsEncodedInTheFieldOrder)
         std::string body = std::string("pid=2&lid=1033&cpid=C%3D1&uid=a%26b+c") + c.fields;
         EXPECT_EQ(Post(dialog.BuildFormText()), "/email/fromapp/\nContent-Type: application/x-www-form-urlencoded\n" + body);
     }
-    EXPECT_STREQ(CEmailCollectDHtmlDlg(m_config).BuildPrivacyUrl(), "http://" + CEmailCollectDHtmlDlg::GetWebHost() +
+    EXPECT_STREQ(CEmailCollectDHtmlDlg(config).BuildPrivacyUrl(), "http://" + CEmailCollectDHtmlDlg::GetWebHost() +
                                                                          "/redirect/?aid=10&lid=1033&pid=2&cpid=C%3D1&vid=&uid=a%26b+c");
 }
 
-TEST_F(EmailSignUpPost, OnlyOkWithBlanksAroundIsAccepted)
+TEST(EmailSignUpPost, OnlyOkWithBlanksAroundIsAccepted)
 {
     std::string big;
     for (int i = 0; i < 5000; ++i)
