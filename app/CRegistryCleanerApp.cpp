@@ -2,9 +2,11 @@
 #include <cstdlib>
 #include "CAppConfig.h"
 #include "CCleanSweep.h"
+#include "CDHtmlDialog.h"
 #include "CRegScanner.h"
 #include "CRegistryCleanerDlg.h"
 #include "CSystemInformation.h"
+#include "DrawHTML.h"
 #include "LogFile.h"
 #include "RegistrySettings.h"
 #include "StartupRules.h"
@@ -48,6 +50,8 @@ CRegistryCleanerApp::~CRegistryCleanerApp()
 
 BOOL CRegistryCleanerApp::InitInstance()
 {
+    // The HTML dialogs (tray pop-up, tip of the day) draw their texts with it.
+    CDHtmlDialog::SetTextRenderer(&DrawHTML);
     BOOL isAdmin = FALSE;
     IsUserAdmin(&isAdmin);
     if (!isAdmin) {
@@ -165,6 +169,12 @@ void CRegistryCleanerApp::LoadIgnoreList()
 {
     CIgnoreList list(m_ignoreTexts, m_ignoreTypes, CIgnoreList::GetDefaultPath());
     list.Load();
+}
+
+BOOL CRegistryCleanerApp::AddToIgnoreList(const CRegistryProblem& problem)
+{
+    CIgnoreList list(m_ignoreTexts, m_ignoreTypes, CIgnoreList::GetDefaultPath());
+    return list.Add(problem);
 }
 
 void FillLogSettings(LogSettings* pSettings)

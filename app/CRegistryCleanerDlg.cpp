@@ -5,6 +5,7 @@
 #include "CCleanSweep.h"
 #include "CEmailCollectDHtmlDlg.h"
 #include "CRegistryCleanerApp.h"
+#include "CTipOfDayDlg.h"
 #include "CRegScanner.h"
 #include "MainWindowMessages.h"
 #include "RegistrySettings.h"
@@ -325,6 +326,26 @@ void CRegistryCleanerDlg::SetNavButtonBitmaps()
     m_aboutButton.SetBitmaps(IDB_NAV_ABOUT, IDB_NAV_ABOUT_HOT, IDB_NAV_ABOUT_HOT, FALSE);
     m_statisticsButton.SetBitmaps(IDB_NAV_STATISTICS, IDB_NAV_STATISTICS_HOT, IDB_NAV_STATISTICS_PRESSED, FALSE);
     EnableNavButtons(TRUE);
+}
+
+void CRegistryCleanerDlg::EndFix()
+{
+    // Each fix replaces the figures of the one before.
+    int fixedTotal = 0;
+    for (int i = 0; i < REGPROBLEM_TYPE_COUNT; ++i) {
+        const int fixed = g_pRegScanner ? g_pRegScanner->GetFixedCount(i) : 0;
+        SetRegistrySettingInt(SETTINGS_PRODUCT, g_fixedCountNames[i], fixed);
+        fixedTotal += fixed;
+    }
+    SetRegistrySettingInt(SETTINGS_PRODUCT, SETTING_ERRORSFIXED, g_pRegScanner ? g_pRegScanner->GetTotalFixed() : 0);
+    SetRegistrySettingInt(SETTINGS_PRODUCT, SETTING_FIXEDTOTALS, fixedTotal);
+
+    SetNavButtonBitmaps();
+    ShowStatisticsPage();
+    ShowTrayErrorState(GetRemainingCount());
+    EnableTrayCommands();
+    if (GetRegistrySettingInt(SETTINGS_PRODUCT, SETTING_SHUTDOWNAFTERCLEAN, 0) == 1)
+        ShowWindow(SW_HIDE);
 }
 
 // --- statistics read at start ------------------------------------------------
@@ -655,22 +676,32 @@ void CRegistryCleanerDlg::CreateFirstRunTasks()
     CreateScheduledScanTask(ProductName(), "Runs Keldrix at Scheduled Time.", folder);
 }
 
-// --- parts of the program still to come ----------------------------------------
+// --- the last-scan pop-up and the tip of the day ------------------------------
 
 void CRegistryCleanerDlg::CreateStatsPopup()
 {
-    // The sliding statistics pop-up ("ShowStats.htm") is not built yet.
+    const CString page = CCleanSweep::GetProgramFolder() + "ShowStats.htm";
+    m_statsPopup.CreateAndNavigate(IDD_STATS_POPUP, page, m_trayIcon.GetSafeWnd());
 }
 
 void CRegistryCleanerDlg::ShowLastScanPopup()
 {
-    // Shows the statistics pop-up once it exists; not built yet.
+    // Slides in by 10 pixels every 5 ms and stays until its page is closed.
+    if (!m_statsPopup.m_hWnd || m_statsPopup.IsWindowVisible())
+        return;
+    m_statsPopup.SetDisplayTime(-1);
+    m_statsPopup.SetSlideSpeed(10, 5);
+    m_statsPopup.Show();
 }
 
 void CRegistryCleanerDlg::ShowTipOfTheDay()
 {
-    // The tip-of-the-day dialog is not built yet.
+    CTipOfDayDlg dialog(nullptr);
+    dialog.SetUseSavedTip(m_firstTime);
+    dialog.DoModal();
 }
+
+// --- parts of the program still to come ----------------------------------------
 
 void CRegistryCleanerDlg::ShowEmailSignUp()
 {

@@ -4,6 +4,7 @@
 #include "CBitmapDialog.h"
 #include "CDialogFontScaler.h"
 #include "CFindPage.h"
+#include "CHtmlShowStatsTrayDialog.h"
 #include "CIgnoreListPage.h"
 #include "COptionsPage.h"
 #include "CRegBackup.h"
@@ -71,6 +72,9 @@ public:
     void ShowTrayErrorState(int count);
     // The problems that remain: "errs" less "FixedTotals".
     static int GetRemainingCount();
+    // The end of a fix (on WM_FIX_DONE): stores the engine's fixed counts,
+    // gives the navigation and the tray back, and shows the statistics page.
+    void EndFix();
     // The update check the user or the start asks for.
     // "Get Updates" from the tray menu or the options page; ignored while a check runs.
     void QueryUpdateServer();
@@ -123,10 +127,11 @@ private:
 
     // The scheduled tasks of a first run.
     void CreateFirstRunTasks();
-    // Parts of the program that are not built yet; each does nothing for now.
+    // The last-scan pop-up: created hidden at start, slid in by the tray command.
     void CreateStatsPopup();
     void ShowLastScanPopup();
     void ShowTipOfTheDay();
+    // Parts of the program that are not built yet; each does nothing for now.
     void ShowEmailSignUp();
 
     CWinApp* m_pApp;
@@ -172,4 +177,5 @@ private:
     DWORD m_trayStateNoScan = 0;
     DWORD m_trayStateErrors = 0;
     DWORD m_trayStateClean = 0;
+    CHtmlShowStatsTrayDialog m_statsPopup;
 };

@@ -3,6 +3,8 @@
 //   kinspect post MSG W L     posts a message to the main window
 //   kinspect menu             the rectangle of the open pop-up menu
 //   kinspect msgbox CAPTION   shows an unowned message box until it is closed
+//   kinspect box              the rectangle of the OK button of an open message box
+//   kinspect others           the program's other dialogs (tray pop-up, tip of the day) and their controls
 //   kinspect dialog TITLE     the topmost dialog so titled and its controls
 // Numbers may be decimal or 0x hexadecimal. The exit code is 1 when the
 // main window (or the menu) is not there.
@@ -89,6 +91,34 @@ BOOL CALLBACK FindMenu(HWND window, LPARAM param)
     return TRUE;
 }
 
+// A shown dialog other than the main window that has an OK button.
+BOOL CALLBACK FindBox(HWND window, LPARAM param)
+{
+    char className[64] = "";
+    GetClassNameA(window, className, sizeof className);
+    if (strcmp(className, "#32770") == 0 && IsWindowVisible(window) && !GetDlgItem(window, kScanButton) &&
+        GetDlgItem(window, IDOK)) {
+        *reinterpret_cast<HWND*>(param) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Prints a dialog of the main window's process (param) but the main window, with its controls.
+BOOL CALLBACK PrintOther(HWND window, LPARAM param)
+{
+    char className[64] = "";
+    GetClassNameA(window, className, sizeof className);
+    DWORD process = 0, mainProcess = 0;
+    GetWindowThreadProcessId(window, &process);
+    GetWindowThreadProcessId(reinterpret_cast<HWND>(param), &mainProcess);
+    if (window != reinterpret_cast<HWND>(param) && process == mainProcess && strcmp(className, "#32770") == 0) {
+        PrintWindow(window, 0);
+        PrintTree(window, 1);
+    }
+    return TRUE;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -106,13 +136,14 @@ int main(int argc, char** argv)
             PrintWindow(dialog, 0), PrintTree(dialog, 1);
         return dialog ? 0 : 1;
     }
-    if (strcmp(command, "menu") == 0) {
-        HWND menu = nullptr;
-        EnumWindows(&FindMenu, reinterpret_cast<LPARAM>(&menu));
-        if (!menu)
+    if (strcmp(command, "menu") == 0 || strcmp(command, "box") == 0) {
+        const bool menu = command[0] == 'm';
+        HWND found = nullptr;
+        EnumWindows(menu ? &FindMenu : &FindBox, reinterpret_cast<LPARAM>(&found));
+        if (!found)
             return 1;
         RECT r = {};
-        GetWindowRect(menu, &r);
+        GetWindowRect(menu ? found : GetDlgItem(found, IDOK), &r);
         printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
         return 0;
     }
@@ -124,6 +155,8 @@ int main(int argc, char** argv)
         PrintTree(main, 1);
         return 0;
     }
+    if (strcmp(command, "others") == 0)
+        return EnumWindows(&PrintOther, reinterpret_cast<LPARAM>(main)) ? 0 : 1;
     if (strcmp(command, "post") == 0 && argc >= 5) {
         UINT message = strtoul(argv[2], nullptr, 0);
         WPARAM wParam = strtoul(argv[3], nullptr, 0);
