@@ -150,18 +150,20 @@ whole_road)
   text_is 1271 "Errors found: $total" || fail "found total: $(ctl_text 1271)"
   text_is 1272 "Errors Cleaned: $(setting FixedTotals)" || fail "cleaned total: $(ctl_text 1272)"
 
-  # The Backups page, then the backup restored by the registry editor and the
-  # moved shortcuts put back by the rename log.
-  visit_page 1020 road-5-backups
+  # The Backups page lists the fix's backup; Restore brings the registry and
+  # the moved shortcut back.
   backups=("$prog"/Backup/*.reg)
   [ ${#backups[@]} == 1 ] && [ -s "${backups[0]}" ] || fail "not one backup file: ${backups[*]}"
-  wine regedit /S "C:\\Program Files\\Keldrix\\Backup\\$(basename "${backups[0]}")"
-  renamelog=${backups[0]%.reg}.bak
-  [ -s "$renamelog" ] || fail "no rename log beside the backup"
-  unix() { local p=${1#C:}; printf '%s%s' "$WINEPREFIX/drive_c" "${p//\\//}"; }
-  while IFS=, read -r old new; do
-    mv "$(unix "$new")" "$(unix "$old")" || fail "the shortcut $new cannot go back"
-  done < <(tr -d '\r' <"$renamelog")
+  click_ctl 1020
+  wait_until 30 "backups page" page_shows 1019
+  wait_until 30 "one backup row" rows_are 1
+  screenshot road-5-backups
+  click_row 0
+  wait_until 30 "ticked backup row" row_checked 0
+  click_ctl 1019
+  answer_box
+  [ "$box_text" == "Successfully restored" ] || fail "restore said: $box_text"
+  wait_until 30 "empty backup list" rows_are 0
   snapshot restored
   expect_changes before restored none || fail "the restore is not exact"
   [ -f "$tree/Menu/${token}_bad.lnk" ] || fail "the shortcut is not back"

@@ -23,6 +23,7 @@ install="$(dirname "${BASH_SOURCE[0]}")/../../../scripts/install.sh"
 shots="$build/screenshots"
 work=$(mktemp -d)
 settings='HKEY_LOCAL_MACHINE\Software\Keldrix'
+software='HKEY_LOCAL_MACHINE\Software'
 token="KdxWin$$x$RANDOM"
 gone="C:\\KdxGone_$token"
 cv='HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion'
@@ -60,13 +61,18 @@ cleanup() {
   # The program's settings as they were before the test.
   wine reg delete "$settings" /f >/dev/null 2>&1
   [ -s "$work/settings.reg" ] && wine regedit /S "Z:${work//\//\\}\\settings.reg"
+  wine reg delete "$software" /v PromptForEmail /f >/dev/null 2>&1
+  [ -n "${prompt_before:-}" ] && wine reg add "$software" /v PromptForEmail /d "$prompt_before" /f >/dev/null
   bash "$install" --remove "$build"
   rm -rf "$work"
 }
 trap cleanup EXIT
 
 inspect() { wine "$inspector" "$@" 2>/dev/null | tr -d '\r'; }
-tree() { inspect tree >"$work/tree.txt" && cat "$work/tree.txt"; }
+# The main window's tree, or with dialog_title set the topmost dialog so titled.
+tree() {
+  if [ -n "${dialog_title:-}" ]; then inspect dialog "$dialog_title"; else inspect tree; fi >"$work/tree.txt" && cat "$work/tree.txt"
+}
 
 fail() {
   echo "FAIL ($check): $*" >&2
@@ -193,10 +199,27 @@ fixed_names=(FixedComErrors FixedUninstallErrors FixedFontErrors FixedSharedDllE
 found_names=(TotalComErrors TotalUninstallErrors TotalFontErrors TotalSharedDllErrors TotalAppPathErrors
              TotalHelpFileErrors TotalWinStartUpErrors TotalFilePathErrors TotalProgramShortcutErrors
              TotalEmtyRegKeyErrors TotalShellExtensionErrors)
+# The backups page's list (1202): rows by kinspect.
+# Row $1 of the list: CHECKED L T R B NAME<tab>DATE.
+row_line() { inspect rows 1202 | awk -v i="$1" '$1 == "row" && $2 == i { sub(/^row [0-9]+ /, ""); print; exit }'; }
+row_checked() { [ "$(row_line "$1" | cut -d' ' -f1)" == 1 ]; }
+rows_are() { [ "$(inspect rows 1202 | grep -c '^row ')" == "$1" ]; }
+click_at() { xdotool mousemove $((($1 + $3) / 2)) $((($2 + $4) / 2)) click 1; }
+click_row() { click_at $(row_line "$1" | cut -d' ' -f2-5); }
+# Waits for the program's message box, keeps its text in $box_text and closes it with its button.
+box_shown() { inspect box >"$work/box.txt"; }
+answer_box() {
+  wait_until 300 "message box" box_shown
+  box_text=$(sed -n 2p "$work/box.txt")
+  click_at $(head -1 "$work/box.txt")
+  wait_until 30 "closed message box" eval '! box_shown'
+}
 pixel() { convert "$work/shot.png" -crop "1x1+$1+$2" -depth 8 txt:- | tail -1 | grep -oE '#[0-9A-F]{6}'; }
 screenshot() { import -window root "$work/shot.png" && cp "$work/shot.png" "$shots/$1.png"; }
 
 start_keldrix() {
+  # No e-mail prompt in the way, unless a check asks for it with prompt_for_email=1.
+  wine reg add "$software" /v PromptForEmail /d "${prompt_for_email:-0}" /f >/dev/null
   (cd "$prog" && exec wine ./Keldrix.exe "$@") >/dev/null 2>&1 &
   pid=$!
   pids+=("$pid")
@@ -248,6 +271,7 @@ no_instance() { ! inspect tree >/dev/null; }
 wait_until 60 "end of an earlier instance" no_instance
 wine reg export "$settings" "Z:${work//\//\\}\\settings.reg" /y >/dev/null 2>&1 || rm -f "$work/settings.reg"
 wine reg delete "$settings" /f >/dev/null 2>&1
+prompt_before=$(wine reg query "$software" /v PromptForEmail 2>/dev/null | tr -d '\r' | awk '$1 == "PromptForEmail" { print $3 }')
 bash "$install" "$build" || fail "Keldrix does not install from $build"
 # The first-run tasks: a start with fresh settings makes them (when they are not there yet).
 taskdir=$(find "$WINEPREFIX/drive_c/windows" -maxdepth 1 -iname tasks | head -1)
