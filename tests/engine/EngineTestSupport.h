@@ -176,26 +176,19 @@ inline std::string Leaf(const std::string& path)
     return path.substr(path.rfind('\\') + 1);
 }
 
-// The texts of the problems that mention mark, in array order; every
-// problem found must be of the category.
-inline std::vector<std::string> FoundInOrder(const CRegistryProblemArray& problems, const std::string& mark,
-                                             int category)
+// The texts of the problems that mention mark; every problem found must be of
+// the category.
+inline std::set<std::string> Found(const CRegistryProblemArray& problems, const std::string& mark, int category)
 {
-    std::vector<std::string> found;
+    std::set<std::string> found;
     for (INT_PTR i = 0; i < problems.GetSize(); i++) {
         EXPECT_EQ(problems[i]->m_category, category);
         EXPECT_TRUE(problems[i]->m_checked);
         const std::string text = Text(*problems[i]);
         if (text.find(mark) != std::string::npos)
-            found.push_back(text);
+            found.insert(text);
     }
     return found;
-}
-
-inline std::set<std::string> Found(const CRegistryProblemArray& problems, const std::string& mark, int category)
-{
-    const std::vector<std::string> inOrder = FoundInOrder(problems, mark, category);
-    return std::set<std::string>(inOrder.begin(), inOrder.end());
 }
 
 // Runs a scanner with the engine cancelled at its first stored problem (that
@@ -372,34 +365,6 @@ public:
 private:
     std::string m_path;
 };
-
-// The path of a key below root with every name in the case the registry
-// keeps it, as a walk of the registry shows it; throws when it is missing.
-inline std::string RegistryCase(HKEY root, const std::string& path)
-{
-    std::string out;
-    HKEY parent = root;
-    size_t start = 0;
-    while (start <= path.size()) {
-        const size_t end = std::min(path.find('\\', start), path.size());
-        const std::string name = path.substr(start, end - start);
-        HKEY key = nullptr;
-        char found[300] = "";
-        for (DWORD i = 0; RegEnumKeyA(parent, i, found, sizeof found) == ERROR_SUCCESS; i++)
-            if (lstrcmpiA(found, name.c_str()) == 0)
-                break;
-        if (lstrcmpiA(found, name.c_str()) != 0 || RegOpenKeyExA(parent, found, 0, KEY_READ, &key) != ERROR_SUCCESS)
-            throw std::runtime_error("no key " + path);
-        if (parent != root)
-            RegCloseKey(parent);
-        parent = key;
-        out += (out.empty() ? "" : "\\") + std::string(found);
-        start = end + 1;
-    }
-    if (parent != root)
-        RegCloseKey(parent);
-    return out;
-}
 
 // A folder the shell names in root's Shell Folders key ("Fonts", "Common
 // Programs"...); throws when it names none.
