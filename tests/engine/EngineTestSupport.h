@@ -145,12 +145,8 @@ public:
     using CRegScanner::ScanAppPaths;
     using CRegScanner::ScanComActiveX;
     using CRegScanner::ScanEmptyKeys;
-    using CRegScanner::ScanFileAssociations;
     using CRegScanner::ScanFilePaths;
-    using CRegScanner::ScanFontEntries;
-    using CRegScanner::ScanHelpFiles;
     using CRegScanner::ScanProgramShortcuts;
-    using CRegScanner::ScanSharedDlls;
     using CRegScanner::ScanStartupItems;
     using CRegScanner::ScanUninstallEntries;
     std::vector<std::string> messages;

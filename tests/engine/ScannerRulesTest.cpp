@@ -59,12 +59,16 @@ TEST(ScannerRules, NothingIsStoredAfterACancel)
     const struct {
         void (*scan)(TestScanner&);
         std::string mark;
+        bool noPathsAfter;  // nor is any path walked after it
     } cases[] = {
-        {[](TestScanner& e) { e.ScanEmptyKeys(); }, enginetest::Leaf(key.SubKey()) + "\\holder\\last|"},
-        {[](TestScanner& e) { e.ScanFilePaths(); }, tag},
+        {[](TestScanner& e) { e.ScanEmptyKeys(); }, enginetest::Leaf(key.SubKey()) + "\\holder\\last|", true},
+        {[](TestScanner& e) { e.ScanFilePaths(); }, tag, false},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(AfterCancelAtFirstProblem(c.scan, c.mark).first, 0) << c.mark;
+    for (const auto& c : cases) {
+        const auto after = AfterCancelAtFirstProblem(c.scan, c.mark);
+        EXPECT_EQ(after.first, 0) << c.mark;
+        EXPECT_TRUE(!c.noPathsAfter || after.second == 0) << c.mark;
+    }
 
     RecordingWindow window;
     CRegistryProblemArray problems;
