@@ -29,7 +29,6 @@ struct Event {
     std::string text;  // WM_SCAN_PATH: the path; WM_PROBLEM_FOUND: "key|name|value"
     int category;      // WM_PROBLEM_FOUND: the record's category
     BOOL scanning;     // what the engine reported while the message was handled
-    DWORD tick;        // GetTickCount when it arrived
 };
 
 // A hidden message-only window of the calling thread that records every engine
@@ -101,8 +100,7 @@ private:
         auto* self = reinterpret_cast<RecordingWindow*>(GetWindowLongPtrA(hWnd, GWLP_USERDATA));
         if (self == nullptr || message < WM_FIX_PROGRESS || message > WM_CATEGORY_SKIPPED)
             return DefWindowProcA(hWnd, message, wParam, lParam);
-        Event e{message, wParam, lParam, std::string(), -1, self->m_engine ? self->m_engine->IsScanning() : FALSE,
-                GetTickCount()};
+        Event e{message, wParam, lParam, std::string(), -1, self->m_engine ? self->m_engine->IsScanning() : FALSE};
         if (message == WM_SCAN_PATH && lParam != 0)
             e.text = reinterpret_cast<LPCSTR>(lParam);
         if (message == WM_PROBLEM_FOUND && lParam != 0) {
@@ -159,11 +157,6 @@ protected:
 inline std::string Text(const CRegistryProblem& problem)
 {
     return std::string(problem.m_key) + "|" + std::string(problem.m_valueName) + "|" + std::string(problem.m_value);
-}
-
-inline std::string Text(const std::string& key, const std::string& valueName, const std::string& value)
-{
-    return key + "|" + valueName + "|" + value;
 }
 
 // The last name of a backslash-separated path.
@@ -361,24 +354,6 @@ public:
 private:
     std::string m_path;
 };
-
-// A folder the shell names in root's Shell Folders key ("Fonts", "Common
-// Programs"...); throws when it names none.
-inline std::string ShellFolder(HKEY root, const char* name)
-{
-    HKEY key = nullptr;
-    char folder[MAX_PATH] = "";
-    DWORD size = sizeof folder - 1;
-    if (RegOpenKeyExA(root, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", 0, KEY_READ,
-                      &key)
-        == ERROR_SUCCESS) {
-        RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(folder), &size);
-        RegCloseKey(key);
-    }
-    if (folder[0] == '\0')
-        throw std::runtime_error(std::string("the shell names no folder ") + name);
-    return folder;
-}
 
 // The name of the current user's hive under HKEY_USERS.
 inline std::string UserHiveName()
