@@ -3,10 +3,14 @@
 //   kinspect post MSG W L     posts a message to the main window
 //   kinspect menu             the rectangle of the open pop-up menu
 //   kinspect msgbox CAPTION   shows an unowned message box until it is closed
-//   kinspect box              the rectangle of the OK button of an open message box
+//   kinspect box              the rectangle of the OK (or else Yes) button of an open message box, then its text
+//   kinspect items ID         the rows of list view ID on the shown page: SELECTED L T R B TEXT|TEXT|...
+//   kinspect folder CSIDL     the path of a special folder (created when missing)
 // Numbers may be decimal or 0x hexadecimal. The exit code is 1 when the
 // main window (or the menu) is not there.
 #include <windows.h>
+#include <commctrl.h>
+#include <shlobj.h>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -89,17 +93,60 @@ BOOL CALLBACK FindMenu(HWND window, LPARAM param)
     return TRUE;
 }
 
-// A shown dialog other than the main window that has an OK button.
+// A shown dialog other than the main window that has an OK or a Yes button.
 BOOL CALLBACK FindBox(HWND window, LPARAM param)
 {
     char className[64] = "";
     GetClassNameA(window, className, sizeof className);
     if (strcmp(className, "#32770") == 0 && IsWindowVisible(window) && !GetDlgItem(window, kScanButton) &&
-        GetDlgItem(window, IDOK)) {
+        (GetDlgItem(window, IDOK) || GetDlgItem(window, IDYES))) {
         *reinterpret_cast<HWND*>(param) = window;
         return FALSE;
     }
     return TRUE;
+}
+
+// The rows of list view id on the visible page, read through a buffer in the program's process.
+int PrintItems(HWND main, int id)
+{
+    HWND list = nullptr;
+    for (HWND page = GetWindow(main, GW_CHILD); page && !list; page = GetWindow(page, GW_HWNDNEXT))
+        list = IsWindowVisible(page) ? GetDlgItem(page, id) : nullptr;
+    DWORD processId = 0;
+    GetWindowThreadProcessId(list, &processId);
+    HANDLE process = list ? OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId)
+                          : nullptr;
+    const int kText = 1024;
+    char* remote = process ? static_cast<char*>(VirtualAllocEx(process, nullptr, 2 * kText, MEM_COMMIT, PAGE_READWRITE))
+                           : nullptr;
+    if (!remote)
+        return 1;
+    HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
+    const int columns = static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0));
+    for (int row = 0; row < static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)); ++row) {
+        RECT r = {LVIR_BOUNDS, 0, 0, 0};
+        WriteProcessMemory(process, remote, &r, sizeof r, nullptr);
+        SendMessageA(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(remote));
+        ReadProcessMemory(process, remote, &r, sizeof r, nullptr);
+        MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&r), 2);
+        printf("%d %ld %ld %ld %ld ", SendMessageA(list, LVM_GETITEMSTATE, row, LVIS_SELECTED) ? 1 : 0, r.left, r.top,
+               r.right, r.bottom);
+        for (int column = 0; column < columns; ++column) {
+            LVITEMA item = {};
+            item.iSubItem = column;
+            item.pszText = remote + kText;
+            item.cchTextMax = kText;
+            char text[kText] = "";
+            WriteProcessMemory(process, remote, &item, sizeof item, nullptr);
+            SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(remote));
+            ReadProcessMemory(process, remote + kText, text, kText - 1, nullptr);
+            printf(column ? "|%s" : "%s", text);
+        }
+        printf("\n");
+    }
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
+    return 0;
 }
 
 }  // namespace
@@ -120,8 +167,22 @@ int main(int argc, char** argv)
         if (!found)
             return 1;
         RECT r = {};
-        GetWindowRect(menu ? found : GetDlgItem(found, IDOK), &r);
+        HWND button = menu ? found : GetDlgItem(found, IDOK) ? GetDlgItem(found, IDOK) : GetDlgItem(found, IDYES);
+        GetWindowRect(button, &r);
         printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
+        if (!menu) {
+            // A message box's text is its static 0xFFFF.
+            char text[1024];
+            Text(GetDlgItem(found, 0xFFFF), text, sizeof text);
+            printf("%s\n", text);
+        }
+        return 0;
+    }
+    if (strcmp(command, "folder") == 0 && argc >= 3) {
+        char path[MAX_PATH] = "";
+        if (SHGetFolderPathA(nullptr, atoi(argv[2]) | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, path) != S_OK)
+            return 1;
+        printf("%s\n", path);
         return 0;
     }
     HWND main = MainWindow();
@@ -132,6 +193,8 @@ int main(int argc, char** argv)
         PrintTree(main, 1);
         return 0;
     }
+    if (strcmp(command, "items") == 0 && argc >= 3)
+        return PrintItems(main, atoi(argv[2]));
     if (strcmp(command, "post") == 0 && argc >= 5) {
         UINT message = strtoul(argv[2], nullptr, 0);
         WPARAM wParam = strtoul(argv[3], nullptr, 0);
