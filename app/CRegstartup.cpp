@@ -152,25 +152,23 @@ void CRegstartup::OnToggleSelected()
         ShowFailure(failure);
 }
 
-// Moves every row in turn; the rows that cannot be moved stay as they are
-// and their reasons are shown together at the end.
 void CRegstartup::OnDisableAll()
 {
-    CString failures, failure;
-    for (int row = 0; row < m_list.GetItemCount(); row++) {
-        if (!DisableItem(row, failure))
-            failures += (failures.IsEmpty() ? "" : "\n") + failure;
-    }
-    UpdateToggle();
-    if (!failures.IsEmpty())
-        ShowFailure(failures);
+    MoveAll(FALSE);
 }
 
 void CRegstartup::OnEnableAll()
 {
+    MoveAll(TRUE);
+}
+
+// Moves every row in turn; the rows that cannot be moved stay as they are
+// and their reasons are shown together at the end.
+void CRegstartup::MoveAll(BOOL bEnable)
+{
     CString failures, failure;
     for (int row = 0; row < m_list.GetItemCount(); row++) {
-        if (!EnableItem(row, failure))
+        if (!(bEnable ? EnableItem(row, failure) : DisableItem(row, failure)))
             failures += (failures.IsEmpty() ? "" : "\n") + failure;
     }
     UpdateToggle();

@@ -40,6 +40,7 @@ private:
     // Disables or enables one row; FALSE with the store's reason in failure.
     BOOL DisableItem(int row, CString& failure);
     BOOL EnableItem(int row, CString& failure);
+    void MoveAll(BOOL bEnable);
     void ShowStatus(int row);
     // The toggle's look for the selected row: disable for an enabled one.
     void UpdateToggle();
