@@ -6,6 +6,7 @@
 //   kinspect box              the rectangle of the OK (or else Yes) button of an open message box, then its text
 //   kinspect items ID         the rows of list view ID on the shown page: SELECTED L T R B TEXT|TEXT|...
 //   kinspect folder CSIDL     the path of a special folder (created when missing)
+//   kinspect others           the program's other dialogs (tray pop-up, tip of the day) and their controls
 // Numbers may be decimal or 0x hexadecimal. The exit code is 1 when the
 // main window (or the menu) is not there.
 #include <windows.h>
@@ -149,6 +150,21 @@ int PrintItems(HWND main, int id)
     return 0;
 }
 
+// Prints a dialog of the main window's process (param) but the main window, with its controls.
+BOOL CALLBACK PrintOther(HWND window, LPARAM param)
+{
+    char className[64] = "";
+    GetClassNameA(window, className, sizeof className);
+    DWORD process = 0, mainProcess = 0;
+    GetWindowThreadProcessId(window, &process);
+    GetWindowThreadProcessId(reinterpret_cast<HWND>(param), &mainProcess);
+    if (window != reinterpret_cast<HWND>(param) && process == mainProcess && strcmp(className, "#32770") == 0) {
+        PrintWindow(window, 0);
+        PrintTree(window, 1);
+    }
+    return TRUE;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -195,6 +211,8 @@ int main(int argc, char** argv)
     }
     if (strcmp(command, "items") == 0 && argc >= 3)
         return PrintItems(main, atoi(argv[2]));
+    if (strcmp(command, "others") == 0)
+        return EnumWindows(&PrintOther, reinterpret_cast<LPARAM>(main)) ? 0 : 1;
     if (strcmp(command, "post") == 0 && argc >= 5) {
         UINT message = strtoul(argv[2], nullptr, 0);
         WPARAM wParam = strtoul(argv[3], nullptr, 0);
