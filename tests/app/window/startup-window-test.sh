@@ -5,7 +5,8 @@
 #   startup-window-test.sh CHECK KELDRIX_EXE KINSPECT_EXE BUILD_DIR
 source "$(dirname "${BASH_SOURCE[0]}")/window-lib.sh"
 
-store='HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Shared Tools\MSConfig\startupreg'
+msconfig='HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Shared Tools\MSConfig'
+store="$msconfig\\startupreg"
 user=${token}_user machine=${token}_machine dup=${token}_dup
 startup_dir=$(winepath -u "$(inspect folder 7)")          # CSIDL_STARTUP
 common_dir=$(winepath -u "$(inspect folder 24)")          # CSIDL_COMMON_STARTUP
@@ -17,10 +18,10 @@ remove_planted() {
   for name in "$machine" "$dup"; do wine reg delete "$machinerun" /v "$name" /f; done
   for name in "$user" "$dup"; do wine reg delete "$store\\$name" /f; done
   rm -f "$startup_dir/${token}_link.lnk" "$common_dir/${token}_common.lnk"
-  ((store_made)) && wine reg delete "${store%\*}" /f
+  ((store_made)) && wine reg delete "$msconfig" /f
 } >/dev/null 2>&1
 store_made=0
-wine reg query "${store%\*}" >/dev/null 2>&1 || store_made=1
+wine reg query "$msconfig" >/dev/null 2>&1 || store_made=1
 trap 'remove_planted; cleanup' EXIT
 
 # The list's rows: SELECTED L T R B PROGRAM|COMMAND|LOCATION|STATUS.
