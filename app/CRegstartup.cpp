@@ -191,8 +191,7 @@ void CRegstartup::OnRemove()
         ShowFailure(failure);
         return;
     }
-    // The item stays in the array until the page goes: the list may still
-    // hand its pointer to a sort.
+    // The item object stays in the array until the page goes.
     m_list.DeleteItem(row);
     UpdateToggle();
 }
