@@ -3,8 +3,11 @@
 //   kinspect post MSG W L     posts a message to the main window
 //   kinspect menu             the rectangle of the open pop-up menu
 //   kinspect msgbox CAPTION   shows an unowned message box until it is closed
-//   kinspect box              the rectangle of the OK (or else Yes) button of an open message box, then its text
-//   kinspect items ID         the rows of list view ID on the shown page: SELECTED L T R B TEXT|TEXT|...
+//   kinspect box              the rectangle of the OK (or else Yes) button of an open message box,
+//                             then the box's text on a line of its own
+//   kinspect rows ID          list view ID of the shown page: "col I L T R B" per
+//                             column, "row I MARK L T R B TEXT<tab>TEXT..." per row, every column's
+//                             text; MARK is 1 for a ticked row, or a selected one in a list without boxes
 //   kinspect folder CSIDL     the path of a special folder (created when missing)
 //   kinspect others           the program's other dialogs (tray pop-up, tip of the day) and their controls
 //   kinspect dialog TITLE     the topmost dialog so titled and its controls
@@ -108,45 +111,53 @@ BOOL CALLBACK FindBox(HWND window, LPARAM param)
     return TRUE;
 }
 
-// The rows of list view id on the visible page, read through a buffer in the program's process.
-int PrintItems(HWND main, int id)
+// A rectangle that message writes into buffer, a page of the list's process, in screen coordinates.
+RECT RemoteRect(HANDLE process, char* buffer, HWND window, UINT message, WPARAM wParam, LONG left)
+{
+    RECT r = {left, 0, 0, 0};
+    WriteProcessMemory(process, buffer, &r, sizeof r, nullptr);
+    SendMessageA(window, message, wParam, reinterpret_cast<LPARAM>(buffer));
+    ReadProcessMemory(process, buffer, &r, sizeof r, nullptr);
+    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+int PrintRows(HWND main, int id)
 {
     HWND list = nullptr;
     for (HWND page = GetWindow(main, GW_CHILD); page && !list; page = GetWindow(page, GW_HWNDNEXT))
         list = IsWindowVisible(page) ? GetDlgItem(page, id) : nullptr;
-    DWORD processId = 0;
-    GetWindowThreadProcessId(list, &processId);
-    HANDLE process = list ? OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId)
-                          : nullptr;
-    const int kText = 1024;
-    char* remote = process ? static_cast<char*>(VirtualAllocEx(process, nullptr, 2 * kText, MEM_COMMIT, PAGE_READWRITE))
-                           : nullptr;
-    if (!remote)
+    DWORD pid = 0;
+    GetWindowThreadProcessId(main, &pid);
+    HANDLE process = list ? OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid) : nullptr;
+    auto* buffer = static_cast<char*>(process ? VirtualAllocEx(process, nullptr, 4096, MEM_COMMIT, PAGE_READWRITE) : nullptr);
+    if (!buffer)
         return 1;
     HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
-    const int columns = static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0));
-    for (int row = 0; row < static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)); ++row) {
-        RECT r = {LVIR_BOUNDS, 0, 0, 0};
-        WriteProcessMemory(process, remote, &r, sizeof r, nullptr);
-        SendMessageA(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(remote));
-        ReadProcessMemory(process, remote, &r, sizeof r, nullptr);
-        MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&r), 2);
-        printf("%d %ld %ld %ld %ld ", SendMessageA(list, LVM_GETITEMSTATE, row, LVIS_SELECTED) ? 1 : 0, r.left, r.top,
-               r.right, r.bottom);
-        for (int column = 0; column < columns; ++column) {
+    for (int i = 0; i < SendMessageA(header, HDM_GETITEMCOUNT, 0, 0); ++i) {
+        RECT r = RemoteRect(process, buffer, header, HDM_GETITEMRECT, i, 0);
+        printf("col %d %ld %ld %ld %ld\n", i, r.left, r.top, r.right, r.bottom);
+    }
+    const bool boxes = SendMessageA(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_CHECKBOXES;
+    for (int i = 0; i < SendMessageA(list, LVM_GETITEMCOUNT, 0, 0); ++i) {
+        UINT state = static_cast<UINT>(SendMessageA(list, LVM_GETITEMSTATE, i, LVIS_STATEIMAGEMASK | LVIS_SELECTED));
+        const bool mark = boxes ? (state & LVIS_STATEIMAGEMASK) >> 12 == 2 : (state & LVIS_SELECTED) != 0;
+        RECT r = RemoteRect(process, buffer, list, LVM_GETITEMRECT, i, LVIR_LABEL);
+        printf("row %d %d %ld %ld %ld %ld ", i, mark ? 1 : 0, r.left, r.top, r.right, r.bottom);
+        for (int sub = 0; sub < SendMessageA(header, HDM_GETITEMCOUNT, 0, 0); ++sub) {
+            char text[1024] = "";
             LVITEMA item = {};
-            item.iSubItem = column;
-            item.pszText = remote + kText;
-            item.cchTextMax = kText;
-            char text[kText] = "";
-            WriteProcessMemory(process, remote, &item, sizeof item, nullptr);
-            SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(remote));
-            ReadProcessMemory(process, remote + kText, text, kText - 1, nullptr);
-            printf(column ? "|%s" : "%s", text);
+            item.iSubItem = sub;
+            item.pszText = buffer + 1024;
+            item.cchTextMax = sizeof text;
+            WriteProcessMemory(process, buffer, &item, sizeof item, nullptr);
+            SendMessageA(list, LVM_GETITEMTEXTA, i, reinterpret_cast<LPARAM>(buffer));
+            ReadProcessMemory(process, buffer + 1024, text, sizeof text - 1, nullptr);
+            printf(sub ? "\t%s" : "%s", text);
         }
         printf("\n");
     }
-    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    VirtualFreeEx(process, buffer, 0, MEM_RELEASE);
     CloseHandle(process);
     return 0;
 }
@@ -194,9 +205,8 @@ int main(int argc, char** argv)
         GetWindowRect(button, &r);
         printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
         if (!menu) {
-            // A message box's text is its static 0xFFFF.
             char text[1024];
-            Text(GetDlgItem(found, 0xFFFF), text, sizeof text);
+            Text(GetDlgItem(found, 0xFFFF), text, sizeof text);  // a message box's text control
             printf("%s\n", text);
         }
         return 0;
@@ -216,8 +226,8 @@ int main(int argc, char** argv)
         PrintTree(main, 1);
         return 0;
     }
-    if (strcmp(command, "items") == 0 && argc >= 3)
-        return PrintItems(main, atoi(argv[2]));
+    if (strcmp(command, "rows") == 0 && argc >= 3)
+        return PrintRows(main, atoi(argv[2]));
     if (strcmp(command, "others") == 0)
         return EnumWindows(&PrintOther, reinterpret_cast<LPARAM>(main)) ? 0 : 1;
     if (strcmp(command, "post") == 0 && argc >= 5) {

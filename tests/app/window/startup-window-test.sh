@@ -24,19 +24,20 @@ store_made=0
 wine reg query "$msconfig" >/dev/null 2>&1 || store_made=1
 trap 'remove_planted; cleanup' EXIT
 
-# The list's rows: SELECTED L T R B PROGRAM|COMMAND|LOCATION|STATUS.
-row_of() { inspect items 1105 | grep -F " $1|" | grep -F "|$2|"; }
-status_is() { [ "$(row_of "$1" "$2" | awk -F'|' '{ print $NF }')" == "$3" ]; }
+# The row of program $1 in location $2: SELECTED L T R B PROGRAM<tab>COMMAND<tab>LOCATION<tab>STATUS.
+tab=$'\t'
+row_of() { inspect rows 1105 | sed -n 's/^row [0-9]* //p' | grep -F " $1$tab" | grep -F "$tab$2$tab"; }
+status_is() { [ "$(row_of "$1" "$2" | cut -f4)" == "$3" ]; }
 no_row() { [ -z "$(row_of "$1" "$2")" ]; }
 selected() { [ "$(row_of "$1" "$2" | cut -d' ' -f1)" == 1 ]; }
 select_row() {
   local l t r b
   read -r l t r b < <(row_of "$1" "$2" | cut -d' ' -f2-5)
   [ -n "$b" ] || fail "no row $1 in $2"
-  xdotool mousemove $((l + 30)) $(((t + b) / 2)) click 1
+  xdotool mousemove $((l + 10)) $(((t + b) / 2)) click 1
   wait_until 30 "row $1 selected" selected "$1" "$2"
 }
-sorted() { inspect items 1105 | cut -d' ' -f6- | cut -d'|' -f1 | LC_ALL=C sort -c ${1:-} 2>/dev/null; }
+sorted() { inspect rows 1105 | sed -n 's/^row [0-9]* //p' | cut -d' ' -f6- | cut -f1 | LC_ALL=C sort -c ${1:-} 2>/dev/null; }
 # The owner-drawn buttons take a second click on the same spot as a double
 # click: each press is made on the other side of the last one.
 side=20
@@ -73,7 +74,7 @@ startup_page)
   for place in "$user HKEY_CURRENT_USER/Run" "$machine HKLM/Run" "${token}_link Startup" "${token}_common Common Startup"; do
     status_is "${place%% *}" "${place#* }" Enabled || fail "not listed: $place"
   done
-  row_of "$user" HKEY_CURRENT_USER/Run | grep -qF '|"C:\Kdx\user.exe" /min|' || fail "command of $user"
+  [ "$(row_of "$user" HKEY_CURRENT_USER/Run | cut -f2)" == '"C:\Kdx\user.exe" /min' ] || fail "command of $user"
   sorted || fail "not sorted by program"
   read -r l t < <(ctl_line 1105 | cut -d' ' -f7-8)
   xdotool mousemove $((l + 60)) $((t + 8)) click 1
