@@ -167,6 +167,12 @@ void CRegistryCleanerApp::LoadIgnoreList()
     list.Load();
 }
 
+void CRegistryCleanerApp::SaveIgnoreList()
+{
+    CIgnoreList list(m_ignoreTexts, m_ignoreTypes, CIgnoreList::GetDefaultPath());
+    list.Save();
+}
+
 void FillLogSettings(LogSettings* pSettings)
 {
     CString servicePack = "Unknown or None";

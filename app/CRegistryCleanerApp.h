@@ -31,6 +31,8 @@ public:
     // The settings section's text for the given category switches.
     static CString BuildSettingsLogSection(const BOOL categories[REGPROBLEM_TYPE_COUNT]);
     void LoadIgnoreList();
+    // Rewrites "ignorelist.dat" with the entries that are not removed.
+    void SaveIgnoreList();
 
     // The message shown to a user who is no administrator.
     static void ShowAdminMessage();

@@ -3,9 +3,13 @@
 //   kinspect post MSG W L     posts a message to the main window
 //   kinspect menu             the rectangle of the open pop-up menu
 //   kinspect msgbox CAPTION   shows an unowned message box until it is closed
+//   kinspect box              the other top-level dialog titled Keldrix (a message box), as tree does
+//   kinspect checked ID       the check state of control ID on the shown page
+//   kinspect list ID          the rows of list view ID on the shown page: SELECTED L T R B TEXT|TEXT
 // Numbers may be decimal or 0x hexadecimal. The exit code is 1 when the
 // main window (or the menu) is not there.
 #include <windows.h>
+#include <commctrl.h>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -22,6 +26,20 @@ BOOL CALLBACK FindMain(HWND window, LPARAM param)
     GetWindowTextA(window, text, sizeof text);
     GetClassNameA(window, className, sizeof className);
     if (strcmp(text, kTitle) == 0 && strcmp(className, "#32770") == 0 && GetDlgItem(window, kScanButton)) {
+        *reinterpret_cast<HWND*>(param) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK FindBox(HWND window, LPARAM param)
+{
+    char text[64] = "";
+    char className[64] = "";
+    GetWindowTextA(window, text, sizeof text);
+    GetClassNameA(window, className, sizeof className);
+    if (strcmp(text, kTitle) == 0 && strcmp(className, "#32770") == 0 && IsWindowVisible(window) &&
+        !GetDlgItem(window, kScanButton)) {
         *reinterpret_cast<HWND*>(param) = window;
         return FALSE;
     }
@@ -88,6 +106,61 @@ BOOL CALLBACK FindMenu(HWND window, LPARAM param)
     return TRUE;
 }
 
+// Control id of the visible page (or of the main window itself).
+HWND ShownControl(HWND main, int id)
+{
+    for (HWND page = GetWindow(main, GW_CHILD); page; page = GetWindow(page, GW_HWNDNEXT)) {
+        char className[64] = "";
+        GetClassNameA(page, className, sizeof className);
+        if (strcmp(className, "#32770") == 0 && IsWindowVisible(page) && GetDlgItem(page, id))
+            return GetDlgItem(page, id);
+    }
+    return GetDlgItem(main, id);
+}
+
+// The rows of another process's list view, read through a buffer in that process.
+int PrintList(HWND list)
+{
+    DWORD processId = 0;
+    GetWindowThreadProcessId(list, &processId);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+    if (!process)
+        return 1;
+    const SIZE_T textSize = 1024;
+    char* remote = static_cast<char*>(
+        VirtualAllocEx(process, nullptr, sizeof(LVITEMA) + textSize, MEM_COMMIT, PAGE_READWRITE));
+    if (!remote) {
+        CloseHandle(process);
+        return 1;
+    }
+    char* remoteText = remote + sizeof(LVITEMA);
+    const int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int row = 0; row < count; ++row) {
+        char texts[2][textSize];
+        for (int column = 0; column < 2; ++column) {
+            LVITEMA item = {};
+            item.iSubItem = column;
+            item.pszText = remoteText;
+            item.cchTextMax = textSize;
+            WriteProcessMemory(process, remote, &item, sizeof item, nullptr);
+            SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(remote));
+            ReadProcessMemory(process, remoteText, texts[column], textSize, nullptr);
+            texts[column][textSize - 1] = 0;
+        }
+        RECT r = {};
+        r.left = LVIR_BOUNDS;
+        WriteProcessMemory(process, remote, &r, sizeof r, nullptr);
+        SendMessageA(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(remote));
+        ReadProcessMemory(process, remote, &r, sizeof r, nullptr);
+        MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&r), 2);
+        const bool selected = SendMessageA(list, LVM_GETITEMSTATE, row, LVIS_SELECTED) & LVIS_SELECTED;
+        printf("%d %ld %ld %ld %ld %s|%s\n", selected ? 1 : 0, r.left, r.top, r.right, r.bottom, texts[0], texts[1]);
+    }
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -109,9 +182,27 @@ int main(int argc, char** argv)
         printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
         return 0;
     }
+    if (strcmp(command, "box") == 0) {
+        HWND box = nullptr;
+        EnumWindows(&FindBox, reinterpret_cast<LPARAM>(&box));
+        if (!box)
+            return 1;
+        PrintWindow(box, 0);
+        PrintTree(box, 1);
+        return 0;
+    }
     HWND main = MainWindow();
     if (!main)
         return 1;
+    if ((strcmp(command, "checked") == 0 || strcmp(command, "list") == 0) && argc >= 3) {
+        HWND control = ShownControl(main, atoi(argv[2]));
+        if (!control)
+            return 1;
+        if (strcmp(command, "list") == 0)
+            return PrintList(control);
+        printf("%d\n", static_cast<int>(SendMessageA(control, BM_GETCHECK, 0, 0)));
+        return 0;
+    }
     if (strcmp(command, "tree") == 0) {
         PrintWindow(main, 0);
         PrintTree(main, 1);

@@ -1,0 +1,109 @@
+// The ignore-list page's pure rules: the rows made from the application's two
+// arrays (also when a damaged file left them of different lengths), the
+// category names, and the sort order and its direction.
+#include <gtest/gtest.h>
+#include <climits>
+#include <vector>
+#include "CIgnoreListPage.h"
+
+namespace {
+
+struct Entry {
+    int type;
+    const char* text;  // nullptr: no text (a category line without its pair)
+};
+
+TEST(IgnoreListPage, RowsComeFromTheWholePairsLeftAfterRemovedOnes)
+{
+    struct Case {
+        std::vector<Entry> entries;
+        std::vector<const char*> extraTexts;  // texts beyond the categories
+        std::vector<const char*> rows;        // "name|text|index"
+        INT_PTR textsLeft;
+        INT_PTR typesLeft;
+    };
+    const Case cases[] = {
+        {{}, {}, {}, 0, 0},
+        {{{4, "a"}, {5, "b"}}, {}, {"Application Path|a|0", "Help Files|b|1"}, 2, 2},
+        {{{-1, ""}, {4, "a"}, {-1, ""}, {42, "c"}}, {}, {"Application Path|a|0", "Unknown (42)|c|1"}, 2, 2},
+        // An odd number of lines: the last category has no text and stays behind the pairs.
+        {{{0, "x"}, {3, nullptr}}, {}, {"COM/ActiveX|x|0"}, 1, 2},
+        {{{-1, ""}, {3, nullptr}}, {}, {}, 0, 1},
+        {{{10, "y"}}, {"stray"}, {"FileAssociation|y|0"}, 2, 1},
+    };
+    for (const Case& c : cases) {
+        CStringArray texts;
+        CIgnoreTypeArray types;
+        for (const Entry& e : c.entries) {
+            types.Add(static_cast<REGPROBLEM_TYPE>(e.type));
+            if (e.text)
+                texts.Add(e.text);
+        }
+        for (const char* text : c.extraTexts)
+            texts.Add(text);
+        IgnoreListRowArray rows;
+        CIgnoreListPage::CollectRows(texts, types, rows);
+        std::vector<CString> got;
+        for (INT_PTR i = 0; i < rows.GetSize(); ++i) {
+            CString row;
+            row.Format("%s|%s|%d", (LPCSTR)rows[i]->categoryName, (LPCSTR)rows[i]->entryText, rows[i]->index);
+            got.push_back(row);
+            delete rows[i];
+        }
+        ASSERT_EQ(c.rows.size(), got.size()) << "case with " << c.entries.size() << " entries";
+        for (size_t i = 0; i < got.size(); ++i)
+            EXPECT_STREQ(c.rows[i], got[i]);
+        EXPECT_EQ(c.textsLeft, texts.GetSize());
+        EXPECT_EQ(c.typesLeft, types.GetSize());
+    }
+}
+
+TEST(IgnoreListPage, CategoryNamesInAndOutsideTheTable)
+{
+    EXPECT_STREQ("COM/ActiveX", CIgnoreListPage::GetCategoryDisplayName(0));
+    EXPECT_STREQ("Startup Items", CIgnoreListPage::GetCategoryDisplayName(6));
+    EXPECT_STREQ("FileAssociation", CIgnoreListPage::GetCategoryDisplayName(10));
+    EXPECT_STREQ("Unknown (11)", CIgnoreListPage::GetCategoryDisplayName(11));
+    EXPECT_STREQ("Unknown (-1)", CIgnoreListPage::GetCategoryDisplayName(-1));
+    EXPECT_STREQ("Unknown (-2147483648)", CIgnoreListPage::GetCategoryDisplayName(INT_MIN));
+}
+
+TEST(IgnoreListPage, CompareIsByteOrderOfTheColumnInTheChosenDirection)
+{
+    IgnoreListItemData apps{"Application Path", "HKEY_B|x", 0};
+    IgnoreListItemData help{"Help Files", "HKEY_A|x", 1};
+    IgnoreListItemData lower{"help Files", "HKEY_\xe9|x", 2};
+    struct Case {
+        int column;
+        BYTE ascending;
+        const IgnoreListItemData* a;
+        const IgnoreListItemData* b;
+        int expected;
+    };
+    const Case cases[] = {
+        {0, TRUE, &apps, &help, -1},   {0, FALSE, &apps, &help, 1},   {0, TRUE, &help, &help, 0},
+        {1, TRUE, &apps, &help, 1},    {1, FALSE, &apps, &help, -1},
+        {0, TRUE, &help, &lower, -1},  // case-sensitive: "H" before "h"
+        {1, TRUE, &lower, &apps, 1},   // bytes above 127 sort last
+        {2, TRUE, &apps, &help, 0},    {0, TRUE, nullptr, &help, 0},  {0, TRUE, &apps, nullptr, 0},
+    };
+    for (const Case& c : cases) {
+        CIgnoreListPage::SortBlock block = {c.column, c.ascending};
+        EXPECT_EQ(c.expected, CIgnoreListPage::CompareItems(reinterpret_cast<LPARAM>(c.a),
+                                                            reinterpret_cast<LPARAM>(c.b),
+                                                            reinterpret_cast<LPARAM>(&block)))
+            << "column " << c.column << " ascending " << int(c.ascending);
+    }
+}
+
+TEST(IgnoreListPage, SameColumnAgainReversesTheDirection)
+{
+    // A refill sorts column 0 again: the order the user saw turns round.
+    EXPECT_TRUE(CIgnoreListPage::NextSortAscending(0, -1, FALSE));
+    EXPECT_TRUE(CIgnoreListPage::NextSortAscending(0, -1, TRUE));
+    EXPECT_FALSE(CIgnoreListPage::NextSortAscending(0, 0, TRUE));
+    EXPECT_TRUE(CIgnoreListPage::NextSortAscending(0, 0, FALSE));
+    EXPECT_TRUE(CIgnoreListPage::NextSortAscending(1, 0, FALSE));
+}
+
+}  // namespace
