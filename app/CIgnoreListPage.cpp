@@ -125,14 +125,9 @@ void CIgnoreListPage::FillList()
     Sort(0);
 }
 
-BOOL CIgnoreListPage::NextSortAscending(int column, int sortColumn, BOOL ascending)
-{
-    return column != sortColumn ? TRUE : !ascending;
-}
-
 void CIgnoreListPage::Sort(int column)
 {
-    m_sortAscending = static_cast<BYTE>(NextSortAscending(column, m_sortColumn, m_sortAscending));
+    m_sortAscending = column != m_sortColumn ? TRUE : !m_sortAscending;
     m_sortColumn = column;
     SortBlock block = {column, m_sortAscending};
     m_list.SortItems(&CIgnoreListPage::CompareItems, reinterpret_cast<DWORD_PTR>(&block));

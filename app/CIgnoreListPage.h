@@ -40,8 +40,6 @@ public:
     // Takes the removed entries out of both arrays, then appends one row per
     // entry that has both a text and a category, in array order.
     static void CollectRows(CStringArray& texts, CIgnoreTypeArray& types, IgnoreListRowArray& rows);
-    // The direction after a sort by column: ascending for a new column, else reversed.
-    static BOOL NextSortAscending(int column, int sortColumn, BOOL ascending);
     // The list's sort callback over two rows' item data: -1, 0 or 1.
     static int CALLBACK CompareItems(LPARAM item1, LPARAM item2, LPARAM sortBlock);
 
@@ -55,6 +53,7 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
+    // Sorts by a column: ascending for a new column, else the other way round.
     void Sort(int column);
     void FreeRows();
     CRegistryCleanerDlg* GetMainWindow() const;

@@ -1,8 +1,7 @@
 // The ignore-list page's pure rules: the rows made from the application's two
-// arrays (also when a damaged file left them of different lengths), the
-// category names, and the sort order and its direction.
+// arrays (also when a damaged file left them of different lengths, or holds a
+// category outside the table), and the sort order in either direction.
 #include <gtest/gtest.h>
-#include <climits>
 #include <vector>
 #include "CIgnoreListPage.h"
 
@@ -29,7 +28,7 @@ TEST(IgnoreListPage, RowsComeFromTheWholePairsLeftAfterRemovedOnes)
         // An odd number of lines: the last category has no text and stays behind the pairs.
         {{{0, "x"}, {3, nullptr}}, {}, {"COM/ActiveX|x|0"}, 1, 2},
         {{{-1, ""}, {3, nullptr}}, {}, {}, 0, 1},
-        {{{10, "y"}}, {"stray"}, {"FileAssociation|y|0"}, 2, 1},
+        {{{10, "y"}, {-7, "z"}}, {"stray"}, {"FileAssociation|y|0", "Unknown (-7)|z|1"}, 3, 2},
     };
     for (const Case& c : cases) {
         CStringArray texts;
@@ -58,16 +57,6 @@ TEST(IgnoreListPage, RowsComeFromTheWholePairsLeftAfterRemovedOnes)
     }
 }
 
-TEST(IgnoreListPage, CategoryNamesInAndOutsideTheTable)
-{
-    EXPECT_STREQ("COM/ActiveX", CIgnoreListPage::GetCategoryDisplayName(0));
-    EXPECT_STREQ("Startup Items", CIgnoreListPage::GetCategoryDisplayName(6));
-    EXPECT_STREQ("FileAssociation", CIgnoreListPage::GetCategoryDisplayName(10));
-    EXPECT_STREQ("Unknown (11)", CIgnoreListPage::GetCategoryDisplayName(11));
-    EXPECT_STREQ("Unknown (-1)", CIgnoreListPage::GetCategoryDisplayName(-1));
-    EXPECT_STREQ("Unknown (-2147483648)", CIgnoreListPage::GetCategoryDisplayName(INT_MIN));
-}
-
 TEST(IgnoreListPage, CompareIsByteOrderOfTheColumnInTheChosenDirection)
 {
     IgnoreListItemData apps{"Application Path", "HKEY_B|x", 0};
@@ -94,16 +83,6 @@ TEST(IgnoreListPage, CompareIsByteOrderOfTheColumnInTheChosenDirection)
                                                             reinterpret_cast<LPARAM>(&block)))
             << "column " << c.column << " ascending " << int(c.ascending);
     }
-}
-
-TEST(IgnoreListPage, SameColumnAgainReversesTheDirection)
-{
-    // A refill sorts column 0 again: the order the user saw turns round.
-    EXPECT_TRUE(CIgnoreListPage::NextSortAscending(0, -1, FALSE));
-    EXPECT_TRUE(CIgnoreListPage::NextSortAscending(0, -1, TRUE));
-    EXPECT_FALSE(CIgnoreListPage::NextSortAscending(0, 0, TRUE));
-    EXPECT_TRUE(CIgnoreListPage::NextSortAscending(0, 0, FALSE));
-    EXPECT_TRUE(CIgnoreListPage::NextSortAscending(1, 0, FALSE));
 }
 
 }  // namespace

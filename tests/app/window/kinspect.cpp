@@ -4,7 +4,6 @@
 //   kinspect menu             the rectangle of the open pop-up menu
 //   kinspect msgbox CAPTION   shows an unowned message box until it is closed
 //   kinspect box              the other top-level dialog titled Keldrix (a message box), as tree does
-//   kinspect checked ID       the check state of control ID on the shown page
 //   kinspect list ID          the rows of list view ID on the shown page: SELECTED L T R B TEXT|TEXT
 // Numbers may be decimal or 0x hexadecimal. The exit code is 1 when the
 // main window (or the menu) is not there.
@@ -194,14 +193,9 @@ int main(int argc, char** argv)
     HWND main = MainWindow();
     if (!main)
         return 1;
-    if ((strcmp(command, "checked") == 0 || strcmp(command, "list") == 0) && argc >= 3) {
-        HWND control = ShownControl(main, atoi(argv[2]));
-        if (!control)
-            return 1;
-        if (strcmp(command, "list") == 0)
-            return PrintList(control);
-        printf("%d\n", static_cast<int>(SendMessageA(control, BM_GETCHECK, 0, 0)));
-        return 0;
+    if (strcmp(command, "list") == 0 && argc >= 3) {
+        HWND list = ShownControl(main, atoi(argv[2]));
+        return list ? PrintList(list) : 1;
     }
     if (strcmp(command, "tree") == 0) {
         PrintWindow(main, 0);
