@@ -22,12 +22,6 @@ typedef CArray<IgnoreListItemData*, IgnoreListItemData* const&> IgnoreListRowArr
 // schedule pages, and filled anew each time it is shown.
 class CIgnoreListPage : public CPropertyPage {
 public:
-    // What the list's sort callback is given.
-    struct SortBlock {
-        int column;
-        BYTE ascending;
-    };
-
     CIgnoreListPage();
     ~CIgnoreListPage() override;
 
@@ -35,13 +29,9 @@ public:
     // Lists the application's ignore list anew, after taking out the removed entries.
     void FillList();
 
-    // The name a category shows: "Unknown (n)" for one outside 0 to 10.
-    static CString GetCategoryDisplayName(int category);
     // Takes the removed entries out of both arrays, then appends one row per
     // entry that has both a text and a category, in array order.
     static void CollectRows(CStringArray& texts, CIgnoreTypeArray& types, IgnoreListRowArray& rows);
-    // The list's sort callback over two rows' item data: -1, 0 or 1.
-    static int CALLBACK CompareItems(LPARAM item1, LPARAM item2, LPARAM sortBlock);
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
@@ -53,6 +43,16 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
+    // What the list's sort callback is given.
+    struct SortBlock {
+        int column;
+        BYTE ascending;
+    };
+
+    // The name a category shows: "Unknown (n)" for one outside 0 to 10.
+    static CString GetCategoryDisplayName(int category);
+    // The list's sort callback over two rows' item data, byte order: -1, 0 or 1.
+    static int CALLBACK CompareItems(LPARAM item1, LPARAM item2, LPARAM sortBlock);
     // Sorts by a column: ascending for a new column, else the other way round.
     void Sort(int column);
     void FreeRows();

@@ -12,24 +12,11 @@ class CRegistryCleanerDlg;
 // toggles it too. Also the manual update check and the tip-of-the-day switch.
 class COptionsPage : public CPropertyPage {
 public:
-    // One switch: its box, the label beside it, its value and the value's default.
-    struct OptionSwitch {
-        UINT box;
-        UINT label;
-        const char* valueName;
-        int defaultValue;
-        const char* text;
-    };
-    static const int kOptionCount = 6;
-    static const OptionSwitch kOptions[kOptionCount];
-
     COptionsPage();
     ~COptionsPage() override;
 
     BOOL OnInitDialog() override;
 
-    // The switch of a box (byBox) or of its label; -1 for any other control.
-    static int FindOption(UINT id, BOOL byBox);
     // Whether the system has a restore service to set restore points with.
     static BOOL IsSystemRestoreAvailable();
 
@@ -48,6 +35,19 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
+    // One switch: its box, the label beside it (and its text), its value and the value's default.
+    struct OptionSwitch {
+        UINT box;
+        UINT label;
+        const char* valueName;
+        int defaultValue;
+        const char* text;
+    };
+    static const int kOptionCount = 6;
+    static const OptionSwitch kOptions[kOptionCount];
+
+    // The switch of a box (byBox) or of its label; -1 for any other control.
+    static int FindOption(UINT id, BOOL byBox);
     // Writes a box's state (0 or 1) to its value.
     void OnOptionBox(int option);
     // Toggles an enabled box, then writes it as its own click would.

@@ -18,38 +18,32 @@ namespace {
 const char kTitle[] = "Keldrix";
 const int kScanButton = 1099;
 
-BOOL CALLBACK FindMain(HWND window, LPARAM param)
+// The main window (main) or another visible dialog titled Keldrix, such as a message box.
+struct Search {
+    bool main;
+    HWND found;
+};
+
+BOOL CALLBACK FindDialog(HWND window, LPARAM param)
 {
+    Search* search = reinterpret_cast<Search*>(param);
     char text[64] = "";
     char className[64] = "";
     GetWindowTextA(window, text, sizeof text);
     GetClassNameA(window, className, sizeof className);
-    if (strcmp(text, kTitle) == 0 && strcmp(className, "#32770") == 0 && GetDlgItem(window, kScanButton)) {
-        *reinterpret_cast<HWND*>(param) = window;
-        return FALSE;
-    }
-    return TRUE;
+    if (strcmp(text, kTitle) != 0 || strcmp(className, "#32770") != 0)
+        return TRUE;
+    if ((GetDlgItem(window, kScanButton) != nullptr) != search->main || (!search->main && !IsWindowVisible(window)))
+        return TRUE;
+    search->found = window;
+    return FALSE;
 }
 
-BOOL CALLBACK FindBox(HWND window, LPARAM param)
+HWND FindKeldrixDialog(bool main)
 {
-    char text[64] = "";
-    char className[64] = "";
-    GetWindowTextA(window, text, sizeof text);
-    GetClassNameA(window, className, sizeof className);
-    if (strcmp(text, kTitle) == 0 && strcmp(className, "#32770") == 0 && IsWindowVisible(window) &&
-        !GetDlgItem(window, kScanButton)) {
-        *reinterpret_cast<HWND*>(param) = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND MainWindow()
-{
-    HWND found = nullptr;
-    EnumWindows(&FindMain, reinterpret_cast<LPARAM>(&found));
-    return found;
+    Search search = {main, nullptr};
+    EnumWindows(&FindDialog, reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
 
 void Text(HWND window, char* buffer, int size)
@@ -181,23 +175,14 @@ int main(int argc, char** argv)
         printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
         return 0;
     }
-    if (strcmp(command, "box") == 0) {
-        HWND box = nullptr;
-        EnumWindows(&FindBox, reinterpret_cast<LPARAM>(&box));
-        if (!box)
-            return 1;
-        PrintWindow(box, 0);
-        PrintTree(box, 1);
-        return 0;
-    }
-    HWND main = MainWindow();
+    HWND main = FindKeldrixDialog(strcmp(command, "box") != 0);
     if (!main)
         return 1;
     if (strcmp(command, "list") == 0 && argc >= 3) {
         HWND list = ShownControl(main, atoi(argv[2]));
         return list ? PrintList(list) : 1;
     }
-    if (strcmp(command, "tree") == 0) {
+    if (strcmp(command, "tree") == 0 || strcmp(command, "box") == 0) {
         PrintWindow(main, 0);
         PrintTree(main, 1);
         return 0;

@@ -69,6 +69,8 @@ ignore_list_page)
   wait_until 30 "the two other rows after Remove" test "$(column 2-)" == "${sorted/"$help_entry,"/}"
   printf '%s\r\n' 4 "$app_entry" 42 "$odd_entry" >"$work/expected.dat"
   cmp "$work/expected.dat" "$prog/ignorelist.dat" || fail "ignorelist.dat after Remove: $(cat -A "$prog/ignorelist.dat")"
+  click_ctl 1366
+  wait_until 30 "schedule page from the ignore list" text_is 1231 "Settings - Schedule"
   scan_from_page_one
   wait_until 120 "end of the scan after Remove" has_setting errs
   [ "$(setting errs),$(setting TotalHelpFileErrors),$(setting TotalAppPathErrors)" == 1,1,0 ] \
@@ -84,9 +86,11 @@ options_page)
   for id in 1016 1235 1274 1288 1289 1298 1394 1392; do
     ctl_visible $id && fail "control $id is shown"
   done
-  text_is 1286 "Create a system restore point before repairing errors." || fail "restore text: $(ctl_text 1286)"
   ctl_enabled 1018 && ctl_enabled 1286 || fail "the restore option is greyed although SRCLIENT.DLL is there"
   screenshot page-options
+  click_ctl 1287
+  wait_until 30 "schedule page from the options" text_is 1231 "Settings - Schedule"
+  show_options
   # Each click writes the box's new state, which shows what it held before:
   # with nothing stored, "autoupdate" and "checkprompt" ticked, the rest clear.
   for step in "1087 Shutdownafterclean 1" "1234 Shutdownafterclean 0" "1087 Shutdownafterclean 1" \
