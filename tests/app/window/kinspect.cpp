@@ -3,7 +3,7 @@
 //   kinspect post MSG W L     posts a message to the main window
 //   kinspect menu             the rectangle of the open pop-up menu
 //   kinspect msgbox CAPTION   shows an unowned message box until it is closed
-//   kinspect box              the other top-level dialog titled Keldrix (a message box), as tree does
+//   kinspect box              the rectangle of the OK button of an open message box, then its text
 //   kinspect list ID          the rows of list view ID on the shown page: SELECTED L T R B TEXT|TEXT
 // Numbers may be decimal or 0x hexadecimal. The exit code is 1 when the
 // main window (or the menu) is not there.
@@ -18,85 +18,24 @@ namespace {
 const char kTitle[] = "Keldrix";
 const int kScanButton = 1099;
 
-// The main window (main) or another visible dialog titled Keldrix, such as a message box.
-struct Search {
-    bool main;
-    HWND found;
-};
-
-BOOL CALLBACK FindDialog(HWND window, LPARAM param)
+BOOL CALLBACK FindMain(HWND window, LPARAM param)
 {
-    Search* search = reinterpret_cast<Search*>(param);
     char text[64] = "";
     char className[64] = "";
     GetWindowTextA(window, text, sizeof text);
     GetClassNameA(window, className, sizeof className);
-    if (strcmp(text, kTitle) != 0 || strcmp(className, "#32770") != 0)
-        return TRUE;
-    if ((GetDlgItem(window, kScanButton) != nullptr) != search->main || (!search->main && !IsWindowVisible(window)))
-        return TRUE;
-    search->found = window;
-    return FALSE;
-}
-
-HWND FindKeldrixDialog(bool main)
-{
-    Search search = {main, nullptr};
-    EnumWindows(&FindDialog, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-void Text(HWND window, char* buffer, int size)
-{
-    buffer[0] = 0;
-    DWORD_PTR result = 0;
-    if (!SendMessageTimeoutA(window, WM_GETTEXT, size, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 2000,
-                             &result))
-        GetWindowTextA(window, buffer, size);
-    // One line per window: line breaks become "|".
-    for (char* p = buffer; *p; ++p)
-        if (*p == '\r' || *p == '\n')
-            *p = '|';
-}
-
-void PrintWindow(HWND window, int depth)
-{
-    char className[64] = "";
-    char text[1024];
-    GetClassNameA(window, className, sizeof className);
-    Text(window, text, sizeof text);
-    RECT r = {};
-    GetWindowRect(window, &r);
-    printf("win %d %d %s %d %d %ld %ld %ld %ld %s\n", depth, GetDlgCtrlID(window), className,
-           IsWindowVisible(window) ? 1 : 0, IsWindowEnabled(window) ? 1 : 0, r.left, r.top, r.right, r.bottom, text);
-}
-
-// The direct children of parent, then theirs (pages are dialogs in the main window).
-void PrintTree(HWND parent, int depth)
-{
-    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        PrintWindow(child, depth);
-        char className[64] = "";
-        GetClassNameA(child, className, sizeof className);
-        if (strcmp(className, "#32770") == 0) {
-            printf("page %d", IsWindowVisible(child) ? 1 : 0);
-            for (HWND c = GetWindow(child, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
-                printf(" %d", GetDlgCtrlID(c));
-            printf("\n");
-            PrintTree(child, depth + 1);
-        }
-    }
-}
-
-BOOL CALLBACK FindMenu(HWND window, LPARAM param)
-{
-    char className[64] = "";
-    GetClassNameA(window, className, sizeof className);
-    if (strcmp(className, "#32768") == 0 && IsWindowVisible(window)) {
+    if (strcmp(text, kTitle) == 0 && strcmp(className, "#32770") == 0 && GetDlgItem(window, kScanButton)) {
         *reinterpret_cast<HWND*>(param) = window;
         return FALSE;
     }
     return TRUE;
+}
+
+HWND MainWindow()
+{
+    HWND found = nullptr;
+    EnumWindows(&FindMain, reinterpret_cast<LPARAM>(&found));
+    return found;
 }
 
 // Control id of the visible page (or of the main window itself).
@@ -154,6 +93,72 @@ int PrintList(HWND list)
     return 0;
 }
 
+void Text(HWND window, char* buffer, int size)
+{
+    buffer[0] = 0;
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutA(window, WM_GETTEXT, size, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 2000,
+                             &result))
+        GetWindowTextA(window, buffer, size);
+    // One line per window: line breaks become "|".
+    for (char* p = buffer; *p; ++p)
+        if (*p == '\r' || *p == '\n')
+            *p = '|';
+}
+
+void PrintWindow(HWND window, int depth)
+{
+    char className[64] = "";
+    char text[1024];
+    GetClassNameA(window, className, sizeof className);
+    Text(window, text, sizeof text);
+    RECT r = {};
+    GetWindowRect(window, &r);
+    printf("win %d %d %s %d %d %ld %ld %ld %ld %s\n", depth, GetDlgCtrlID(window), className,
+           IsWindowVisible(window) ? 1 : 0, IsWindowEnabled(window) ? 1 : 0, r.left, r.top, r.right, r.bottom, text);
+}
+
+// The direct children of parent, then theirs (pages are dialogs in the main window).
+void PrintTree(HWND parent, int depth)
+{
+    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        PrintWindow(child, depth);
+        char className[64] = "";
+        GetClassNameA(child, className, sizeof className);
+        if (strcmp(className, "#32770") == 0) {
+            printf("page %d", IsWindowVisible(child) ? 1 : 0);
+            for (HWND c = GetWindow(child, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+                printf(" %d", GetDlgCtrlID(c));
+            printf("\n");
+            PrintTree(child, depth + 1);
+        }
+    }
+}
+
+BOOL CALLBACK FindMenu(HWND window, LPARAM param)
+{
+    char className[64] = "";
+    GetClassNameA(window, className, sizeof className);
+    if (strcmp(className, "#32768") == 0 && IsWindowVisible(window)) {
+        *reinterpret_cast<HWND*>(param) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// A shown dialog other than the main window that has an OK button.
+BOOL CALLBACK FindBox(HWND window, LPARAM param)
+{
+    char className[64] = "";
+    GetClassNameA(window, className, sizeof className);
+    if (strcmp(className, "#32770") == 0 && IsWindowVisible(window) && !GetDlgItem(window, kScanButton) &&
+        GetDlgItem(window, IDOK)) {
+        *reinterpret_cast<HWND*>(param) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -175,14 +180,28 @@ int main(int argc, char** argv)
         printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
         return 0;
     }
-    HWND main = FindKeldrixDialog(strcmp(command, "box") != 0);
+    if (strcmp(command, "box") == 0) {
+        HWND box = nullptr;
+        EnumWindows(&FindBox, reinterpret_cast<LPARAM>(&box));
+        if (!box)
+            return 1;
+        RECT r = {};
+        GetWindowRect(GetDlgItem(box, IDOK), &r);
+        printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
+        // The message of a message box is its static 0xFFFF.
+        char text[1024];
+        Text(GetDlgItem(box, 0xFFFF), text, sizeof text);
+        printf("%s\n", text);
+        return 0;
+    }
+    HWND main = MainWindow();
     if (!main)
         return 1;
     if (strcmp(command, "list") == 0 && argc >= 3) {
         HWND list = ShownControl(main, atoi(argv[2]));
         return list ? PrintList(list) : 1;
     }
-    if (strcmp(command, "tree") == 0 || strcmp(command, "box") == 0) {
+    if (strcmp(command, "tree") == 0) {
         PrintWindow(main, 0);
         PrintTree(main, 1);
         return 0;

@@ -104,7 +104,7 @@ options_page)
   restore_message() { inspect box | grep -q "could not set the system restore point"; }
   wait_until 120 "restore point message" restore_message
   screenshot restore-point-message
-  read -r bl bt br bb < <(inspect box | awk '$4 == "Button" && $5 == 1 { print $7, $8, $9, $10; exit }')
+  read -r bl bt br bb < <(inspect box)
   xdotool mousemove $(((bl + br) / 2)) $(((bt + bb) / 2)) click 1
   wait_until 120 "hidden window after the fix" main_hidden
   [ "$(setting FixedTotals)" == 2 ] || fail "FixedTotals is $(setting FixedTotals) after the fix"
