@@ -408,29 +408,6 @@ void CPictureEx::InvalidateCanvas()
         ::InvalidateRect(m_hWnd, nullptr, FALSE);
 }
 
-BOOL CPictureEx::AdvanceFrame()
-{
-    if (!m_bIsInitialized || !IsAnimatedGIF() || m_hThread.IsValid())
-        return FALSE;
-    if (m_bFrameShown)
-        NextFrame();
-    ShowFrame();
-    return TRUE;
-}
-
-const PictureFrame* CPictureEx::GetFrame(int nIndex) const
-{
-    if (nIndex < 0 || nIndex >= m_arrFrames.GetSize())
-        return nullptr;
-    return &m_arrFrames[nIndex];
-}
-
-COLORREF CPictureEx::GetCanvasPixel(int x, int y)
-{
-    CScopedLock lock(m_csCanvas);
-    return m_canvas.IsValid() ? GetPixel(m_canvas.GetSafeHdc(), x, y) : CLR_INVALID;
-}
-
 void CPictureEx::OnPaint()
 {
     PAINTSTRUCT ps;

@@ -45,23 +45,15 @@ public:
     void SetPaintRect(const RECT* pRect);
     BOOL GetPaintRect(RECT* pRect) const;
 
-    // Test hooks: step the animation by hand while no thread plays it.
-    // AdvanceFrame shows the current frame the first time, and afterwards
-    // disposes of the frame on show and shows the next; FALSE when there is
-    // no animation or it is playing.
-    BOOL AdvanceFrame();
-    int GetCurrentFrame() const { return m_nCurrFrame; }
-    const PictureFrame* GetFrame(int nIndex) const;
-    COLORREF GetCanvasPixel(int x, int y);
-    // How long a frame stays on show, in milliseconds.
-    static DWORD GetFrameWait(const PictureFrame& frame);
-
 protected:
     afx_msg void OnPaint();
     afx_msg void OnDestroy();
     DECLARE_MESSAGE_MAP()
 
 private:
+    friend class TestPictureEx;  // the tests step the animation by hand and read the canvas
+    // How long a frame stays on show, in milliseconds.
+    static DWORD GetFrameWait(const PictureFrame& frame);
     static unsigned __stdcall AnimationThread(void* pParam);
     void ThreadAnimation();
     // Decodes a picture from global memory; NULL when the loader refuses it.

@@ -225,10 +225,26 @@ void LogFile::GatherRegistry()
     }
 }
 
+void LogFile::SetHostsFolders(const CString& windowsFolder, const CString& systemFolder)
+{
+    CScopedLock hold(m_lock);
+    m_hostsWindowsFolder = windowsFolder;
+    m_hostsSystemFolder = systemFolder;
+}
+
 void LogFile::GatherHosts()
 {
     CHostFileScanner scanner;
-    scanner.Scan();
+    CString windowsFolder, systemFolder;
+    {
+        CScopedLock hold(m_lock);
+        windowsFolder = m_hostsWindowsFolder;
+        systemFolder = m_hostsSystemFolder;
+    }
+    if (windowsFolder.IsEmpty())
+        scanner.Scan();
+    else
+        scanner.ScanFolders(windowsFolder, systemFolder);
     for (int i = 0; i < scanner.GetLineCount(); i++)
         Append(hosts, new Host(scanner.GetLine(i)));
 }

@@ -41,6 +41,10 @@ public:
     void SetLogFolder(const CString& folder);
     CString GetLogFolder() const;
 
+    // The folders the hosts gatherer reads ("hosts" and "hosts.new" in the
+    // first, in drivers\etc below the second); by default the system's own.
+    void SetHostsFolders(const CString& windowsFolder, const CString& systemFolder);
+
     void GatherRegistry();
     void GatherHosts();
     void GatherProcesses();
@@ -63,5 +67,7 @@ private:
     CTypedPtrList<CPtrList, IgnoredItem*> ignoredItems;
     CString settingsText;
     CString m_logFolder;               // empty: the "Logs" folder beside the program
+    CString m_hostsWindowsFolder;      // empty: the system's own hosts folders
+    CString m_hostsSystemFolder;
     mutable CCriticalSection m_lock;
 };

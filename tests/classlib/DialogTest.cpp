@@ -1,7 +1,7 @@
 // Dialogs: modal loops that end from nested loops, keyboard handling through
 // IsDialogMessage, data exchange, modeless and child dialogs.
 #include <gtest/gtest.h>
-#include "WindowTestSupport.h"
+#include "ClasslibTestSupport.h"
 
 namespace {
 
@@ -9,10 +9,10 @@ const UINT kEdit = 1001;
 const UINT kButton = 1002;
 const UINT_PTR kStartTimer = 1;
 
-wintest::DialogTemplate SimpleTemplate(DWORD extraStyle = 0)
+classlibtest::DialogTemplate SimpleTemplate(DWORD extraStyle = 0)
 {
     // No caption: Wine waits for a window manager when it hides a captioned window.
-    wintest::DialogTemplate t(WS_POPUP | WS_BORDER | extraStyle, 10, 10, 160, 80);
+    classlibtest::DialogTemplate t(WS_POPUP | WS_BORDER | extraStyle, 10, 10, 160, 80);
     t.Add("EDIT", "text", kEdit, WS_BORDER | WS_TABSTOP, 5, 5, 100, 12)
         .Add("BUTTON", "OK", IDOK, BS_DEFPUSHBUTTON | WS_TABSTOP, 5, 40, 50, 14)
         .Add("BUTTON", "Cancel", IDCANCEL, WS_TABSTOP, 60, 40, 50, 14)
@@ -58,7 +58,7 @@ BEGIN_MESSAGE_MAP(TestDialog, CDialog)
     ON_WM_TIMER()
 END_MESSAGE_MAP()
 
-INT_PTR RunModal(TestDialog& dialog, wintest::DialogTemplate& t)
+INT_PTR RunModal(TestDialog& dialog, classlibtest::DialogTemplate& t)
 {
     dialog.InitModalIndirect(t.Get());
     return dialog.DoModal();
@@ -153,46 +153,6 @@ TEST(Dialog, KeysGoThroughIsDialogMessageToOkAndCancel)
     EXPECT_EQ(dialog.okCalls, 1);
 }
 
-TEST(Dialog, CloseBoxAndButtonsEndThroughOnOKAndOnCancel)
-{
-    auto t = SimpleTemplate();
-    TestDialog closing;
-    closing.onStart = [](TestDialog& d) { d.PostMessage(WM_CLOSE); };
-    EXPECT_EQ(RunModal(closing, t), IDCANCEL);
-
-    TestDialog clicking;
-    clicking.onStart = [](TestDialog& d) { SendMessageA(GetDlgItem(d.m_hWnd, IDOK), BM_CLICK, 0, 0); };
-    EXPECT_EQ(RunModal(clicking, t), IDOK);
-    EXPECT_EQ(clicking.okCalls, 1);
-}
-
-TEST(Dialog, AHiddenDialogIsShownWhenTheLoopFirstIdles)
-{
-    auto t = SimpleTemplate();
-    bool visible = false;
-    class HidingDialog : public TestDialog {
-    protected:
-        BOOL OnInitDialog() override
-        {
-            TestDialog::OnInitDialog();
-            ShowWindow(SW_HIDE);
-            return TRUE;
-        }
-    } hiding;
-    // The start timer may come before the queue first runs empty: look again
-    // (a 10 ms timer leaves the queue empty in between) until the dialog shows.
-    DWORD start = GetTickCount();
-    hiding.onStart = [&](TestDialog& d) {
-        visible = d.IsWindowVisible() != FALSE;
-        if (!visible && GetTickCount() - start < 20000)
-            d.SetTimer(kStartTimer, 10);
-        else
-            d.EndDialog(IDOK);
-    };
-    EXPECT_EQ(RunModal(hiding, t), IDOK);
-    EXPECT_TRUE(visible);
-}
-
 TEST(Dialog, ModelessAndChildDialogs)
 {
     auto parentTemplate = SimpleTemplate(WS_VISIBLE);
@@ -201,7 +161,7 @@ TEST(Dialog, ModelessAndChildDialogs)
     EXPECT_EQ(parent.initCalls, 1);
     EXPECT_NE(parent.edit.m_hWnd, nullptr);
 
-    wintest::DialogTemplate pageTemplate(WS_CHILD | DS_CONTROL, 0, 0, 80, 40);
+    classlibtest::DialogTemplate pageTemplate(WS_CHILD | DS_CONTROL, 0, 0, 80, 40);
     pageTemplate.Add("BUTTON", "In page", kButton, WS_TABSTOP, 2, 2, 40, 14)
         .Add("EDIT", "", kEdit, WS_TABSTOP, 2, 20, 40, 12);
     TestDialog page;

@@ -1,9 +1,10 @@
 #include "afx.h"
-#include "ThrowsInvalidArg.h"
+#include "ClasslibTestSupport.h"
 #include "TestSupport.h"
 #include <gtest/gtest.h>
 #include <climits>
 #include <cstring>
+#include <functional>
 #include <vector>
 
 using classlibtest::ThrowsInvalidArg;
@@ -104,103 +105,52 @@ TEST(StringTest, CompareNoCaseIgnoresCaseOnly)
     EXPECT_LT(CString("B").Compare("a"), 0);   // byte order
 }
 
-TEST(StringTest, ExtractionClampsToTheText)
+// Extraction clamps to the text, searches give byte indexes or -1, edits
+// return the new length or the count of changes.
+TEST(StringTest, ExtractSearchAndEditTable)
 {
-    CString s("abcdef");
-    EXPECT_EQ(s.Mid(2), "cdef");
-    EXPECT_EQ(s.Mid(2, 2), "cd");
-    EXPECT_EQ(s.Mid(-3, 2), "ab");
-    EXPECT_EQ(s.Mid(4, 100), "ef");
-    EXPECT_EQ(s.Mid(3, INT_MAX), "def");
-    EXPECT_EQ(s.Mid(10), "");
-    EXPECT_EQ(s.Mid(1, -1), "");
-    EXPECT_EQ(s.Left(-1), "");
-    EXPECT_EQ(s.Left(3), "abc");
-    EXPECT_EQ(s.Left(99), "abcdef");
-    EXPECT_EQ(s.Right(2), "ef");
-    EXPECT_EQ(s.Right(99), "abcdef");
-    EXPECT_EQ(s.Right(-5), "");
-    EXPECT_EQ(s.SpanIncluding("cba"), "abc");
-    EXPECT_EQ(s.SpanExcluding("ed"), "abc");
-    EXPECT_EQ(s.SpanIncluding(""), "");
-}
-
-TEST(StringTest, SearchesReturnByteIndexesOrMinusOne)
-{
-    CString s("C:\\dir\\file.ext");
-    EXPECT_EQ(s.Find('\\'), 2);
-    EXPECT_EQ(s.Find('\\', 3), 6);
-    EXPECT_EQ(s.Find('\\', 7), -1);
-    EXPECT_EQ(s.Find('C', -1), -1);
-    EXPECT_EQ(s.Find('C', 100), -1);
-    EXPECT_EQ(s.Find("file"), 7);
-    EXPECT_EQ(s.Find("dir", 4), -1);
-    EXPECT_EQ(s.Find("", 3), 3);
-    EXPECT_EQ(s.ReverseFind('\\'), 6);
-    EXPECT_EQ(s.ReverseFind('#'), -1);
-    EXPECT_EQ(s.FindOneOf(".:"), 1);
-    EXPECT_EQ(s.FindOneOf("#"), -1);
-}
-
-TEST(StringTest, ReplaceRemoveInsertDelete)
-{
-    CString s("aaa");
-    EXPECT_EQ(s.Replace("aa", "b"), 1);   // left to right, no overlaps
-    EXPECT_EQ(s, "ba");
-
-    s = "a.b.c";
-    EXPECT_EQ(s.Replace(".", "..."), 2);   // the new text may hold the old one
-    EXPECT_EQ(s, "a...b...c");
-    EXPECT_EQ(s.Replace("...", ""), 2);
-    EXPECT_EQ(s, "abc");
-    EXPECT_EQ(s.Replace("", "x"), 0);
-    EXPECT_EQ(s.Replace('b', 'B'), 1);
-    EXPECT_EQ(s, "aBc");
-
-    s = "a-b-c";
-    EXPECT_EQ(s.Remove('-'), 2);
-    EXPECT_EQ(s, "abc");
-    EXPECT_EQ(s.Insert(1, "XY"), 5);
-    EXPECT_EQ(s, "aXYbc");
-    EXPECT_EQ(s.Insert(99, '!'), 6);
-    EXPECT_EQ(s, "aXYbc!");
-    EXPECT_EQ(s.Delete(1, 2), 4);
-    EXPECT_EQ(s, "abc!");
-    EXPECT_EQ(s.Delete(2, 99), 2);
-    EXPECT_EQ(s, "ab");
-    EXPECT_EQ(s.Delete(5), 2);
-}
-
-TEST(StringTest, TrimRemovesOnlyTheEnds)
-{
-    CString s(" \t\r\n x y \r\n");
-    EXPECT_EQ(s.Trim(), "x y");
-    s = "xxabcxx";
-    EXPECT_EQ(CString(s).TrimLeft('x'), "abcxx");
-    EXPECT_EQ(CString(s).TrimRight('x'), "xxabc");
-    EXPECT_EQ(CString("\\\\path\\/").TrimRight("\\/"), "\\\\path");
-    EXPECT_EQ(CString("   ").Trim(), "");
-    EXPECT_EQ(CString("").TrimLeft(), "");
-}
-
-TEST(StringTest, BufferAccessAndRelease)
-{
-    CString s("keep");
-    LPSTR p = s.GetBuffer(100);
-    EXPECT_EQ(std::strncmp(p, "keep", 4), 0);
-    std::strcpy(p, "written by an API");
-    s.ReleaseBuffer();
-    EXPECT_EQ(s, "written by an API");
-
-    p = s.GetBuffer(10);
-    p[3] = '\0';
-    s.ReleaseBuffer();   // up to the first zero byte
-    EXPECT_EQ(s, "wri");
-
-    p = s.GetBufferSetLength(5);
-    std::memcpy(p, "12345", 5);
-    s.ReleaseBuffer(2);
-    EXPECT_EQ(s, "12");
+    const CString path("C:\\dir\\file.ext"), s("abcdef");
+    const struct {
+        const char* what;
+        std::function<std::string()> f;
+        const char* expected;
+    } cases[] = {
+        {"Mid(2)", [&] { return std::string(s.Mid(2)); }, "cdef"},
+        {"Mid(-3, 2)", [&] { return std::string(s.Mid(-3, 2)); }, "ab"},
+        {"Mid(4, 100)", [&] { return std::string(s.Mid(4, 100)); }, "ef"},
+        {"Mid(3, INT_MAX)", [&] { return std::string(s.Mid(3, INT_MAX)); }, "def"},
+        {"Mid(10)", [&] { return std::string(s.Mid(10)); }, ""},
+        {"Mid(1, -1)", [&] { return std::string(s.Mid(1, -1)); }, ""},
+        {"Left(-1)", [&] { return std::string(s.Left(-1)); }, ""},
+        {"Left(99)", [&] { return std::string(s.Left(99)); }, "abcdef"},
+        {"Right(2)", [&] { return std::string(s.Right(2)); }, "ef"},
+        {"Right(-5)", [&] { return std::string(s.Right(-5)); }, ""},
+        {"SpanIncluding", [&] { return std::string(s.SpanIncluding("cba")); }, "abc"},
+        {"SpanExcluding", [&] { return std::string(s.SpanExcluding("ed")); }, "abc"},
+        {"Find", [&] { return std::to_string(path.Find('\\', 3)) + std::to_string(path.Find('\\', 7)); }, "6-1"},
+        {"Find out of range", [&] { return std::to_string(path.Find('C', -1)) + std::to_string(path.Find('C', 100)); },
+         "-1-1"},
+        {"Find text", [&] { return std::to_string(path.Find("file")) + std::to_string(path.Find("dir", 4)); }, "7-1"},
+        {"Find empty", [&] { return std::to_string(path.Find("", 3)); }, "3"},
+        {"ReverseFind", [&] { return std::to_string(path.ReverseFind('\\')) + std::to_string(path.ReverseFind('#')); },
+         "6-1"},
+        {"FindOneOf", [&] { return std::to_string(path.FindOneOf(".:")) + std::to_string(path.FindOneOf("#")); }, "1-1"},
+        {"Replace, no overlaps", [] { CString t("aaa"); return std::to_string(t.Replace("aa", "b")) + (LPCSTR)t; }, "1ba"},
+        {"Replace, new holds old", [] { CString t("a.b.c"); return std::to_string(t.Replace(".", "...")) + (LPCSTR)t; },
+         "2a...b...c"},
+        {"Replace empty", [] { CString t("abc"); return std::to_string(t.Replace("", "x")) + (LPCSTR)t; }, "0abc"},
+        {"Remove", [] { CString t("a-b-c"); return std::to_string(t.Remove('-')) + (LPCSTR)t; }, "2abc"},
+        {"Insert", [] { CString t("abc"); return std::to_string(t.Insert(1, "XY")) + (LPCSTR)t; }, "5aXYbc"},
+        {"Insert past the end", [] { CString t("abc"); return std::to_string(t.Insert(99, '!')) + (LPCSTR)t; }, "4abc!"},
+        {"Delete", [] { CString t("abcd"); return std::to_string(t.Delete(1, 2)) + (LPCSTR)t; }, "2ad"},
+        {"Delete past the end", [] { CString t("abcd"); return std::to_string(t.Delete(2, 99)) + (LPCSTR)t; }, "2ab"},
+        {"Trim", [] { return std::string(CString(" \t\r\n x y \r\n").Trim()); }, "x y"},
+        {"TrimLeft", [] { return std::string(CString("xxabcxx").TrimLeft('x')); }, "abcxx"},
+        {"TrimRight set", [] { return std::string(CString("\\\\p\\/").TrimRight("\\/")); }, "\\\\p"},
+        {"Trim blanks", [] { return std::string(CString("   ").Trim()); }, ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.f(), c.expected) << c.what;
 }
 
 TEST(StringTest, IndexOutOfRangeThrows)
@@ -213,88 +163,4 @@ TEST(StringTest, IndexOutOfRangeThrows)
     EXPECT_TRUE(ThrowsInvalidArg([&] { s.SetAt(2, 'x'); }));
     s.SetAt(0, 'z');
     EXPECT_EQ(s, "zb");
-}
-
-TEST(StringTest, ConstructionAndConcatenation)
-{
-    EXPECT_EQ(CString(static_cast<LPCSTR>(nullptr)), "");
-    EXPECT_EQ(CString('-', 3), "---");
-    EXPECT_EQ(CString("abcdef", 3), "abc");
-    CString withZero("a\0b", 3);
-    EXPECT_EQ(withZero.GetLength(), 3);
-    EXPECT_EQ(CString("x") + "y" + 'z' + CString("!"), "xyz!");
-    EXPECT_EQ('<' + CString("a") + '>', "<a>");
-    EXPECT_TRUE(CString("a") < CString("b"));
-    EXPECT_TRUE(CString("a") != "A");
-    CString r("abc");
-    EXPECT_EQ(r.MakeReverse(), "cba");
-}
-
-namespace {
-
-// Writes a copy of this test program with a string table of our own and
-// loads it as data, so LoadString can be checked on texts we chose.
-class StringTableModule {
-public:
-    explicit StringTableModule(const testsupport::TempDir& dir, const std::vector<std::wstring>& block)
-    {
-        char self[MAX_PATH];
-        GetModuleFileNameA(nullptr, self, MAX_PATH);
-        m_path = dir.File("strings.exe");
-        if (!CopyFileA(self, m_path.c_str(), FALSE))
-            return;
-        // A string table block: 16 counted UTF-16 texts, ids 0..15 for block 1.
-        std::vector<WCHAR> data;
-        for (size_t i = 0; i < 16; ++i) {
-            const std::wstring text = i < block.size() ? block[i] : std::wstring();
-            data.push_back(static_cast<WCHAR>(text.size()));
-            data.insert(data.end(), text.begin(), text.end());
-        }
-        HANDLE update = BeginUpdateResourceA(m_path.c_str(), FALSE);
-        if (!update)
-            return;
-        BOOL ok = UpdateResourceA(update, RT_STRING, MAKEINTRESOURCEA(1), MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL),
-                                  data.data(), static_cast<DWORD>(data.size() * sizeof(WCHAR)));
-        if (!EndUpdateResourceA(update, !ok) || !ok)
-            return;
-        m_module = LoadLibraryExA(m_path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    }
-    ~StringTableModule()
-    {
-        if (m_module)
-            FreeLibrary(m_module);
-    }
-    HINSTANCE Module() const { return m_module; }
-
-private:
-    std::string m_path;
-    HINSTANCE m_module = nullptr;
-};
-
-}  // namespace
-
-TEST(StringTest, LoadStringReadsWholeTextsAndReportsMissingOnes)
-{
-    testsupport::TempDir dir;
-    std::wstring longText(40000, L'L');   // an entry holds at most 65535 characters
-    longText += L"\x00e9nd";   // é in code page 1252
-    StringTableModule strings(dir, { L"", L"short", longText });
-    ASSERT_NE(strings.Module(), nullptr) << "could not build the string table module";
-
-    CString s("unchanged");
-    EXPECT_FALSE(s.LoadString(strings.Module(), 0));   // empty entry
-    EXPECT_FALSE(s.LoadString(strings.Module(), 7));   // absent entry in the block
-    EXPECT_FALSE(s.LoadString(strings.Module(), 500)); // absent block
-    EXPECT_EQ(s, "unchanged");
-
-    ASSERT_TRUE(s.LoadString(strings.Module(), 1));
-    EXPECT_EQ(s, "short");
-    ASSERT_TRUE(s.LoadString(strings.Module(), 2));
-    ASSERT_EQ(s.GetLength(), 40003);
-    if (GetACP() == 1252) {
-        EXPECT_EQ(s.Right(4), "L\xe9nd");
-    }
-
-    // This program itself has no string table.
-    EXPECT_FALSE(s.LoadString(1));
 }

@@ -8,7 +8,7 @@ namespace {
 struct Work {
     HANDLE started = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    std::atomic<int> runs{ 0 };
+    std::atomic<int> runs{0};
     ~Work()
     {
         CloseHandle(started);
@@ -25,6 +25,14 @@ UINT WorkerProc(LPVOID p)
     return 1234;
 }
 
+DWORD ExitCode(HANDLE thread)
+{
+    DWORD code = 0;
+    EXPECT_EQ(WaitForSingleObject(thread, 30000), WAIT_OBJECT_0);
+    EXPECT_TRUE(GetExitCodeThread(thread, &code));
+    return code;
+}
+
 BOOL CALLBACK FindVisibleDialog(HWND h, LPARAM lp)
 {
     char cls[32] = {};
@@ -35,58 +43,42 @@ BOOL CALLBACK FindVisibleDialog(HWND h, LPARAM lp)
     return FALSE;
 }
 
-// Waits up to timeoutMs for a dialog window of the thread; NULL if none came.
-HWND WaitForDialogOf(DWORD threadId, DWORD timeoutMs)
-{
-    for (DWORD start = GetTickCount(); GetTickCount() - start < timeoutMs;) {
-        HWND found = nullptr;
-        EnumThreadWindows(threadId, FindVisibleDialog, reinterpret_cast<LPARAM>(&found));
-        if (found)
-            return found;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    }
-    return nullptr;
-}
-
-struct BoxCall {
-    const char* text;
-    int result = 0;
-};
-
 UINT MessageBoxProc(LPVOID p)
 {
-    BoxCall* call = static_cast<BoxCall*>(p);
-    call->result = AfxMessageBox(call->text, MB_OKCANCEL);
+    *static_cast<int*>(p) = AfxMessageBox("Worker says hello", MB_OKCANCEL);
     return 0;
 }
 
-// Shows AfxMessageBox on a worker thread, answers it with Cancel and returns its caption.
-std::string CaptionOfWorkerMessageBox(HWND* pOwner)
+// Shows AfxMessageBox on a worker thread, answers it with Cancel and returns
+// its caption, with "owned" when the box has an owner.
+std::string CaptionOfWorkerMessageBox()
 {
-    BoxCall call{ "Worker says hello" };
-    CWinThread* t = AfxBeginThread(MessageBoxProc, &call);
-    EXPECT_NE(t, nullptr);
-    if (!t)
-        return "";
-    std::string caption;
-    HWND box = WaitForDialogOf(t->m_nThreadID, 30000);
+    int result = 0;
+    CWinThread* t = AfxBeginThread(MessageBoxProc, &result);
+    HWND box = nullptr;
+    for (DWORD start = GetTickCount(); !box && GetTickCount() - start < 30000;) {
+        EnumThreadWindows(t->m_nThreadID, FindVisibleDialog, reinterpret_cast<LPARAM>(&box));
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
     EXPECT_NE(box, nullptr) << "no message box appeared";
+    char text[256] = {};
     if (box) {
-        char text[256] = {};
         GetWindowTextA(box, text, sizeof text);
-        caption = text;
-        *pOwner = GetWindow(box, GW_OWNER);
+        if (GetWindow(box, GW_OWNER))
+            strcat(text, " owned");
         PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
     }
-    EXPECT_EQ(WaitForSingleObject(t->m_hThread, 30000), WAIT_OBJECT_0);
-    EXPECT_EQ(call.result, IDCANCEL);
+    EXPECT_EQ(ExitCode(t->m_hThread), 0u);
+    EXPECT_EQ(result, IDCANCEL);
     delete t;
-    return caption;
+    return text;
 }
 
 }  // namespace
 
-TEST(ThreadTest, WorkerRunsAndStaysWaitableAfterItEnds)
+// The thread stays waitable after it ends; a suspended one waits for Resume
+// with its priority; the owner may delete the object while the thread runs.
+TEST(ThreadTest, WorkerThreadsRunOnceAndStayWaitable)
 {
     Work w;
     CWinThread* t = AfxBeginThread(WorkerProc, &w);
@@ -95,75 +87,38 @@ TEST(ThreadTest, WorkerRunsAndStaysWaitableAfterItEnds)
     ASSERT_EQ(WaitForSingleObject(w.started, 30000), WAIT_OBJECT_0);
     EXPECT_EQ(WaitForSingleObject(t->m_hThread, 0), static_cast<DWORD>(WAIT_TIMEOUT));
     SetEvent(w.release);
-    ASSERT_EQ(WaitForSingleObject(t->m_hThread, 30000), WAIT_OBJECT_0);
-
-    // The thread has ended; its handle still answers.
-    EXPECT_EQ(WaitForSingleObject(t->m_hThread, 0), WAIT_OBJECT_0);
-    DWORD code = 0;
-    ASSERT_TRUE(GetExitCodeThread(t->m_hThread, &code));
-    EXPECT_EQ(code, 1234u);
-    EXPECT_EQ(w.runs.load(), 1);
-    EXPECT_NE(t->m_nThreadID, 0u);
+    EXPECT_EQ(ExitCode(t->m_hThread), 1234u);
+    EXPECT_EQ(ExitCode(t->m_hThread), 1234u);  // ended, its handle still answers
     delete t;
-}
 
-TEST(ThreadTest, SuspendedThreadWaitsForResumeWithItsPriority)
-{
-    Work w;
-    SetEvent(w.release);
-    CWinThread* t = AfxBeginThread(WorkerProc, &w, THREAD_PRIORITY_BELOW_NORMAL, 0, CREATE_SUSPENDED);
-    ASSERT_NE(t, nullptr);
+    t = AfxBeginThread(WorkerProc, &w, THREAD_PRIORITY_BELOW_NORMAL, 0, CREATE_SUSPENDED);
     EXPECT_EQ(t->GetThreadPriority(), THREAD_PRIORITY_BELOW_NORMAL);
-    EXPECT_EQ(WaitForSingleObject(w.started, 0), static_cast<DWORD>(WAIT_TIMEOUT));
-    EXPECT_EQ(w.runs.load(), 0);
-    EXPECT_EQ(t->ResumeThread(), 1u);   // it was suspended once
-    ASSERT_EQ(WaitForSingleObject(t->m_hThread, 30000), WAIT_OBJECT_0);
     EXPECT_EQ(w.runs.load(), 1);
+    EXPECT_EQ(t->ResumeThread(), 1u);  // it was suspended once
+    EXPECT_EQ(ExitCode(t->m_hThread), 1234u);
+    EXPECT_EQ(w.runs.load(), 2);
     delete t;
-}
 
-TEST(ThreadTest, OwnerMayDeleteTheObjectWhileTheThreadRuns)
-{
-    Work w;
-    CWinThread* t = AfxBeginThread(WorkerProc, &w);
-    ASSERT_NE(t, nullptr);
+    ResetEvent(w.started);
+    ResetEvent(w.release);
+    t = AfxBeginThread(WorkerProc, &w);
     HANDLE h = nullptr;
-    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), t->m_hThread, GetCurrentProcess(), &h, 0, FALSE, DUPLICATE_SAME_ACCESS));
+    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), t->m_hThread, GetCurrentProcess(), &h, 0, FALSE,
+                                DUPLICATE_SAME_ACCESS));
     ASSERT_EQ(WaitForSingleObject(w.started, 30000), WAIT_OBJECT_0);
     delete t;
     SetEvent(w.release);
-    EXPECT_EQ(WaitForSingleObject(h, 30000), WAIT_OBJECT_0);
-    DWORD code = 0;
-    EXPECT_TRUE(GetExitCodeThread(h, &code));
-    EXPECT_EQ(code, 1234u);
+    EXPECT_EQ(ExitCode(h), 1234u);
     CloseHandle(h);
-}
-
-TEST(ThreadTest, ApplicationObjectRegistersItself)
-{
-    CWinApp* before = AfxGetApp();
-    {
-        CWinApp app("Keldrix Test App");
-        EXPECT_EQ(AfxGetApp(), &app);
-        EXPECT_EQ(AfxGetInstanceHandle(), GetModuleHandleA(nullptr));
-        CWnd* fake = reinterpret_cast<CWnd*>(&app);
-        app.m_pMainWnd = fake;
-        EXPECT_EQ(AfxGetMainWnd(), fake);
-        app.m_pMainWnd = nullptr;
-        EXPECT_EQ(AfxGetMainWnd(), nullptr);
-    }
-    EXPECT_EQ(AfxGetApp(), before);
 }
 
 TEST(ThreadTest, MessageBoxFromWorkerThreadHasTheApplicationCaption)
 {
-    HWND owner = reinterpret_cast<HWND>(1);
     {
         CWinApp app("Keldrix Test App");
-        EXPECT_EQ(CaptionOfWorkerMessageBox(&owner), "Keldrix Test App");
-        EXPECT_EQ(owner, nullptr);   // a worker thread has no active window
+        EXPECT_EQ(CaptionOfWorkerMessageBox(), "Keldrix Test App");  // a worker has no active window
     }
     // Without an application name the program's file title is the caption.
     CWinApp unnamed;
-    EXPECT_EQ(CaptionOfWorkerMessageBox(&owner), "classlib_tests");
+    EXPECT_EQ(CaptionOfWorkerMessageBox(), "classlib_tests");
 }

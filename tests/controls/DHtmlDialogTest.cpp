@@ -5,12 +5,12 @@
 #include "CDHtmlDialog.h"
 #include "ByteMutator.h"
 #include "DrawHTML.h"
-#include "SkinTestSupport.h"
+#include "ControlsTestSupport.h"
 
 namespace {
 
-using skintest::ScreenPixels;
-using skintest::Settle;
+using controlstest::ScreenPixels;
+using controlstest::Settle;
 
 const COLORREF kRed = RGB(255, 0, 0);
 const COLORREF kGreen = RGB(0, 255, 0);
@@ -80,7 +80,7 @@ protected:
     {
         CDHtmlDialog::SetTextRenderer(&DrawHTML);
         testsupport::WriteFileBytes(m_dir.File("page.htm"), kPage);
-        testsupport::WriteFileBytes(m_dir.File("pic.bmp"), wintest::MakeBmpFile(24, 12, [](int, int) { return kNavy; }));
+        testsupport::WriteFileBytes(m_dir.File("pic.bmp"), classlibtest::MakeBmpFile(24, 12, [](int, int) { return kNavy; }));
         ASSERT_TRUE(m_dialog.CreateIndirect(m_template.Get()));
         m_dialog.SetWindowPos(HWND_TOPMOST, 10, 10, 480, 360, SWP_SHOWWINDOW);
     }
@@ -95,9 +95,9 @@ protected:
     }
     CString Text(LPCSTR id) { return m_dialog.GetElementValue(id); }
 
-    skintest::ScreenLock m_screen;
+    controlstest::ScreenLock m_screen;
     testsupport::TempDir m_dir;
-    wintest::DialogTemplate m_template{WS_POPUP | WS_VISIBLE, 0, 0, 240, 180};
+    classlibtest::DialogTemplate m_template{WS_POPUP | WS_VISIBLE, 0, 0, 240, 180};
     PageDialog m_dialog;
 };
 
@@ -198,19 +198,19 @@ TEST_F(DHtmlDialogTest, EventMapGetsClicksAndKeysAndCancelsPaste)
     CloseClipboard();
 
     ClickAt(m_dialog, Rect("btn_submit"));
-    EXPECT_TRUE(wintest::PumpUntil([&] { return m_dialog.submits == 1; }));
+    EXPECT_TRUE(classlibtest::PumpUntil([&] { return m_dialog.submits == 1; }));
     ClickAt(m_dialog, Rect("lnk"));
-    EXPECT_TRUE(wintest::PumpUntil([&] { return m_dialog.linkClicks == 1; }));
+    EXPECT_TRUE(classlibtest::PumpUntil([&] { return m_dialog.linkClicks == 1; }));
 
     // Ctrl+V in the mail field is cancelled by its key-down handler; in the name field it pastes.
     ClickAt(m_dialog, Rect("txt_email"));
     Xdotool("key ctrl+v key x");
-    EXPECT_TRUE(wintest::PumpUntil([&] { return Text("txt_email").Find('x') >= 0; }));
+    EXPECT_TRUE(classlibtest::PumpUntil([&] { return Text("txt_email").Find('x') >= 0; }));
     EXPECT_STREQ(Text("txt_email"), "x");
     EXPECT_GE(m_dialog.blockedKeys, 1);
     ClickAt(m_dialog, Rect("txt_name"));
     Xdotool("key End ctrl+v key y");
-    EXPECT_TRUE(wintest::PumpUntil([&] { return Text("txt_name").Find('y') >= 0; }));
+    EXPECT_TRUE(classlibtest::PumpUntil([&] { return Text("txt_name").Find('y') >= 0; }));
     EXPECT_STREQ(Text("txt_name"), "AnnPASTEy");
     EXPECT_GE(m_dialog.keyUps, 3);
     EXPECT_EQ(m_dialog.submits, 1);
@@ -235,7 +235,7 @@ TEST_F(DHtmlDialogTest, MissingPageShowsACloseButton)
     GetWindowRect(close, &button);
     MapWindowPoints(nullptr, m_dialog, reinterpret_cast<POINT*>(&button), 2);
     ClickAt(m_dialog, button);
-    EXPECT_TRUE(wintest::PumpUntil([&] { return !m_dialog.IsWindowVisible(); }));
+    EXPECT_TRUE(classlibtest::PumpUntil([&] { return !m_dialog.IsWindowVisible(); }));
 }
 
 // A modal dialog on a missing page can still be closed.

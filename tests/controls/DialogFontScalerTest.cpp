@@ -4,44 +4,23 @@
 #include <fstream>
 #include <sstream>
 #include "CDialogFontScaler.h"
-#include "GalleryResources.h"
+#include "ControlsTestSupport.h"
 #include "TestSupport.h"
 
 namespace {
-
-// Sets HKCU\Control Panel\Desktop LogPixels for the scope; puts back what was there.
-class LogPixelsScope {
-public:
-    explicit LogPixelsScope(DWORD dpi)
-    {
-        RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &m_key, nullptr);
-        DWORD size = sizeof m_old;
-        DWORD type = 0;
-        m_had = RegQueryValueExA(m_key, "LogPixels", nullptr, &type, reinterpret_cast<BYTE*>(&m_old), &size) == ERROR_SUCCESS &&
-                type == REG_DWORD;
-        RegSetValueExA(m_key, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
-    }
-    ~LogPixelsScope()
-    {
-        if (m_had)
-            RegSetValueExA(m_key, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&m_old), sizeof m_old);
-        else
-            RegDeleteValueA(m_key, "LogPixels");
-        RegCloseKey(m_key);
-    }
-
-private:
-    HKEY m_key = nullptr;
-    DWORD m_old = 0;
-    bool m_had = false;
-};
 
 // The gallery's fixture layout ("system" and "scaled" lines) in a process started at dpi.
 std::string LayoutAt(DWORD dpi, const testsupport::TempDir& dir)
 {
     std::string file = dir.File("layout" + std::to_string(dpi) + ".txt");
     {
-        LogPixelsScope scope(dpi);
+        // LogPixels of the user's desktop for the started process; put back afterwards.
+        testsupport::SavedValues saved({"LogPixels"}, HKEY_CURRENT_USER, "Control Panel\\Desktop");
+        HKEY desktop = nullptr;
+        RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &desktop,
+                        nullptr);
+        RegSetValueExA(desktop, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
+        RegCloseKey(desktop);
         char exe[MAX_PATH] = {};
         GetModuleFileNameA(nullptr, exe, MAX_PATH);
         strcpy(strrchr(exe, '\\') + 1, "gallery.exe");
@@ -64,7 +43,7 @@ std::string Lines(const std::string& text, const std::string& prefix)
 
 TEST(DialogFontScaler, TheLayoutIsTheSameAt96And120Dpi)
 {
-    ASSERT_NE(wintest::GalleryModule(), nullptr) << "gallery.exe beside the tests";
+    ASSERT_NE(controlstest::GalleryModule(), nullptr) << "gallery.exe beside the tests";
     testsupport::TempDir dir;
     std::string at120, at96;
     {
@@ -92,8 +71,8 @@ class ScalerFixture : public ::testing::Test {
 protected:
     void Make(UINT id, CWnd* parent = nullptr)
     {
-        ASSERT_NE(wintest::GalleryTemplate(id), nullptr) << "gallery.exe beside the tests";
-        ASSERT_TRUE(m_dialog.CreateIndirect(wintest::GalleryTemplate(id), parent));
+        ASSERT_NE(controlstest::GalleryTemplate(id), nullptr) << "gallery.exe beside the tests";
+        ASSERT_TRUE(m_dialog.CreateIndirect(controlstest::GalleryTemplate(id), parent));
     }
     void TearDown() override
     {
@@ -124,7 +103,7 @@ protected:
 TEST_F(ScalerFixture, ATemplateWithoutAFontGetsEightPointTahoma)
 {
     Make(IDD_NOFONT);
-    ASSERT_TRUE(m_scaler.Apply(wintest::GalleryModule(), m_dialog.m_hWnd, IDD_NOFONT, 96.0));
+    ASSERT_TRUE(m_scaler.Apply(controlstest::GalleryModule(), m_dialog.m_hWnd, IDD_NOFONT, 96.0));
     LOGFONTA lf = ControlLogFont(IDC_FIX_FIRST);
     EXPECT_STREQ(lf.lfFaceName, "Tahoma");
     EXPECT_EQ(lf.lfHeight, -11);   // 8 points at 96 DPI
@@ -132,7 +111,7 @@ TEST_F(ScalerFixture, ATemplateWithoutAFontGetsEightPointTahoma)
     EXPECT_FALSE(lf.lfItalic);
 
     // At twice the resolution, twice the height.
-    ASSERT_TRUE(m_scaler.Apply(wintest::GalleryModule(), m_dialog.m_hWnd, IDD_NOFONT, 192.0));
+    ASSERT_TRUE(m_scaler.Apply(controlstest::GalleryModule(), m_dialog.m_hWnd, IDD_NOFONT, 192.0));
     EXPECT_EQ(ControlLogFont(IDC_FIX_FIRST).lfHeight, -21);
 }
 
@@ -140,7 +119,7 @@ TEST_F(ScalerFixture, RestoreGivesTheOldFontBackAndFreesTheNewOne)
 {
     Make(IDD_FIXTURE);
     HFONT old = ControlFont(IDC_FIX_THIRD);
-    ASSERT_TRUE(m_scaler.Apply(wintest::GalleryModule(), m_dialog.m_hWnd, IDD_FIXTURE, 192.0));
+    ASSERT_TRUE(m_scaler.Apply(controlstest::GalleryModule(), m_dialog.m_hWnd, IDD_FIXTURE, 192.0));
     HFONT scaled = ControlFont(IDC_FIX_THIRD);
     EXPECT_NE(scaled, old);
     EXPECT_EQ(ControlFont(IDC_FIX_FIRST), scaled);
@@ -150,8 +129,32 @@ TEST_F(ScalerFixture, RestoreGivesTheOldFontBackAndFreesTheNewOne)
     EXPECT_EQ(ControlFont(IDC_FIX_FIRST), old);
     EXPECT_EQ(GetObjectType(scaled), 0u);
     // Nothing to read: nothing changes.
-    EXPECT_FALSE(m_scaler.Apply(wintest::GalleryModule(), m_dialog.m_hWnd, 4321, 96.0));
+    EXPECT_FALSE(m_scaler.Apply(controlstest::GalleryModule(), m_dialog.m_hWnd, 4321, 96.0));
     EXPECT_EQ(ControlFont(IDC_FIX_THIRD), old);
+}
+
+// The horizontal base unit is the font's average width of the 52 letters,
+// rounded: (cx / 26 + 1) / 2. Fonts where cx / 26 is odd tell rounding from cutting.
+TEST_F(ScalerFixture, HorizontalBaseUnitIsTheRoundedHalfOfTheLettersWidthOver26)
+{
+    Make(IDD_FIXTURE);
+    int odd = 0;
+    for (double dpi = 96.0; dpi <= 240.0; dpi += 12.0) {
+        ASSERT_TRUE(m_scaler.Apply(controlstest::GalleryModule(), m_dialog.m_hWnd, IDD_FIXTURE, dpi));
+        HDC dc = ::GetDC(m_dialog.m_hWnd);
+        HGDIOBJ old = SelectObject(dc, ControlFont(IDC_FIX_FOURTH));
+        SIZE size = {};
+        GetTextExtentPointA(dc, "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ", 52, &size);
+        SelectObject(dc, old);
+        ::ReleaseDC(m_dialog.m_hWnd, dc);
+        odd += (size.cx / 26) % 2;
+        const int base = (size.cx / 26 + 1) / 2;
+        // The fourth control: 10 units from the left, 180 wide.
+        EXPECT_EQ(ControlRect(IDC_FIX_FOURTH).left, static_cast<int>(10 * base / 4.0 + 0.5)) << dpi;
+        EXPECT_EQ(ControlRect(IDC_FIX_FOURTH).Width(), 45 * base) << dpi << " cx " << size.cx;
+        m_scaler.Restore();
+    }
+    EXPECT_GT(odd, 0) << "no font of the run had an odd cx / 26";
 }
 
 TEST_F(ScalerFixture, AControlMissingFromTheWindowEndsTheRelayout)
@@ -160,7 +163,7 @@ TEST_F(ScalerFixture, AControlMissingFromTheWindowEndsTheRelayout)
     CRect first = ControlRect(IDC_FIX_FIRST);
     CRect third = ControlRect(IDC_FIX_THIRD);
     ::DestroyWindow(::GetDlgItem(m_dialog.m_hWnd, IDC_FIX_SECOND));
-    ASSERT_TRUE(m_scaler.Apply(wintest::GalleryModule(), m_dialog.m_hWnd, IDD_FIXTURE, 192.0));
+    ASSERT_TRUE(m_scaler.Apply(controlstest::GalleryModule(), m_dialog.m_hWnd, IDD_FIXTURE, 192.0));
     CRect moved = ControlRect(IDC_FIX_FIRST);
     EXPECT_NE(moved, first);
     EXPECT_GT(moved.Width(), first.Width() * 3 / 2);
@@ -169,13 +172,13 @@ TEST_F(ScalerFixture, AControlMissingFromTheWindowEndsTheRelayout)
 
 TEST_F(ScalerFixture, AChildDialogStaysInPlaceInItsParent)
 {
-    wintest::DialogTemplate parentTemplate(WS_POPUP, 0, 0, 200, 150);
+    classlibtest::DialogTemplate parentTemplate(WS_POPUP, 0, 0, 200, 150);
     CDialog parent;
     ASSERT_TRUE(parent.CreateIndirect(parentTemplate.Get()));
     parent.SetWindowPos(nullptr, 300, 200, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     Make(IDD_CHILD_FIXTURE, &parent);
     m_dialog.SetWindowPos(nullptr, 10, 12, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    ASSERT_TRUE(m_scaler.Apply(wintest::GalleryModule(), m_dialog.m_hWnd, IDD_CHILD_FIXTURE, 192.0));
+    ASSERT_TRUE(m_scaler.Apply(controlstest::GalleryModule(), m_dialog.m_hWnd, IDD_CHILD_FIXTURE, 192.0));
     CRect rect;
     m_dialog.GetWindowRect(&rect);
     parent.ScreenToClient(&rect);

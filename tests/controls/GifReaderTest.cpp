@@ -2,12 +2,14 @@
 #include <windows.h>
 #include <string>
 #include "CGifReader.h"
-#include "GifBuilder.h"
+#include "ControlsTestSupport.h"
 #include "ByteMutator.h"
 #include "GuardedBuffer.h"
 
 using testsupport::ByteMutator;
 using testsupport::GuardedBuffer;
+
+using controlstest::GifBuilder;
 
 namespace {
 

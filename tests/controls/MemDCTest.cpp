@@ -2,7 +2,7 @@
 // in the target's coordinates and copies only that part back.
 #include <gtest/gtest.h>
 #include "CMemDC.h"
-#include "../classlib/WindowTestSupport.h"
+#include "../classlib/ClasslibTestSupport.h"
 
 namespace {
 
@@ -15,7 +15,7 @@ public:
     Target()
     {
         dc.CreateCompatibleDC(nullptr);
-        bitmap.Attach(wintest::MakeBitmap(40, 40, [](int, int) { return kGreen; }));
+        bitmap.Attach(classlibtest::MakeBitmap(40, 40, [](int, int) { return kGreen; }));
         old = dc.SelectObject(&bitmap);
     }
     ~Target() { dc.SelectObject(old); }

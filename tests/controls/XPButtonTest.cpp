@@ -1,14 +1,14 @@
-// The three-state bitmap button: composed faces, the face for each state
-// under real mouse input, the sticky (held) look and the captions.
+// The three-state bitmap button: composed faces, the face for each drawing
+// state and the captions. The faces under real mouse input and the sticky
+// button are checked on screen by the gallery (tests/gallery/skin_button.sh).
 #include "CXPButton.h"
-#include "SkinTestSupport.h"
+#include "ControlsTestSupport.h"
 
 namespace {
 
 const UINT kFocusSink = 2000;
 const UINT kMain = 2001;
 const UINT kNarrow = 2002;
-const UINT kSamePressed = 2003;
 const UINT kMissing = 2004;
 const UINT kCaption = 2005;
 
@@ -39,7 +39,7 @@ class XPButtonTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        resources = new skintest::BitmapResources;
+        resources = new controlstest::BitmapResources;
         for (int face = 0; face < 3; ++face)
             resources->Add(kNormalBmp + face, kFaceWidth, kFaceHeight,
                            [face](int x, int) { return FaceColour(face, x / (kFaceWidth / 3)); });
@@ -54,23 +54,20 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(built) << "bitmap resources could not be made";
-        auto t = skintest::HostTemplate();
+        auto t = controlstest::HostTemplate();
         t.Add("EDIT", "", kFocusSink, WS_TABSTOP | WS_BORDER, 150, 80, 40, 12)
             .Add("BUTTON", "", kMain, BS_PUSHBUTTON, 10, 10, 50, 10)
             .Add("BUTTON", "", kNarrow, BS_PUSHBUTTON, 70, 10, 10, 10)
-            .Add("BUTTON", "", kSamePressed, BS_PUSHBUTTON, 90, 10, 50, 10)
             .Add("BUTTON", "", kMissing, BS_PUSHBUTTON, 10, 40, 50, 10)
             .Add("BUTTON", "Scan", kCaption, BS_PUSHBUTTON, 70, 40, 50, 10);
-        ASSERT_TRUE(skintest::CreateHost(host, t));
+        ASSERT_TRUE(controlstest::CreateHost(host, t));
         Bind(main, kMain, 20, 20, 100);
         Bind(narrow, kNarrow, 140, 20, 15);
-        Bind(samePressed, kSamePressed, 180, 20, 100);
         Bind(missing, kMissing, 20, 80, 100);
         Bind(caption, kCaption, 140, 80, 100);
         resources->Use([&] {
             main.SetBitmaps(kNormalBmp, kHotBmp, kPressedBmp, TRUE);
             narrow.SetBitmaps(kNormalBmp, kHotBmp, kPressedBmp, TRUE);
-            samePressed.SetBitmaps(kNormalBmp, kHotBmp, kNormalBmp, TRUE);
             missing.SetBitmaps(kNoSuchBmp, kNoSuchBmp, kNoSuchBmp, TRUE);
             caption.SetBitmaps(kNormalBmp, kHotBmp, kPressedBmp, TRUE);
         });
@@ -90,70 +87,41 @@ protected:
     void FocusSink()
     {
         ::SetFocus(::GetDlgItem(host, kFocusSink));
-        skintest::Settle(host);
+        controlstest::Settle(host);
     }
 
     void Park()
     {
-        skintest::MoveMouseTo(host, 395, 195);
-        skintest::Settle(host);
+        controlstest::MoveMouseTo(host, 395, 195);
+        controlstest::Settle(host);
     }
 
     // The colour at (x, y) of a control, read from the screen.
     COLORREF PixelOf(CWnd& control, int x, int y)
     {
-        skintest::ScreenPixels screen(control);
+        controlstest::ScreenPixels screen(control);
         return screen.At(x, y);
     }
 
-    // Waits until (x, y) of the control shows colour.
-    bool WaitForColour(CWnd& control, int x, int y, COLORREF colour)
-    {
-        return wintest::PumpUntil([&] {
-            skintest::Settle(host);
-            return PixelOf(control, x, y) == colour;
-        });
-    }
-
-    // Checks the face of a 100-pixel button in its top row (clear of the
-    // caption), once the mouse's hover and leave reports have come in.
-    void ExpectFace(CWnd& button, int face)
-    {
-        auto shows = [&] {
-            skintest::ScreenPixels screen(button);
-            return screen.At(2, 1) == FaceColour(face, Left) && screen.At(50, 1) == FaceColour(face, Middle) &&
-                   screen.At(97, 1) == FaceColour(face, Right);
-        };
-        wintest::PumpUntil([&] {
-            skintest::Settle(host);
-            return shows();
-        }, 5000);
-        skintest::ScreenPixels screen(button);
-        EXPECT_EQ(FaceColour(face, Left), screen.At(2, 1));
-        EXPECT_EQ(FaceColour(face, Middle), screen.At(50, 1));
-        EXPECT_EQ(FaceColour(face, Right), screen.At(97, 1));
-    }
-
-    static skintest::BitmapResources* resources;
+    static controlstest::BitmapResources* resources;
     static bool built;
 
-    skintest::ScreenLock lock;
-    skintest::HostDialog host;
+    controlstest::ScreenLock lock;
+    controlstest::HostDialog host;
     CXPButton main;
     CXPButton narrow;
-    CXPButton samePressed;
     CXPButton missing;
     ButtonProbe caption;
 };
 
-skintest::BitmapResources* XPButtonTest::resources = nullptr;
+controlstest::BitmapResources* XPButtonTest::resources = nullptr;
 bool XPButtonTest::built = false;
 
 TEST_F(XPButtonTest, ComposedFacesKeepTheirOuterThirdsAtAnyWidth)
 {
-    skintest::Settle(host);
+    controlstest::Settle(host);
     {
-        skintest::ScreenPixels screen(main);
+        controlstest::ScreenPixels screen(main);
         for (int x = 0; x < 100; ++x) {
             const Third third = x < 10 ? Left : x >= 90 ? Right : Middle;
             EXPECT_EQ(FaceColour(0, third), screen.At(x, 1)) << "column " << x;
@@ -161,100 +129,75 @@ TEST_F(XPButtonTest, ComposedFacesKeepTheirOuterThirdsAtAnyWidth)
         EXPECT_EQ(FaceColour(0, Middle), screen.At(50, kFaceHeight - 1));
     }
     // Narrower than the face: the right third overlaps the left one.
-    skintest::ScreenPixels screen(narrow);
+    controlstest::ScreenPixels screen(narrow);
     for (int x = 0; x < 15; ++x)
         EXPECT_EQ(FaceColour(0, x < 5 ? Left : Right), screen.At(x, 1)) << "column " << x;
 
     // Not composed: the face as it is, from the left edge.
     resources->Use([&] { main.SetBitmaps(kNormalBmp, kHotBmp, kPressedBmp, FALSE); });
-    skintest::Settle(host);
-    skintest::ScreenPixels raw(main);
+    controlstest::Settle(host);
+    controlstest::ScreenPixels raw(main);
     EXPECT_EQ(FaceColour(0, Left), raw.At(5, 1));
     EXPECT_EQ(FaceColour(0, Middle), raw.At(15, 1));
     EXPECT_EQ(FaceColour(0, Right), raw.At(25, 1));
 }
 
-TEST_F(XPButtonTest, NormalHotAndPressedFacesFollowTheMouse)
+// The face for each drawing state, without the mouse over the button: a
+// focused button shows the hot face, the default button the pressed one.
+TEST_F(XPButtonTest, FocusedShowsTheHotFaceAndDefaultThePressedFace)
 {
-    ExpectFace(main, 0);
-
-    skintest::MoveMouseTo(main, 50, 10);
-    ASSERT_TRUE(WaitForColour(main, 50, 1, FaceColour(1, Middle))) << "hot on hover";
-    ExpectFace(main, 1);
-
-    skintest::LeftDown();
-    ASSERT_TRUE(WaitForColour(main, 50, 1, FaceColour(2, Middle))) << "pressed while the button is down";
-    ExpectFace(main, 2);
-
-    skintest::LeftUp();
-    ASSERT_TRUE(wintest::PumpUntil([&] { return !host.clicks.empty(); }));
-    EXPECT_EQ(std::vector<UINT>({kMain}), host.clicks);
-    ExpectFace(main, 1);
-
-    // Away from the mouse the focused button stays hot; without the focus it is normal.
-    Park();
-    ExpectFace(main, 1);
-    FocusSink();
-    ExpectFace(main, 0);
-
-    // A button whose pressed face is its normal one changes only on hover.
-    skintest::MoveMouseTo(samePressed, 50, 10);
-    ASSERT_TRUE(WaitForColour(samePressed, 50, 1, FaceColour(1, Middle)));
-    skintest::LeftDown();
-    ASSERT_TRUE(WaitForColour(samePressed, 50, 1, FaceColour(0, Middle)));
-    skintest::LeftUp();
-    ASSERT_TRUE(wintest::PumpUntil([&] { return host.clicks.size() == 2; }));
-}
-
-TEST_F(XPButtonTest, StickyButtonStaysPressedUntilReleasedByCode)
-{
-    main.SetSticky(TRUE);
-    EXPECT_TRUE(main.IsSticky());
-    ExpectFace(main, 2);
-
-    // Hover, a click and the focus do not change the held look.
-    skintest::MoveMouseTo(main, 50, 10);
-    skintest::LeftDown();
-    skintest::LeftUp();
-    ASSERT_TRUE(wintest::PumpUntil([&] { return !host.clicks.empty(); }));
-    ExpectFace(main, 2);
-    Park();
-    FocusSink();
-    ExpectFace(main, 2);
-
-    main.SetSticky(FALSE);
-    EXPECT_FALSE(main.IsSticky());
-    ExpectFace(main, 0);
+    HDC screen = ::GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 100, kFaceHeight);
+    ::ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    const struct {
+        UINT state;
+        int face;
+    } cases[] = {{0, 0}, {ODS_FOCUS, 1}, {ODS_DEFAULT, 2}, {ODS_SELECTED, 2}, {ODS_FOCUS | ODS_DEFAULT, 2}};
+    for (const auto& c : cases) {
+        DRAWITEMSTRUCT item = {};
+        item.CtlType = ODT_BUTTON;
+        item.CtlID = kMain;
+        item.hwndItem = main.m_hWnd;
+        item.hDC = dc;
+        item.itemState = c.state;
+        item.rcItem = {0, 0, 100, kFaceHeight};
+        host.SendMessage(WM_DRAWITEM, kMain, reinterpret_cast<LPARAM>(&item));  // reflected to the button
+        EXPECT_EQ(FaceColour(c.face, Middle), GetPixel(dc, 50, 1)) << "state " << c.state;
+    }
+    DeleteObject(SelectObject(dc, old));
+    DeleteDC(dc);
 }
 
 TEST_F(XPButtonTest, FacesThatFailedToLoadLeaveTheBackgroundAndTheButtonWorks)
 {
-    skintest::Settle(host);
+    controlstest::Settle(host);
     COLORREF first = PixelOf(missing, 2, 1);
     for (int face = 0; face < 3; ++face)
         EXPECT_NE(FaceColour(face, Left), first);
     EXPECT_EQ(first, PixelOf(missing, 97, 18));
     EXPECT_EQ(first, PixelOf(missing, 0, 0));
 
-    skintest::MoveMouseTo(missing, 50, 10);
-    skintest::LeftDown();
-    skintest::LeftUp();
-    ASSERT_TRUE(wintest::PumpUntil([&] { return !host.clicks.empty(); }));
+    controlstest::MoveMouseTo(missing, 50, 10);
+    controlstest::LeftDown();
+    controlstest::LeftUp();
+    ASSERT_TRUE(classlibtest::PumpUntil([&] { return !host.clicks.empty(); }));
     EXPECT_EQ(std::vector<UINT>({kMissing}), host.clicks);
 
     // Not composed, the same.
     resources->Use([&] { missing.SetBitmaps(kNoSuchBmp, kNoSuchBmp, kNoSuchBmp, FALSE); });
-    skintest::Settle(host);
+    controlstest::Settle(host);
     EXPECT_EQ(first, PixelOf(missing, 50, 1));
 }
 
 TEST_F(XPButtonTest, CaptionsInTheParentFontOrTheStyledFont)
 {
     // Drawn in the parent's font, centred.
-    skintest::Settle(host);
+    controlstest::Settle(host);
     const RECT whole = {0, 0, 100, kFaceHeight};
     {
-        skintest::ScreenPixels screen(caption);
+        controlstest::ScreenPixels screen(caption);
         EXPECT_GT(screen.Count(whole, RGB(7, 78, 140)), 0);
     }
     HDC dc = GetDC(caption);
@@ -268,9 +211,9 @@ TEST_F(XPButtonTest, CaptionsInTheParentFontOrTheStyledFont)
     EXPECT_EQ(10 - extent.cy / 2, caption.CaptionPos().y);
 
     caption.EnableWindow(FALSE);
-    skintest::Settle(host);
+    controlstest::Settle(host);
     {
-        skintest::ScreenPixels screen(caption);
+        controlstest::ScreenPixels screen(caption);
         EXPECT_EQ(0, screen.Count(whole, RGB(7, 78, 140)));
         EXPECT_GT(screen.Count(whole, RGB(125, 125, 125)), 0);
     }
@@ -279,9 +222,9 @@ TEST_F(XPButtonTest, CaptionsInTheParentFontOrTheStyledFont)
     // No text, no caption: only the face's colours.
     caption.SetWindowText("");
     caption.Invalidate();
-    skintest::Settle(host);
+    controlstest::Settle(host);
     {
-        skintest::ScreenPixels screen(caption);
+        controlstest::ScreenPixels screen(caption);
         const RECT middle = {10, 0, 90, kFaceHeight};
         EXPECT_EQ(0, screen.Count(middle, FaceColour(0, Middle), false));
     }
@@ -291,8 +234,8 @@ TEST_F(XPButtonTest, CaptionsInTheParentFontOrTheStyledFont)
     caption.SetWindowText("Scan");
     caption.SetCaption("Arial", RGB(204, 51, 51), 20, RGB(125, 125, 125));
     caption.Invalidate();
-    skintest::Settle(host);
-    skintest::ScreenPixels screen(caption);
+    controlstest::Settle(host);
+    controlstest::ScreenPixels screen(caption);
     EXPECT_GT(screen.Count(whole, RGB(204, 51, 51)), 0);
 }
 
@@ -307,7 +250,7 @@ TEST_F(XPButtonTest, ParentWithoutAFontGivesTheDefaultGuiFont)
                               &parent, 77));
     EXPECT_EQ(static_cast<DWORD>(BS_OWNERDRAW), button.GetStyle() & BS_TYPEMASK);
     resources->Use([&] { button.SetBitmaps(kNormalBmp, kHotBmp, kPressedBmp, TRUE); });
-    skintest::Settle(parent);
+    controlstest::Settle(parent);
     EXPECT_EQ(FaceColour(0, Left), PixelOf(button, 2, 1));
 
     HDC dc = GetDC(button);

@@ -5,7 +5,7 @@
 #include "ScanDetectedItem.h"
 #include "SysInfo.h"
 #include "TestSupport.h"
-#include "TestZipReader.h"
+#include "DiaglogTestSupport.h"
 #include <gtest/gtest.h>
 #include <cstdlib>
 #include <memory>
@@ -43,9 +43,9 @@ void SaveSample(const std::string& folder, int items)
 
 void ExpectReadable(const std::string& zipPath, size_t minSize)
 {
-    ziptest::Archive archive;
+    diaglogtest::Archive archive;
     std::string error;
-    ASSERT_TRUE(ziptest::Read(zipPath, archive, error)) << zipPath << ": " << error;
+    ASSERT_TRUE(diaglogtest::Read(zipPath, archive, error)) << zipPath << ": " << error;
     ASSERT_FALSE(archive.entries.empty());
     EXPECT_GE(archive.entries[0].data.size(), minSize);
 }
@@ -83,9 +83,9 @@ TEST(ArchiveSamples, WriteEmptySmallAndLargeLogs)
     ExpectReadable(out + "\\empty.zip", 0);
     ExpectReadable(out + "\\small\\SystemInfo.zip", 1000);
     ExpectReadable(out + "\\large\\SystemInfo.zip", 3u << 20);
-    ziptest::Archive multi;
+    diaglogtest::Archive multi;
     std::string error;
-    ASSERT_TRUE(ziptest::Read(out + "\\multi.zip", multi, error)) << error;
+    ASSERT_TRUE(diaglogtest::Read(out + "\\multi.zip", multi, error)) << error;
     ASSERT_EQ(2u, multi.entries.size());
     EXPECT_EQ(0x5B85u, multi.entries[0].dosDate);
     EXPECT_EQ("stored text\n", multi.entries[0].data);

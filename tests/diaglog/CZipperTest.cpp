@@ -1,18 +1,15 @@
 #include "CZipper.h"
 #include "TestSupport.h"
-#include "TestZipReader.h"
+#include "DiaglogTestSupport.h"
 #include <gtest/gtest.h>
 
+using testsupport::CurrentFolder;
+using testsupport::FileExists;
 using testsupport::ReadFileBytes;
 using testsupport::TempDir;
 using testsupport::WriteFileBytes;
 
 namespace {
-
-bool Exists(const std::string& path)
-{
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
 
 // Bytes that compress somewhat, with every byte value present.
 std::string SampleBytes(size_t size)
@@ -27,29 +24,15 @@ std::string SampleBytes(size_t size)
 }
 
 // Packs path and reads the archive back; the archive must hold one entry.
-ziptest::Entry PackAndRead(const std::string& path, const std::string& zipPath)
+diaglogtest::Entry PackAndRead(const std::string& path, const std::string& zipPath)
 {
     EXPECT_TRUE(CZipper::ZipFile(path.c_str()));
-    ziptest::Archive archive;
+    diaglogtest::Archive archive;
     std::string error;
-    EXPECT_TRUE(ziptest::Read(zipPath, archive, error)) << error;
+    EXPECT_TRUE(diaglogtest::Read(zipPath, archive, error)) << error;
     EXPECT_EQ(1u, archive.entries.size());
-    return archive.entries.empty() ? ziptest::Entry() : archive.entries[0];
+    return archive.entries.empty() ? diaglogtest::Entry() : archive.entries[0];
 }
-
-// Changes the current folder for the scope.
-class CurrentFolder {
-public:
-    explicit CurrentFolder(const std::string& folder)
-    {
-        GetCurrentDirectoryA(MAX_PATH, m_old);
-        SetCurrentDirectoryA(folder.c_str());
-    }
-    ~CurrentFolder() { SetCurrentDirectoryA(m_old); }
-
-private:
-    char m_old[MAX_PATH];
-};
 
 }  // namespace
 
@@ -60,13 +43,13 @@ TEST(ZipFile, PacksFilesOfEverySizeBesideThemUnderTheirOwnName)
         SCOPED_TRACE(size);
         std::string bytes = SampleBytes(size);
         ASSERT_TRUE(WriteFileBytes(dir.File("SystemInfo.log"), bytes));
-        ziptest::Entry e = PackAndRead(dir.File("SystemInfo.log"), dir.File("SystemInfo.zip"));
+        diaglogtest::Entry e = PackAndRead(dir.File("SystemInfo.log"), dir.File("SystemInfo.zip"));
         EXPECT_EQ("SystemInfo.log", e.name);
         EXPECT_EQ(8u, e.method);
         EXPECT_EQ(0u, e.dosDate);
         EXPECT_EQ(0u, e.dosTime);
         EXPECT_TRUE(e.data == bytes);
-        EXPECT_TRUE(Exists(dir.File("SystemInfo.log")));   // removing the source is the caller's business
+        EXPECT_TRUE(FileExists(dir.File("SystemInfo.log")));   // removing the source is the caller's business
     }
 }
 
@@ -82,7 +65,7 @@ TEST(ZipFile, ReplacesAnExistingArchive)
     ASSERT_EQ(ZIP_OK, zipClose(old, nullptr));
     ASSERT_TRUE(WriteFileBytes(dir.File("a.log"), "new"));
 
-    ziptest::Entry e = PackAndRead(dir.File("a.log"), dir.File("a.zip"));
+    diaglogtest::Entry e = PackAndRead(dir.File("a.log"), dir.File("a.zip"));
     EXPECT_EQ("a.log", e.name);
     EXPECT_EQ("new", e.data);
 }
@@ -96,12 +79,12 @@ TEST(ZipFile, PacksAFileHeldOpenElsewhereFromACopy)
                                 OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, holder);
 
-    ziptest::Entry e = PackAndRead(dir.File("held.log"), dir.File("held.zip"));
+    diaglogtest::Entry e = PackAndRead(dir.File("held.log"), dir.File("held.zip"));
     CloseHandle(holder);
     EXPECT_EQ("held.lo2", e.name);
     EXPECT_TRUE(e.data == bytes);
-    EXPECT_FALSE(Exists(dir.File("held.lo2")));
-    EXPECT_TRUE(Exists(dir.File("held.log")));
+    EXPECT_FALSE(FileExists(dir.File("held.lo2")));
+    EXPECT_TRUE(FileExists(dir.File("held.log")));
 }
 
 TEST(ZipFile, RelativePathsPackBesideTheFile)
@@ -112,12 +95,12 @@ TEST(ZipFile, RelativePathsPackBesideTheFile)
     ASSERT_TRUE(WriteFileBytes(dir.File("sub\\nested.log"), "nested"));
     CurrentFolder cd(dir.Path());
 
-    ziptest::Entry plain = PackAndRead("plain.log", dir.File("plain.zip"));
+    diaglogtest::Entry plain = PackAndRead("plain.log", dir.File("plain.zip"));
     EXPECT_EQ("plain.log", plain.name);
     EXPECT_EQ("plain", plain.data);
-    ziptest::Entry dotted = PackAndRead(".\\plain.log", dir.File("plain.zip"));
+    diaglogtest::Entry dotted = PackAndRead(".\\plain.log", dir.File("plain.zip"));
     EXPECT_EQ("plain.log", dotted.name);
-    ziptest::Entry nested = PackAndRead("sub\\nested.log", dir.File("sub\\nested.zip"));
+    diaglogtest::Entry nested = PackAndRead("sub\\nested.log", dir.File("sub\\nested.zip"));
     EXPECT_EQ("nested.log", nested.name);
     EXPECT_EQ("nested", nested.data);
 }
@@ -145,7 +128,7 @@ TEST(ZipFile, RefusesBadSourcesWithoutTouchingAnyArchive)
     EXPECT_EQ("not a log", bytes);
     ASSERT_TRUE(ReadFileBytes(dir.File("missing.zip"), bytes));
     EXPECT_EQ("old archive", bytes);
-    EXPECT_FALSE(Exists(dir.File("folder.zip")));
+    EXPECT_FALSE(FileExists(dir.File("folder.zip")));
 }
 
 TEST(ZipFile, FailsWithoutArchiveWhenTheCopyCannotBeMade)
@@ -158,8 +141,8 @@ TEST(ZipFile, FailsWithoutArchiveWhenTheCopyCannotBeMade)
     ASSERT_NE(INVALID_HANDLE_VALUE, holder);
     EXPECT_FALSE(CZipper::ZipFile(dir.File("locked.log").c_str()));
     CloseHandle(holder);
-    EXPECT_FALSE(Exists(dir.File("locked.zip")));
-    EXPECT_FALSE(Exists(dir.File("locked.lo2")));
+    EXPECT_FALSE(FileExists(dir.File("locked.zip")));
+    EXPECT_FALSE(FileExists(dir.File("locked.lo2")));
 
     // A name already ending in "2" would have its copy on top of itself.
     ASSERT_TRUE(WriteFileBytes(dir.File("x.lo2"), "data"));
@@ -168,8 +151,8 @@ TEST(ZipFile, FailsWithoutArchiveWhenTheCopyCannotBeMade)
     ASSERT_NE(INVALID_HANDLE_VALUE, holder);
     EXPECT_FALSE(CZipper::ZipFile(dir.File("x.lo2").c_str()));
     CloseHandle(holder);
-    EXPECT_TRUE(Exists(dir.File("x.lo2")));
-    EXPECT_FALSE(Exists(dir.File("x.zip")));
+    EXPECT_TRUE(FileExists(dir.File("x.lo2")));
+    EXPECT_FALSE(FileExists(dir.File("x.zip")));
 }
 
 TEST(ZipFile, FailsAndKeepsNoArchiveWhenTheArchiveCannotBeWritten)
@@ -178,7 +161,7 @@ TEST(ZipFile, FailsAndKeepsNoArchiveWhenTheArchiveCannotBeWritten)
     ASSERT_TRUE(WriteFileBytes(dir.File("a.log"), "data"));
     CreateDirectoryA(dir.File("a.zip").c_str(), nullptr);
     EXPECT_FALSE(CZipper::ZipFile(dir.File("a.log").c_str()));
-    EXPECT_TRUE(Exists(dir.File("a.log")));
+    EXPECT_TRUE(FileExists(dir.File("a.log")));
     DWORD attributes = GetFileAttributesA(dir.File("a.zip").c_str());
     EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY));
 }
@@ -198,8 +181,8 @@ TEST(ZipWriter, RejectsMisuse)
     EXPECT_EQ(ZIP_PARAMERROR, zipOpenNewFileInZip(zip, "a", nullptr, nullptr, 0, nullptr, 0, nullptr, 12, -1));
     EXPECT_EQ(ZIP_OK, zipClose(zip, nullptr));
 
-    ziptest::Archive archive;
+    diaglogtest::Archive archive;
     std::string error;
-    ASSERT_TRUE(ziptest::Read(dir.File("x.zip"), archive, error)) << error;
+    ASSERT_TRUE(diaglogtest::Read(dir.File("x.zip"), archive, error)) << error;
     EXPECT_TRUE(archive.entries.empty());
 }

@@ -1,5 +1,5 @@
 #include "CHostFileScanner.h"
-#include "GathererTestSupport.h"
+#include "DiaglogTestSupport.h"
 #include "Host.h"
 #include "LogFile.h"
 #include "TestSupport.h"
@@ -13,7 +13,7 @@ namespace {
 std::string HostXml(const char* line)
 {
     Host host(line);
-    return gathertest::Render(host);
+    return diaglogtest::Render(host);
 }
 
 }  // namespace
@@ -81,19 +81,4 @@ TEST(Hosts, ScannerKeepsRedirectingLinesOfEveryHostsFile)
     scanner.ScanFolders(temp.File("none").c_str(), temp.File("none").c_str());
     EXPECT_EQ(0, scanner.GetCandidates().GetSize());
     EXPECT_EQ(0, scanner.GetLineCount());
-}
-
-// The gatherer reads the system's own hosts files (without changing them):
-// one element per kept line, and no section when nothing is kept.
-TEST(Hosts, GatherMatchesTheSystemScan)
-{
-    CHostFileScanner scanner;
-    scanner.Scan();
-    LogSettings settings;
-    settings.m_hosts = TRUE;
-    LogFile log(settings);
-    log.GatherHosts();
-    std::string xml(*log.GetXml());
-    EXPECT_EQ(static_cast<size_t>(scanner.GetLineCount()), gathertest::CountOf(xml, "<Host "));
-    EXPECT_EQ(scanner.GetLineCount() > 0, xml.find("<Hosts>\n") != std::string::npos);
 }

@@ -1,18 +1,21 @@
 #include "CRegistryProblem.h"
 #include "CSystemInformation.h"
+#include "DiaglogTestSupport.h"
 #include "IgnoredItem.h"
 #include "LogFile.h"
+#include "LogSettingsDirectory.h"
+#include "LogSettingsKey.h"
 #include "LogText.h"
 #include "MetaInfo.h"
 #include "ScanDetectedItem.h"
 #include "SysInfo.h"
 #include "TestSupport.h"
-#include "TestZipReader.h"
 #include <gtest/gtest.h>
 #include <regex>
 #include <thread>
 
-using testsupport::ReadFileBytes;
+using testsupport::FileBytes;
+using testsupport::FileExists;
 using testsupport::TempDir;
 
 namespace {
@@ -39,41 +42,20 @@ protected:
     {
         settings.m_pSysInfo = &sysInfo;
     }
-
     SysInfo sysInfo;
     LogSettings settings;
 };
 
 // Reads the one log of an archive.
-std::string ReadLogArchive(const std::string& zipPath, const char* entryName)
+std::string ReadLogArchive(const std::string& zipPath, const std::string& entryName)
 {
-    ziptest::Archive archive;
+    diaglogtest::Archive archive;
     std::string error;
-    EXPECT_TRUE(ziptest::Read(zipPath, archive, error)) << error;
+    EXPECT_TRUE(diaglogtest::Read(zipPath, archive, error)) << error;
     if (archive.entries.size() != 1)
         return "";
     EXPECT_EQ(entryName, archive.entries[0].name);
     return archive.entries[0].data;
-}
-
-// The paths of the files in a folder that match a pattern.
-std::vector<std::string> FindFiles(const std::string& folder, const char* pattern)
-{
-    std::vector<std::string> found;
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((folder + "\\" + pattern).c_str(), &fd);
-    if (h == INVALID_HANDLE_VALUE)
-        return found;
-    do {
-        found.push_back(folder + "\\" + fd.cFileName);
-    } while (FindNextFileA(h, &fd));
-    FindClose(h);
-    return found;
-}
-
-bool Exists(const std::string& path)
-{
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 CRegistryProblem Problem(const char* key, const char* name, const char* value, int category, BOOL checked)
@@ -85,26 +67,21 @@ CRegistryProblem Problem(const char* key, const char* name, const char* value, i
 
 }  // namespace
 
-TEST_F(LogDocument, StartsWithTheMetaLineBeforeAnyGathering)
-{
-    LogFile log(settings);
-    EXPECT_EQ("<Keldrix>\n<Meta info=\"Keldrix SystemInformation Log\" time=\"T\"/>\n</Keldrix>\n",
-              MaskTime(Render(log)));
-}
-
-TEST_F(LogDocument, SystemInformationLogIsSavedZippedAndExact)
+TEST_F(LogDocument, SystemInformationLogIsSavedZippedAndExactIntoAFolderItMakes)
 {
     TempDir dir;
     LogFile log(settings);
-    log.SetLogFolder(dir.Path().c_str());
+    log.SetLogFolder((dir.Path() + "\\Logs").c_str());
+    EXPECT_EQ(dir.Path() + "\\Logs\\", std::string(log.GetLogFolder()));
     log.CreateSystemInformationLog();
-
-    EXPECT_FALSE(Exists(dir.File("SystemInfo.log")));
-    std::string xml = ReadLogArchive(dir.File("SystemInfo.zip"), "SystemInfo.log");
-    EXPECT_EQ(std::string("<Keldrix>\n<Meta info=\"Keldrix SystemInformation Log\" time=\"T\"/>\n") + kSysInfoLine +
-                  "</Keldrix>\n",
+    EXPECT_FALSE(FileExists(dir.File("Logs\\SystemInfo.log")));
+    std::string xml = ReadLogArchive(dir.File("Logs\\SystemInfo.zip"), "SystemInfo.log");
+    EXPECT_EQ(std::string("<Keldrix>\n<Meta info=\"Keldrix SystemInformation Log\" time=\"T\"/>\n") + kSysInfoLine
+                  + "</Keldrix>\n",
               MaskTime(xml));
-    EXPECT_NE(xml, MaskTime(xml));   // the time is there, in its own form
+    EXPECT_NE(xml, MaskTime(xml));  // the time is there, in its own form
+    log.SetLogFolder(dir.File("no\\such\\folder").c_str());
+    EXPECT_FALSE(log.Save(TRUE));
 }
 
 TEST_F(LogDocument, RendersEverySectionInOrder)
@@ -117,24 +94,49 @@ TEST_F(LogDocument, RendersEverySectionInOrder)
     item->cleaned = 1;
     log.AddScanDetectedItem(item);
     log.AddIgnoredItem(new IgnoredItem("HKEY_LOCAL_MACHINE\\SOFTWARE\\Example\\Run\\Tool|c:\\tool.exe", 6));
-
-    EXPECT_EQ(std::string("<Keldrix>\n<Meta info=\"Keldrix Tech-Support Log\" time=\"T\"/>\n") + kSysInfoLine +
-                  "<GeneralSettings>\n</GeneralSettings>\n"
-                  "<IgnoredItems>\n"
-                  "<IgnoredItem key=\"HKEY_LOCAL_MACHINE\" value=\"SOFTWARE\\Example\\Run\\Tool\" "
-                  "valuename=\"c:\\tool.exe\" type=\"Startup Items\"/>\n"
-                  "</IgnoredItems>\n"
-                  "<ScanDetectedItems>\n"
-                  "<FoundItem key=\"HKEY_USERS\\S\\Key\" value=\"C:\\gone.exe\" valuename=\"Name\" type=\"File Path\" "
-                  "checkedforcleaning=\"yes\" cleaned=\"yes\"/>\n"
-                  "</ScanDetectedItems>\n"
-                  "</Keldrix>\n",
+    EXPECT_EQ(std::string("<Keldrix>\n<Meta info=\"Keldrix Tech-Support Log\" time=\"T\"/>\n") + kSysInfoLine
+                  + "<GeneralSettings>\n</GeneralSettings>\n<IgnoredItems>\n"
+                    "<IgnoredItem key=\"HKEY_LOCAL_MACHINE\" value=\"SOFTWARE\\Example\\Run\\Tool\" "
+                    "valuename=\"c:\\tool.exe\" type=\"Startup Items\"/>\n</IgnoredItems>\n<ScanDetectedItems>\n"
+                    "<FoundItem key=\"HKEY_USERS\\S\\Key\" value=\"C:\\gone.exe\" valuename=\"Name\" type=\"File Path\" "
+                    "checkedforcleaning=\"yes\" cleaned=\"yes\"/>\n</ScanDetectedItems>\n</Keldrix>\n",
               MaskTime(Render(log)));
-
-    log.SetSettingsText("<ScanSettings>\n</ScanSettings>\n");   // replaces, not appends
+    log.SetSettingsText("<ScanSettings>\n</ScanSettings>\n");  // replaces, not appends
     std::string again = Render(log);
     EXPECT_EQ(std::string::npos, again.find("GeneralSettings"));
     EXPECT_NE(std::string::npos, again.find("<ScanSettings>\n</ScanSettings>\n<IgnoredItems>"));
+}
+
+// The four gathered sections, each switched on with something to show (the
+// hosts file planted in folders of the test's own), come in their order.
+TEST_F(LogDocument, GathersTheFourSectionsInTheirOrder)
+{
+    TempDir dir;
+    testsupport::TestKey key;
+    key.SetString("", "v", "1");
+    ASSERT_TRUE(CreateDirectoryA(dir.File("etc").c_str(), nullptr));
+    ASSERT_TRUE(testsupport::WriteFileBytes(dir.File("hosts"), "127.0.0.1 localhost\r\n6.6.6.6 planted.example\r\n"));
+    LogSettingsKey keyEntry(HKEY_CURRENT_USER, key.SubKey().c_str(), FALSE);
+    LogSettingsDirectory folderEntry(dir.File("etc").c_str(), FALSE);
+    CPtrList keys, folders;
+    keys.AddTail(&keyEntry);
+    folders.AddTail(&folderEntry);
+    settings.m_registry = settings.m_hosts = settings.m_processes = settings.m_filesystem = TRUE;
+    settings.m_pKeys = &keys;
+    settings.m_pDirectories = &folders;
+    LogFile log(settings);
+    log.SetHostsFolders(dir.Path().c_str(), dir.File("none").c_str());
+    log.CreateTechSupportLog();
+
+    const std::string xml = Render(log);
+    const size_t processes = xml.find("<Processes>\n<Process"), registry = xml.find("<Registry>\n<RegKey name=\""),
+                 hosts = xml.find("<Hosts>\n<Host name=\"planted.example\" ip=\"6.6.6.6\"/>\n</Hosts>\n"),
+                 files = xml.find("<FileSystem>\n<Directory name=\"" + dir.File("etc"));
+    EXPECT_NE(std::string::npos, files) << xml;
+    EXPECT_LT(processes, registry) << xml;
+    EXPECT_LT(registry, hosts) << xml;
+    EXPECT_LT(hosts, files) << xml;
+    EXPECT_EQ(1, testsupport::CountOf(xml, "<Host "));
 }
 
 TEST_F(LogDocument, SecondAfterFixSaveHoldsBothFixesInOrder)
@@ -142,46 +144,32 @@ TEST_F(LogDocument, SecondAfterFixSaveHoldsBothFixesInOrder)
     TempDir dir;
     LogFile log(settings);
     log.SetLogFolder(dir.Path().c_str());
-
     CRegistryProblem first = Problem("HKEY_CLASSES_ROOT\\First", "", "v1", 0, TRUE);
     log.AddIgnoredItem(new IgnoredItem("HKEY_CURRENT_USER\\Software\\Example\\|x", 9));
     log.AddScanDetectedItem(new ScanDetectedItem(&first));
     ASSERT_TRUE(log.Save(FALSE));
-    std::vector<std::string> archives = FindFiles(dir.Path(), "Keldrix-*.zip");
+    std::set<std::string> archives = testsupport::FilesIn(dir.Path());
     ASSERT_EQ(1u, archives.size());
-    EXPECT_TRUE(std::regex_match(archives[0], std::regex(".*\\\\Keldrix(-\\d\\d){6}\\.zip")));
-    EXPECT_TRUE(FindFiles(dir.Path(), "*.log").empty());
-    DeleteFileA(archives[0].c_str());
+    EXPECT_TRUE(std::regex_match(*archives.begin(), std::regex("Keldrix(-\\d\\d){6}\\.zip")));
+    DeleteFileA(dir.File(*archives.begin()).c_str());
 
     CRegistryProblem second = Problem("HKEY_CLASSES_ROOT\\Second", "", "v2", 10, FALSE);
     log.AddIgnoredItem(new IgnoredItem("HKEY_USERS\\Second|y", 3));
     log.AddScanDetectedItem(new ScanDetectedItem(&second));
     ASSERT_TRUE(log.Save(FALSE));
-    archives = FindFiles(dir.Path(), "Keldrix-*.zip");
+    archives = testsupport::FilesIn(dir.Path());
     ASSERT_EQ(1u, archives.size());
-    std::string name = archives[0].substr(dir.Path().size() + 1);
-    std::string xml = ReadLogArchive(archives[0], (name.substr(0, name.size() - 3) + "log").c_str());
-
+    const std::string name = *archives.begin();
+    std::string xml = ReadLogArchive(dir.File(name), name.substr(0, name.size() - 3) + "log");
     size_t ignored1 = xml.find("value=\"Software\\Example\\\" valuename=\"x\" type=\"EmptyKeys\"");
     size_t ignored2 = xml.find("key=\"HKEY_USERS\" value=\"Second\" valuename=\"y\" type=\"Shared DLLS\"");
     size_t found1 = xml.find("key=\"HKEY_CLASSES_ROOT\\First\"");
     size_t found2 = xml.find("key=\"HKEY_CLASSES_ROOT\\Second\" value=\"v2\" valuename=\"\" type=\"FileAssociation\" "
                              "checkedforcleaning=\"no\" cleaned=\"no\"");
-    EXPECT_NE(std::string::npos, ignored1);
+    EXPECT_NE(std::string::npos, found2) << xml;
     EXPECT_LT(ignored1, ignored2);
     EXPECT_LT(ignored2, found1);
     EXPECT_LT(found1, found2);
-    EXPECT_NE(std::string::npos, found2);
-}
-
-TEST_F(LogDocument, SaveCreatesAMissingLogFolder)
-{
-    TempDir dir;
-    LogFile log(settings);
-    log.SetLogFolder((dir.Path() + "\\Logs").c_str());
-    EXPECT_EQ(dir.Path() + "\\Logs\\", std::string(log.GetLogFolder()));
-    ASSERT_TRUE(log.Save(TRUE));
-    EXPECT_TRUE(Exists(dir.File("Logs\\SystemInfo.zip")));
 }
 
 TEST_F(LogDocument, FailedArchiveKeepsThePlainLog)
@@ -190,15 +178,11 @@ TEST_F(LogDocument, FailedArchiveKeepsThePlainLog)
     LogFile log(settings);
     log.SetLogFolder(dir.Path().c_str());
     log.AddIgnoredItem(new IgnoredItem("HKEY_USERS\\K|v", 1));
-
     // The archive's path is taken by a folder.
     CreateDirectoryA(dir.File("SystemInfo.zip").c_str(), nullptr);
     EXPECT_FALSE(log.Save(TRUE));
-    std::string plain;
-    ASSERT_TRUE(ReadFileBytes(dir.File("SystemInfo.log"), plain));
-    EXPECT_EQ(MaskTime(Render(log)), MaskTime(plain));
+    EXPECT_EQ(MaskTime(Render(log)), MaskTime(FileBytes(dir.File("SystemInfo.log"))));
     RemoveDirectoryA(dir.File("SystemInfo.zip").c_str());
-
     // The archive's file is held by another process and refuses to be written.
     DeleteFileA(dir.File("SystemInfo.log").c_str());
     ASSERT_TRUE(testsupport::WriteFileBytes(dir.File("SystemInfo.zip"), "old"));
@@ -207,22 +191,11 @@ TEST_F(LogDocument, FailedArchiveKeepsThePlainLog)
     ASSERT_NE(INVALID_HANDLE_VALUE, holder);
     EXPECT_FALSE(log.Save(TRUE));
     CloseHandle(holder);
-    EXPECT_TRUE(Exists(dir.File("SystemInfo.log")));
-    std::string old;
-    ASSERT_TRUE(ReadFileBytes(dir.File("SystemInfo.zip"), old));
-    EXPECT_EQ("old", old);
-
+    EXPECT_TRUE(FileExists(dir.File("SystemInfo.log")));
+    EXPECT_EQ("old", FileBytes(dir.File("SystemInfo.zip")));
     // Once the archive can be written, the next save succeeds and tidies up.
     ASSERT_TRUE(log.Save(TRUE));
-    EXPECT_FALSE(Exists(dir.File("SystemInfo.log")));
-}
-
-TEST_F(LogDocument, SaveFailsWhenTheLogCannotBeCreated)
-{
-    TempDir dir;
-    LogFile log(settings);
-    log.SetLogFolder(dir.File("no\\such\\folder").c_str());
-    EXPECT_FALSE(log.Save(TRUE));
+    EXPECT_FALSE(FileExists(dir.File("SystemInfo.log")));
 }
 
 TEST_F(LogDocument, ChangesAndRenderingFromSeveralThreadsDoNotCollide)
@@ -236,33 +209,24 @@ TEST_F(LogDocument, ChangesAndRenderingFromSeveralThreadsDoNotCollide)
                 log.SetSettingsText(i % 200 == 0 ? "<A/>\n" : "<B/>\n");
         }
     });
-    size_t lastCount = 0;
-    for (;;) {
-        std::string xml = Render(log);
-        size_t count = 0;
-        for (size_t at = xml.find("<IgnoredItem "); at != std::string::npos; at = xml.find("<IgnoredItem ", at + 1))
-            count++;
-        EXPECT_GE(count, lastCount);
-        lastCount = count;
-        if (count == static_cast<size_t>(kItems))
-            break;
+    for (int last = 0, count = 0; count < kItems; last = count) {
+        count = testsupport::CountOf(Render(log), "<IgnoredItem ");
+        EXPECT_GE(count, last);
     }
     writer.join();
 }
 
+// A chain of nested elements, each with a 1 KB attribute: copying every
+// subtree at every level would need gigabytes.
 TEST(LogElementTest, DeepTreesRenderInOnePass)
 {
-    // A chain of nested elements, each with a 1 KB attribute: copying every
-    // subtree at every level would need gigabytes.
     class Chain : public LogElement {
     public:
-        Chain(int depth) : m_child(depth > 0 ? new Chain(depth - 1) : nullptr) {}
+        explicit Chain(int depth) : m_child(depth > 0 ? new Chain(depth - 1) : nullptr) {}
         ~Chain() override { delete m_child; }
         void WriteXml(CString& out) const override
         {
-            out += "<C a=\"";
-            out += CString('x', 1024);
-            out += "\">\n";
+            out += "<C a=\"" + CString('x', 1024) + "\">\n";
             if (m_child != nullptr)
                 m_child->WriteXml(out);
             out += "</C>\n";
@@ -272,33 +236,19 @@ TEST(LogElementTest, DeepTreesRenderInOnePass)
         Chain* m_child;
     };
     Chain root(4000);
-    const CString* xml = root.GetXml();
-    EXPECT_EQ(4001 * (6 + 1024 + 3 + 5), xml->GetLength());
+    EXPECT_EQ(4001 * (6 + 1024 + 3 + 5), root.GetXml()->GetLength());
 }
 
-TEST(EscapeXmlTest, EscapesMarkupAndReplacesForbiddenBytes)
+TEST(LogText, EscapingAndConversion)
 {
     CString text("a&b<c>d\"e'f\x01g\x1fh\ti\nj\rk\xe9&amp;");
     EscapeXml(text);
     EXPECT_STREQ("a&amp;b&lt;c&gt;d&quot;e&apos;f?g?h\ti\nj\rk\xe9&amp;amp;", text);
-    CString plain("C:\\Program Files\\x.exe");
-    EscapeXml(plain);
-    EXPECT_STREQ("C:\\Program Files\\x.exe", plain);
-}
-
-TEST(ConvertAnsiToUtf8Test, ConvertsTheSystemCodePage)
-{
-    EXPECT_STREQ("abc", ConvertAnsiToUtf8("abc"));
-    EXPECT_STREQ("", ConvertAnsiToUtf8(""));
-    EXPECT_STREQ("caf\xc3\xa9 \xe2\x82\xac", ConvertAnsiToUtf8("caf\xe9 \x80"));   // cp1252 e-acute, euro
+    EXPECT_STREQ("caf\xc3\xa9 \xe2\x82\xac", ConvertAnsiToUtf8("caf\xe9 \x80"));  // cp1252 e-acute, euro
     // A byte with no character in the code page still converts to valid text.
     CString odd = ConvertAnsiToUtf8("\x81");
     ASSERT_GT(odd.GetLength(), 0);
     EXPECT_GT(MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, odd, odd.GetLength(), nullptr, 0), 0);
-}
-
-TEST(SysInfoTest, EscapesItsTextsAndEndsWithABlank)
-{
     SysInfo info("OS \"X\"", "SP<1>", "1.6", "C:\\A&B\\", -1, 0, 0);
     EXPECT_STREQ("<SysInfo Operating-System=\"OS &quot;X&quot;\" Service-Pack=\"SP&lt;1&gt;\" Product-Version=\"1.6\" "
                  "Working-Dir=\"C:\\A&amp;B\\\" Vendor-ID=\"-1\" Product-ID=\"0\" Auto-Program-Update=\"off\" />\n",
@@ -307,7 +257,7 @@ TEST(SysInfoTest, EscapesItsTextsAndEndsWithABlank)
 
 TEST(ItemRecords, IgnoredEntriesAreCutAtTheFirstBackslashAndBars)
 {
-    struct Case {
+    const struct {
         const char* entry;
         const char* key;
         const char* value;
@@ -318,42 +268,41 @@ TEST(ItemRecords, IgnoredEntriesAreCutAtTheFirstBackslashAndBars)
         {"HKEY_CURRENT_USER\\Software\\Example\\|x", "HKEY_CURRENT_USER", "Software\\Example\\", "x"},
         {"HKEY_USERS\\K|a|b", "HKEY_USERS", "K", "a"},
         {"HKEY_USERS\\K|", "HKEY_USERS", "K", ""},
+        // Repeated delimiters count as one.
+        {"\\\\HKEY_USERS\\K|v", "HKEY_USERS", "K", "v"},
+        {"HKEY_USERS\\K|||v", "HKEY_USERS", "K", "v"},
         {"HKEY_USERS", "HKEY_USERS", "", ""},
         {"HKEY_USERS\\K&<|\"v'\x02", "HKEY_USERS", "K&amp;&lt;", "&quot;v&apos;?"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.entry);
+    for (const auto& c : cases) {
         IgnoredItem item(c.entry, 6);
-        EXPECT_STREQ(c.key, item.key);
-        EXPECT_STREQ(c.value, item.value);
-        EXPECT_STREQ(c.valueName, item.valueName);
+        EXPECT_EQ(std::string(item.key) + "|" + std::string(item.value) + "|" + std::string(item.valueName),
+                  std::string(c.key) + "|" + c.value + "|" + c.valueName)
+            << c.entry;
     }
+    EXPECT_NE(std::string::npos, std::string(IgnoredItem("K\\V|x", -1).GetXml()).find("type=\"\""));
+    EXPECT_NE(std::string::npos, std::string(IgnoredItem("K\\V|x", 1000000).GetXml()).find("type=\"\""));
 }
 
 TEST(ItemRecords, FoundItemsCopyTheProblemEscapedOnce)
 {
     CRegistryProblem p = Problem("HKEY_LOCAL_MACHINE\\K", "N\"", "a&b<c", 3, TRUE);
     ScanDetectedItem item(&p);
-    EXPECT_EQ(0, item.cleaned);
     EXPECT_STREQ("<FoundItem key=\"HKEY_LOCAL_MACHINE\\K\" value=\"a&amp;b&lt;c\" valuename=\"N&quot;\" "
                  "type=\"Shared DLLS\" checkedforcleaning=\"yes\" cleaned=\"no\"/>\n",
                  item.GetXml());
     item.cleaned = 2;
     item.checked = 0;
     EXPECT_NE(std::string::npos, std::string(item.GetXml()).find("checkedforcleaning=\"no\" cleaned=\"yes\""));
+    CRegistryProblem outside = Problem("K", "", "", 11, TRUE);
+    EXPECT_NE(std::string::npos, std::string(ScanDetectedItem(&outside).GetXml()).find("type=\"\""));
 }
 
-TEST(ItemRecords, CategoriesOutsideTheTableGiveAnEmptyType)
-{
-    CRegistryProblem p = Problem("K", "", "", 11, TRUE);
-    EXPECT_NE(std::string::npos, std::string(ScanDetectedItem(&p).GetXml()).find("type=\"\""));
-    EXPECT_NE(std::string::npos, std::string(IgnoredItem("K\\V|x", -1).GetXml()).find("type=\"\""));
-    EXPECT_NE(std::string::npos, std::string(IgnoredItem("K\\V|x", 1000000).GetXml()).find("type=\"\""));
-}
-
+// The version record's edges: the build's low word on 9x, the service pack
+// text only where the names call for it.
 TEST(SystemInformation, NamesTheSystemFromItsVersionRecord)
 {
-    struct Case {
+    const struct {
         DWORD platform, major, minor, build;
         const char* csd;
         const char* name;
@@ -370,8 +319,7 @@ TEST(SystemInformation, NamesTheSystemFromItsVersionRecord)
         {VER_PLATFORM_WIN32_NT, 10, 0, 19045, "", "OS_WINNT", "Unknown or None"},
         {3, 6, 0, 0, "", "OS_WIN95A_RETAIL", "Unknown or None"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& c : cases) {
         OSVERSIONINFOA info = {};
         info.dwOSVersionInfoSize = sizeof info;
         info.dwPlatformId = c.platform;
@@ -380,9 +328,7 @@ TEST(SystemInformation, NamesTheSystemFromItsVersionRecord)
         info.dwBuildNumber = c.build;
         strcpy(info.szCSDVersion, c.csd);
         CString servicePack = "Unknown or None";
-        EXPECT_STREQ(c.name, CSystemInformation::NameOperatingSystem(info, servicePack));
-        EXPECT_STREQ(c.servicePack, servicePack);
+        EXPECT_STREQ(c.name, CSystemInformation::NameOperatingSystem(info, servicePack)) << c.name;
+        EXPECT_STREQ(c.servicePack, servicePack) << c.name;
     }
-    CString servicePack = "Unknown or None";
-    EXPECT_FALSE(CSystemInformation().DetectOperatingSystem(servicePack).IsEmpty());
 }

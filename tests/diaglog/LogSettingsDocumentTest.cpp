@@ -2,7 +2,6 @@
 #include "LogSettingsDocument.h"
 #include "TestSupport.h"
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -15,150 +14,93 @@ struct Loaded {
         EXPECT_TRUE(testsupport::WriteFileBytes(path, doc));
         EXPECT_TRUE(LogSettingsDocument::LoadLogSettings(path.c_str(), settings));
     }
-    std::vector<LogSettingsKey*> Keys() const
+    // The switches as 0/1 digits: filesystem, processes, hosts, registry, regsz, dword, binary.
+    std::string Switches() const
     {
-        std::vector<LogSettingsKey*> keys;
-        for (POSITION pos = settings.m_keys.GetHeadPosition(); pos;)
-            keys.push_back(static_cast<LogSettingsKey*>(settings.m_keys.GetNext(pos)));
-        return keys;
+        std::string t;
+        for (BOOL on : {settings.m_filesystem, settings.m_processes, settings.m_hosts, settings.m_registry,
+                        settings.m_regsz, settings.m_dword, settings.m_binary})
+            t += on ? '1' : '0';
+        return t;
     }
-    std::vector<LogSettingsDirectory*> Folders() const
-    {
-        std::vector<LogSettingsDirectory*> folders;
-        for (POSITION pos = settings.m_directories.GetHeadPosition(); pos;)
-            folders.push_back(static_cast<LogSettingsDirectory*>(settings.m_directories.GetNext(pos)));
-        return folders;
-    }
-    std::string KeyText() const
+    // Keys as "root:subkey[+];" (root 0 when unknown, + when recursive), folders likewise.
+    std::string Entries() const
     {
         std::string text;
-        for (LogSettingsKey* k : Keys())
-            text += std::string(k->m_subKey) + (k->m_recurse ? "+" : "") + ";";
+        for (POSITION pos = settings.m_keys.GetHeadPosition(); pos;) {
+            auto* k = static_cast<LogSettingsKey*>(settings.m_keys.GetNext(pos));
+            text += std::to_string(reinterpret_cast<ULONG_PTR>(k->m_root) & 0xF) + ":" + std::string(k->m_subKey)
+                    + (k->m_recurse ? "+" : "") + ";";
+        }
+        for (POSITION pos = settings.m_directories.GetHeadPosition(); pos;) {
+            auto* d = static_cast<LogSettingsDirectory*>(settings.m_directories.GetNext(pos));
+            text += "dir:" + std::string(d->m_path) + (d->m_recurse ? "+" : "") + ";";
+        }
         return text;
     }
     LogSettingsConfig settings;
 };
 
-std::string Switches(const LogSettingsConfig& s)
+TEST(LogSettingsDocument, DocumentsTable)
 {
-    std::string t;
-    for (BOOL on : {s.m_filesystem, s.m_processes, s.m_hosts, s.m_registry, s.m_regsz, s.m_dword, s.m_binary})
-        t += on ? '1' : '0';
-    return t;
-}
-
-TEST(LogSettingsDocument, SwitchesAreOnOnlyForTrue)
-{
-    Loaded a("<LogSettings filesystem='true' processes='TRUE' hosts='tRuE' registry='1' regsz='yes' dword='' />");
-    EXPECT_EQ(Switches(a.settings), "1110000");
-    Loaded b("<LogSettings registry=true binary=\" true \" dword='false'/>");
-    EXPECT_EQ(Switches(b.settings), "0000001");   // unquoted is no value; white space is trimmed
-    Loaded c("<Other registry='true'/><LogSettings regsz='true'/><LogSettings registry='true'/>");
-    EXPECT_EQ(Switches(c.settings), "0000100");   // the first LogSettings only
-    Loaded d("<LogSettings REGISTRY='true' Hosts='true'/>");
-    EXPECT_EQ(Switches(d.settings), "0000000");   // attribute names keep their case
-    Loaded e("<root><LogSettings registry='true'></Other><RegKey subKey='k'/></root>");
-    EXPECT_EQ(Switches(e.settings), "0001000");   // a mismatched end tag still closes
-    EXPECT_EQ(e.KeyText(), "k;");
-}
-
-TEST(LogSettingsDocument, MissingOrEmptyDocumentTurnsEverythingOff)
-{
-    for (const char* doc : {"", "<Settings registry='true'/>",
-                            "<!DOCTYPE x [<!ENTITY a 'b'>]><LogSettings registry='true'><RegKey/></LogSettings>"}) {
-        SCOPED_TRACE(doc);
-        Loaded l(doc);
-        EXPECT_EQ(Switches(l.settings), "0000000");
-        EXPECT_TRUE(l.Keys().empty());
+    const struct {
+        const char* doc;
+        const char* switches;
+        const char* entries;
+    } cases[] = {
+        {"<LogSettings filesystem='true' processes='TRUE' hosts='tRuE' registry='1' regsz='yes' dword='' />",
+         "1110000", ""},
+        // Unquoted is no value; white space is trimmed.
+        {"<LogSettings registry=true binary=\" true \" dword='false'/>", "0000001", ""},
+        {"<Other registry='true'/><LogSettings regsz='true'/><LogSettings registry='true'/>", "0000100", ""},
+        {"<LogSettings REGISTRY='true' Hosts='true'/>", "0000000", ""},  // attribute names keep their case
+        {"<root><LogSettings registry='true'></Other><RegKey subKey='k'/></root>", "0001000", "0:k;"},
+        {"", "0000000", ""},
+        {"<Settings registry='true'/>", "0000000", ""},
+        {"<!DOCTYPE x [<!ENTITY a 'b'>]><LogSettings registry='true'><RegKey/></LogSettings>", "0000000", ""},
+        // Entries nested or beside the settings; only the first group of nested ones.
+        {"<LogSettings registry='true'><RegKey subKey='a' recurse='True'/><x/><RegKey subKey='b'></RegKey>"
+         "<RegKey subKey='c' recurse='yes'/></LogSettings>",
+         "0001000", "0:a+;0:b;0:c;"},
+        {"<RegKey subKey='a' recurse='TRUE'/><RegKey subKey='b'/><LogSettings registry='true'/>"
+         "<RegKey subKey='c' recurse='1'/>",
+         "0001000", "0:a+;0:b;0:c;"},
+        {"<LogSettings><g><x><RegKey subKey='one'/></x><RegKey subKey='two'/></g><RegKey subKey='three'/>"
+         "</LogSettings>",
+         "0000000", "0:one;"},
+        // Entities are not decoded.
+        {"<LogSettings filesystem='true'><a><b><Directory name='%windir%\\Temp' recurse='TRUE'/><Directory/>"
+         "<Directory name='C:\\A &amp; B'/></b></a></LogSettings>",
+         "1000000", "dir:%windir%\\Temp+;dir:;dir:C:\\A &amp; B;"},
+        // Root names in any case, full names only.
+        {"<LogSettings><RegKey rootKey='hkey_current_user' subKey='s'/><RegKey rootKey='HKLM'/><RegKey/>"
+         "<RegKey rootKey='HKEY_LOCAL_MACHINE'/><RegKey rootKey='Hkey_Users'/><RegKey rootKey='HKEY_USERS '/>"
+         "</LogSettings>",
+         "0000000", "1:s;0:;0:;2:;3:;3:;"},  // the attribute parser trims the blank
+    };
+    for (const auto& c : cases) {
+        Loaded l(c.doc);
+        EXPECT_EQ(l.Switches(), c.switches) << c.doc;
+        EXPECT_EQ(l.Entries(), c.entries) << c.doc;
     }
+    EXPECT_EQ(LogSettingsDocument::GetRootKeyFromName("HKEY_CLASSES_ROOT"), HKEY_CLASSES_ROOT);
+    EXPECT_EQ(LogSettingsDocument::GetRootKeyFromName("HKEY_CURRENT_CONFIG"), HKEY_CURRENT_CONFIG);
+    EXPECT_EQ(LogSettingsDocument::GetRootKeyFromName("HKEY_DYN_DATA"), HKEY_DYN_DATA);
+    EXPECT_EQ(LogSettingsDocument::GetRootKeyFromName(nullptr), nullptr);
+    EXPECT_EQ(LogSettingsDocument::GetRootKeyFromName("HKEY_USERS "), nullptr);
+}
 
+TEST(LogSettingsDocument, MissingDocumentTurnsEverythingOff)
+{
     testsupport::TempDir dir;
     LogSettingsConfig settings;
     settings.m_filesystem = settings.m_processes = settings.m_hosts = settings.m_registry = TRUE;
     settings.m_regsz = settings.m_dword = settings.m_binary = TRUE;
     EXPECT_TRUE(LogSettingsDocument::LoadLogSettings(dir.File("missing.xml").c_str(), settings));
-    EXPECT_EQ(Switches(settings), "0000000");
+    EXPECT_FALSE(settings.m_filesystem || settings.m_processes || settings.m_hosts || settings.m_registry
+                 || settings.m_regsz || settings.m_dword || settings.m_binary);
     EXPECT_TRUE(settings.m_keys.IsEmpty());
     EXPECT_TRUE(settings.m_directories.IsEmpty());
-}
-
-TEST(LogSettingsDocument, EntriesNestedOrSiblingsAndFirstGroupOnly)
-{
-    Loaded nested("<LogSettings registry='true'><RegKey subKey='a' recurse='True'/><x/>"
-                  "<RegKey subKey='b'></RegKey><RegKey subKey='c' recurse='yes'/></LogSettings>");
-    Loaded siblings("<RegKey subKey='a' recurse='TRUE'/><RegKey subKey='b'/><LogSettings registry='true'/>"
-                    "<RegKey subKey='c' recurse='1'/>");
-    EXPECT_EQ(nested.KeyText(), "a+;b;c;");
-    EXPECT_EQ(siblings.KeyText(), "a+;b;c;");
-    EXPECT_EQ(Switches(siblings.settings), "0001000");
-
-    Loaded groups("<LogSettings><g><x><RegKey subKey='one'/></x><RegKey subKey='two'/></g>"
-                  "<RegKey subKey='three'/></LogSettings>");
-    EXPECT_EQ(groups.KeyText(), "one;");
-
-    Loaded dirs("<LogSettings filesystem='true'><a><b><Directory name='%windir%\\Temp' recurse='TRUE'/>"
-                "<Directory/><Directory name='C:\\A &amp; B'/></b></a></LogSettings>");
-    auto folders = dirs.Folders();
-    ASSERT_EQ(folders.size(), 3u);
-    EXPECT_STREQ(folders[0]->m_path, "%windir%\\Temp");
-    EXPECT_TRUE(folders[0]->m_recurse);
-    EXPECT_STREQ(folders[1]->m_path, "");
-    EXPECT_FALSE(folders[1]->m_recurse);
-    EXPECT_STREQ(folders[2]->m_path, "C:\\A &amp; B");   // entities are not decoded
-
-    Loaded noDirs("<LogSettings filesystem='true'/>");
-    EXPECT_TRUE(noDirs.Folders().empty());
-}
-
-TEST(LogSettingsDocument, RootNames)
-{
-    Loaded l("<LogSettings><RegKey rootKey='hkey_current_user' subKey='s'/><RegKey rootKey='HKLM'/>"
-             "<RegKey/><RegKey rootKey='HKEY_LOCAL_MACHINE'/></LogSettings>");
-    auto keys = l.Keys();
-    ASSERT_EQ(keys.size(), 4u);
-    EXPECT_EQ(keys[0]->m_root, HKEY_CURRENT_USER);
-    EXPECT_STREQ(keys[0]->m_subKey, "s");
-    EXPECT_EQ(keys[1]->m_root, nullptr);
-    EXPECT_EQ(keys[2]->m_root, nullptr);
-    EXPECT_STREQ(keys[2]->m_subKey, "");
-    EXPECT_EQ(keys[3]->m_root, HKEY_LOCAL_MACHINE);
-
-    const struct { const char* name; HKEY root; } roots[] = {
-        {"HKEY_LOCAL_MACHINE", HKEY_LOCAL_MACHINE}, {"HKEY_CLASSES_ROOT", HKEY_CLASSES_ROOT},
-        {"HKEY_CURRENT_CONFIG", HKEY_CURRENT_CONFIG}, {"HKEY_CURRENT_USER", HKEY_CURRENT_USER},
-        {"Hkey_Users", HKEY_USERS}, {"HKEY_DYN_DATA", HKEY_DYN_DATA}, {"HKEY_USERS ", nullptr},
-        {"", nullptr}, {nullptr, nullptr},
-    };
-    for (const auto& r : roots)
-        EXPECT_EQ(LogSettingsDocument::GetRootKeyFromName(r.name), r.root) << (r.name ? r.name : "(null)");
-}
-
-// The document shipped beside the program.
-TEST(LogSettingsDocument, ShippedDocument)
-{
-    std::string source = __FILE__;
-    size_t cut = source.rfind("/tests/");
-    ASSERT_NE(cut, std::string::npos);
-    std::string path = "Z:" + source.substr(0, cut) + "/res/LogSettings.xml";
-    for (char& ch : path)
-        if (ch == '/')
-            ch = '\\';
-    LogSettingsConfig settings;
-    LogSettingsDocument::LoadLogSettings(path.c_str(), settings);
-    EXPECT_EQ(Switches(settings), "1111111");
-    ASSERT_EQ(settings.m_keys.GetCount(), 2);
-    auto* hklm = static_cast<LogSettingsKey*>(settings.m_keys.GetHead());
-    auto* hkcu = static_cast<LogSettingsKey*>(settings.m_keys.GetTail());
-    EXPECT_EQ(hklm->m_root, HKEY_LOCAL_MACHINE);
-    EXPECT_EQ(hkcu->m_root, HKEY_CURRENT_USER);
-    for (auto* key : {hklm, hkcu}) {
-        EXPECT_STREQ(key->m_subKey, "Software\\Microsoft\\Windows\\CurrentVersion\\Run");
-        EXPECT_FALSE(key->m_recurse);
-    }
-    ASSERT_EQ(settings.m_directories.GetCount(), 1);
-    auto* temp = static_cast<LogSettingsDirectory*>(settings.m_directories.GetHead());
-    EXPECT_STREQ(temp->m_path, "%windir%\\Temp");
-    EXPECT_FALSE(temp->m_recurse);
 }
 
 }  // namespace

@@ -1,11 +1,11 @@
 #include "CMD5.h"
-#include "GathererTestSupport.h"
+#include "DiaglogTestSupport.h"
 #include "SystemErrorText.h"
 #include "TestSupport.h"
 #include <gtest/gtest.h>
 #include <algorithm>
 
-using gathertest::SampleBytes;
+using diaglogtest::SampleBytes;
 using testsupport::TempDir;
 
 namespace {
@@ -51,7 +51,7 @@ TEST(Md5, Rfc1321TestSuite)
 TEST(Md5, FilesOfBoundarySizesMatchMd5sum)
 {
     TempDir temp;
-    for (const gathertest::SampleDigest& sample : gathertest::kSampleDigests) {
+    for (const diaglogtest::SampleDigest& sample : diaglogtest::kSampleDigests) {
         std::string path = temp.File("sample" + std::to_string(sample.size) + ".bin");
         ASSERT_TRUE(testsupport::WriteFileBytes(path, SampleBytes(sample.size)));
         CString hex = "unchanged";
@@ -64,7 +64,7 @@ TEST(Md5, PiecesGiveTheSameDigestAsOneUpdate)
 {
     const std::string bytes = SampleBytes(1000000);
     const std::string whole = DigestOf(bytes);
-    EXPECT_EQ(gathertest::SampleDigestOf(1000000), whole);
+    EXPECT_EQ(diaglogtest::SampleDigestOf(1000000), whole);
 
     // Uneven pieces cross every block boundary in a different place.
     CMD5 md5;

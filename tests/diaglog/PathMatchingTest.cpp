@@ -1,4 +1,4 @@
-#include "GathererTestSupport.h"
+#include "DiaglogTestSupport.h"
 #include "PathMatching.h"
 #include <gtest/gtest.h>
 
@@ -29,7 +29,7 @@ std::string Extract(const CString& text)
 
 TEST(PathMatching, ExpandsWholeComponentReferencesOnly)
 {
-    gathertest::ScopedEnvironment tools("KELDRIX_TOOLS", "D:\\Tools");
+    diaglogtest::ScopedEnvironment tools("KELDRIX_TOOLS", "D:\\Tools");
     EXPECT_EQ("D:\\Tools\\bin\\x.exe", Expand("%KELDRIX_TOOLS%\\bin\\x.exe"));
     EXPECT_EQ("D:\\Tools\\bin", Expand("%%KELDRIX_TOOLS%%\\bin\\"));
     EXPECT_EQ("%KELDRIX_NOT_SET_ANYWHERE%\\x.dll", Expand("%KELDRIX_NOT_SET_ANYWHERE%\\x.dll"));

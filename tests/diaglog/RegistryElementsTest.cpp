@@ -1,6 +1,6 @@
 #include "ClassID.h"
 #include "CMD5.h"
-#include "GathererTestSupport.h"
+#include "DiaglogTestSupport.h"
 #include "LogFile.h"
 #include "LogSettingsKey.h"
 #include "RegKey.h"
@@ -13,9 +13,9 @@
 #include <objbase.h>
 #include <shlwapi.h>
 
-using gathertest::Render;
-using gathertest::SampleBytes;
-using gathertest::SampleDigestOf;
+using diaglogtest::Render;
+using diaglogtest::SampleBytes;
+using diaglogtest::SampleDigestOf;
 using testsupport::TempDir;
 using testsupport::TestKey;
 
@@ -56,23 +56,12 @@ std::string Dword(DWORD value)
     return std::string(reinterpret_cast<const char*>(&value), sizeof value);
 }
 
-std::string NewClassId()
-{
-    GUID guid;
-    CoCreateGuid(&guid);
-    char text[64];
-    snprintf(text, sizeof text, "{%08lX-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
-             static_cast<unsigned long>(guid.Data1), guid.Data2, guid.Data3, guid.Data4[0], guid.Data4[1],
-             guid.Data4[2], guid.Data4[3], guid.Data4[4], guid.Data4[5], guid.Data4[6], guid.Data4[7]);
-    return text;
-}
-
 // A class registered under HKEY_CLASSES_ROOT\CLSID for the test's lifetime.
 class PlantedClass {
 public:
     // An empty server leaves InProcServer32 without a default value.
     PlantedClass(const std::string& title, const std::string& server, bool withServerKey = true)
-        : m_id(NewClassId())
+        : m_id(testsupport::NewGuid())
     {
         std::string key = "CLSID\\" + m_id;
         SetDefault(key, &title);
@@ -147,7 +136,8 @@ TEST(RegistryElements, ValueDataTexts)
     EXPECT_EQ(Plain("n&amp;&apos;&quot;&lt;", "REG_SZ", "a&amp;b&lt;c&gt;?d"),
               RenderValue("n&'\"<", REG_SZ, std::string("a&b<c>\x01" "d\0", 9)));
     // Text with a byte of 0x80 or above is not shown.
-    EXPECT_EQ(Plain("hi", "REG_SZ", "N/A"), RenderValue("hi", REG_SZ, std::string("caf\xe9\0", 5)));
+    EXPECT_EQ(Plain("hi", "REG_SZ", "N/A"), RenderValue("hi", REG_SZ, std::string("caf\x80\0", 5)));
+    EXPECT_EQ(Plain("hi", "REG_SZ", "N/A"), RenderValue("hi", REG_SZ, std::string("\xff", 1)));
     // Other types, and hidden types.
     EXPECT_EQ(Plain("u", "Undefined reg type: 5", "N/A"), RenderValue("u", 5, Dword(7)));
     EXPECT_EQ(Plain("q", "REG_QWORD", "N/A"), RenderValue("q", REG_QWORD, std::string(8, '\x01')));
@@ -169,7 +159,7 @@ TEST(RegistryElements, FilePathsInTextsGetDigests)
     const std::string sample = temp.File("sample.bin");
     ASSERT_TRUE(testsupport::WriteFileBytes(sample, SampleBytes(1025)));
     const std::string md5 = SampleDigestOf(1025);
-    gathertest::ScopedEnvironment dir("KELDRIX_GATHER_DIR", temp.Path());
+    diaglogtest::ScopedEnvironment dir("KELDRIX_GATHER_DIR", temp.Path());
 
     // An expandable path: the name stays unexpanded.
     std::string text = "%KELDRIX_GATHER_DIR%\\sample.bin";
@@ -189,15 +179,15 @@ TEST(RegistryElements, FilePathsInTextsGetDigests)
     // Several pieces; a missing file still gets its element.
     text = sample + ";;C:\\nowhere\\gone.dll," + sample;
     std::string xml = RenderValue("list", REG_SZ, text + '\0');
-    EXPECT_EQ(2u, gathertest::CountOf(xml, FileXml(sample, sample, md5)));
-    EXPECT_EQ(1u, gathertest::CountOf(xml, FileXml("C:\\nowhere\\gone.dll", "C:\\nowhere\\gone.dll",
+    EXPECT_EQ(2, testsupport::CountOf(xml, FileXml(sample, sample, md5)));
+    EXPECT_EQ(1, testsupport::CountOf(xml, FileXml("C:\\nowhere\\gone.dll", "C:\\nowhere\\gone.dll",
                                                     "could not open file for md5 calculation")));
 
     // A bare program name is looked up along PATH.
     CreateDirectoryA(temp.File("bin").c_str(), nullptr);
     ASSERT_TRUE(testsupport::WriteFileBytes(temp.File("bin\\tool.exe"), SampleBytes(64)));
     {
-        gathertest::ScopedEnvironment path("PATH", "C:\\nowhere;%KELDRIX_GATHER_DIR%\\bin");
+        diaglogtest::ScopedEnvironment path("PATH", "C:\\nowhere;%KELDRIX_GATHER_DIR%\\bin");
         EXPECT_EQ(ValueLine("r", "REG_SZ", "tool.exe /q") +
                       FileXml("tool.exe /q", temp.File("bin\\tool.exe"), SampleDigestOf(64)) + "</RegValue>\n",
                   RenderValue("r", REG_SZ, "tool.exe /q"));
@@ -232,15 +222,20 @@ TEST(RegistryElements, ClassIdentifiersResolveToTheirServers)
                   FileXml(server, server, SampleDigestOf(65)) + "</ClassID>\n</RegValue>\n",
               RenderValue("c", REG_SZ, id + '\0'));
 
+    // A value naming a class and a file lists the files first, whatever their order in the text.
+    const std::string both = RenderValue("b", REG_SZ, id + ";" + server + '\0');
+    EXPECT_NE(std::string::npos, both.find("<ClassID ")) << both;
+    EXPECT_LT(both.find(FileXml(server, server, SampleDigestOf(65))), both.find("<ClassID ")) << both;
+
     // In a key path, the identifier alone is taken.
     RegKey key(("HKEY_CLASSES_ROOT\\CLSID\\" + id + "\\InprocServer32").c_str());
     std::string xml = Render(key);
     EXPECT_EQ(0u, xml.find("<RegKey name=\"HKEY_CLASSES_ROOT\\CLSID\\" + id + "\\InprocServer32\">\n<ClassID value=\"" +
                            id + "\""));
-    EXPECT_EQ(1u, gathertest::CountOf(xml, "<ClassID "));
+    EXPECT_EQ(1, testsupport::CountOf(xml, "<ClassID "));
 
     // Missing registrations still give an element, with the failure texts.
-    const std::string missing = NewClassId();
+    const std::string missing = testsupport::NewGuid();
     EXPECT_EQ("<ClassID value=\"" + missing + "\" title=\"Could not resolve title for ClassID " + missing +
                   ", key does not exist\" resolved-symbol=\"Could not resolve ClassID " + missing +
                   ", key does not exist\">\n</ClassID>\n",
@@ -256,7 +251,7 @@ TEST(RegistryElements, GatherDescribesPlantedKeys)
     TempDir temp;
     const std::string sample = temp.File("sample.bin");
     ASSERT_TRUE(testsupport::WriteFileBytes(sample, SampleBytes(1025)));
-    gathertest::ScopedEnvironment dir("KELDRIX_GATHER_DIR", temp.Path());
+    diaglogtest::ScopedEnvironment dir("KELDRIX_GATHER_DIR", temp.Path());
     const std::string server = temp.File("server.dll");
     ASSERT_TRUE(testsupport::WriteFileBytes(server, SampleBytes(56)));
     PlantedClass planted("Planted", server);
@@ -300,10 +295,10 @@ TEST(RegistryElements, GatherDescribesPlantedKeys)
     size_t end = xml.find("</RegKey>\n</Registry>\n");
     ASSERT_NE(std::string::npos, end);
     std::string body = xml.substr(xml.find(start) + start.size(), end - xml.find(start) - start.size());
-    EXPECT_EQ(1u, gathertest::CountOf(xml, "<RegKey "));
+    EXPECT_EQ(1, testsupport::CountOf(xml, "<RegKey "));
     size_t length = 0;
     for (const std::string& value : values) {
-        EXPECT_EQ(1u, gathertest::CountOf(body, value)) << value;
+        EXPECT_EQ(1, testsupport::CountOf(body, value)) << value;
         length += value.size();
     }
     EXPECT_EQ(length, body.size()) << body;
@@ -318,15 +313,15 @@ TEST(RegistryElements, GatherDescribesPlantedKeys)
     EXPECT_NE(std::string::npos, grand) << xml;
     EXPECT_LT(child, grand);
     for (const std::string& value : values)
-        EXPECT_EQ(1u, gathertest::CountOf(xml, value)) << value;
+        EXPECT_EQ(1, testsupport::CountOf(xml, value)) << value;
 
     RegistrySettings hidden(FALSE, FALSE, FALSE);
     hidden.Add(HKEY_CURRENT_USER, key.SubKey(), FALSE);
     xml = hidden.Gather();
-    EXPECT_EQ(1u, gathertest::CountOf(xml, Plain("a_long", "REG_SZ", "N/A")));
-    EXPECT_EQ(1u, gathertest::CountOf(xml, Plain("c_longbin", "REG_BINARY", "N/A")));
-    EXPECT_EQ(1u, gathertest::CountOf(xml, Plain("e_dword", "REG_DWORD", "N/A")));
-    EXPECT_EQ(0u, gathertest::CountOf(xml, "<File "));
+    EXPECT_EQ(1, testsupport::CountOf(xml, Plain("a_long", "REG_SZ", "N/A")));
+    EXPECT_EQ(1, testsupport::CountOf(xml, Plain("c_longbin", "REG_BINARY", "N/A")));
+    EXPECT_EQ(1, testsupport::CountOf(xml, Plain("e_dword", "REG_DWORD", "N/A")));
+    EXPECT_EQ(0, testsupport::CountOf(xml, "<File "));
 
     RegistrySettings none;
     none.Add(HKEY_CURRENT_USER, key.Sub("missing"), TRUE);
@@ -347,7 +342,7 @@ DWORD WINAPI WalkOnSmallStack(LPVOID param)
     WalkJob* job = static_cast<WalkJob*>(param);
     std::unique_ptr<RegKey> key(ReadRegKey(HKEY_CURRENT_USER, job->path.c_str(), TRUE, job->settings));
     if (key)
-        job->keys = gathertest::CountOf(std::string(*key->GetXml()), "<RegKey ");
+        job->keys = testsupport::CountOf(std::string(*key->GetXml()), "<RegKey ");
     return 0;
 }
 

@@ -1,8 +1,8 @@
-#include "TestZipReader.h"
+#include "DiaglogTestSupport.h"
 #include "TestSupport.h"
 #include <zlib.h>
 
-namespace ziptest {
+namespace diaglogtest {
 namespace {
 
 unsigned long Get16(const std::string& s, size_t at)
@@ -112,4 +112,4 @@ bool Read(const std::string& path, Archive& archive, std::string& error)
     return true;
 }
 
-}  // namespace ziptest
+}  // namespace diaglogtest

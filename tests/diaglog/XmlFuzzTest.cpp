@@ -152,16 +152,6 @@ void ParseGuarded(GuardedBuffer& guard, const std::string& input, unsigned long 
     }
 }
 
-TEST(XmlFuzz, GuardPageIsInPlace)
-{
-    GuardedBuffer guard(kMaxInput + 1);
-    ASSERT_TRUE(guard.Ok());
-    char* text = Place(guard, "<a/>");
-    EXPECT_EQ(text + 5, guard.Limit());
-    EXPECT_FALSE(IsBadReadPtr(text, 5));
-    EXPECT_TRUE(IsBadReadPtr(text + 5, 1));
-}
-
 // Every prefix of a rich document: each construct cut short at every byte.
 TEST(XmlFuzz, EveryTruncation)
 {

@@ -1,61 +1,48 @@
 #include <gtest/gtest.h>
-#include "BackupTestSupport.h"
+#include "EngineTestSupport.h"
 #include "CCleanSweep.h"
 #include "RegExport.h"
 #include <map>
 #include <vector>
 
-using backuptest::BackupStream;
-using backuptest::NarrowedKey;
+using enginetest::BackupStream;
+using enginetest::NarrowedKey;
+using testsupport::CountOf;
+using testsupport::FileBytes;
 using testsupport::TempDir;
 using testsupport::TestKey;
 
 namespace {
 
-// Every key below a key, with every value's type and bytes, read by the plain API.
-using Values = std::map<std::string, std::pair<DWORD, std::string>>;
-using Tree = std::map<std::string, Values>;
+// Every key below a key ("rel|") and every value ("rel|name") with its type
+// and bytes, read by the plain API.
+using Tree = std::map<std::string, std::pair<DWORD, std::string>>;
 
-void ReadTree(HKEY root, const std::string& path, const std::string& rel, Tree& tree)
+void ReadTree(const std::string& path, const std::string& rel, Tree& tree)
 {
     HKEY key;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
         return;
-    Values& values = tree[rel];
-    DWORD subkeys = 0, valueCount = 0, maxName = 0, maxData = 0;
-    RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &valueCount, &maxName, &maxData,
-                     nullptr, nullptr);
-    std::vector<char> name(maxName + 1);
-    std::vector<char> data(maxData + 1);
-    for (DWORD i = 0; i < valueCount; i++) {
-        DWORD nameLength = static_cast<DWORD>(name.size()), dataLength = static_cast<DWORD>(data.size()), type;
-        if (RegEnumValueA(key, i, name.data(), &nameLength, nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
-                          &dataLength) == ERROR_SUCCESS)
-            values[std::string(name.data(), nameLength)] = {type, std::string(data.data(), dataLength)};
-    }
-    for (DWORD i = 0;; i++) {
-        char sub[512];
-        DWORD length = sizeof sub;
-        if (RegEnumKeyExA(key, i, sub, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-            break;
-        ReadTree(root, path + "\\" + sub, rel + "\\" + sub, tree);
-    }
+    tree[rel + "|"] = {0, ""};
+    char name[16384], sub[512];
+    std::vector<char> data(65536);
+    DWORD nameLength = sizeof name, dataLength = static_cast<DWORD>(data.size()), type = 0;
+    for (DWORD i = 0; RegEnumValueA(key, i, name, &nameLength, nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
+                                    &dataLength) == ERROR_SUCCESS;
+         i++, nameLength = sizeof name, dataLength = static_cast<DWORD>(data.size()))
+        tree[rel + "|" + std::string(name, nameLength)] = {type, std::string(data.data(), dataLength)};
+    for (DWORD i = 0, length = sizeof sub; RegEnumKeyExA(key, i, sub, &length, nullptr, nullptr, nullptr, nullptr)
+                                           == ERROR_SUCCESS;
+         i++, length = sizeof sub)
+        ReadTree(path + "\\" + sub, rel + "\\" + sub, tree);
     RegCloseKey(key);
 }
 
 Tree Snapshot(const TestKey& key)
 {
     Tree tree;
-    ReadTree(HKEY_CURRENT_USER, key.SubKey(), "", tree);
+    ReadTree(key.SubKey(), "", tree);
     return tree;
-}
-
-int Count(const std::string& text, const std::string& part)
-{
-    int n = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
-        n++;
-    return n;
 }
 
 // Plants a key tree holding every kind of value the backup must carry.
@@ -68,19 +55,15 @@ void PlantEveryType(const TestKey& key)
     std::string binary(5000, '\0');
     for (size_t i = 0; i < binary.size(); i++)
         binary[i] = static_cast<char>(i * 7);
-    key.Set(tree, "bin0", REG_BINARY, "", 0);
-    key.Set(tree, "bin1", REG_BINARY, "\x80", 1);
-    key.Set(tree, "bin44", REG_BINARY, binary.data(), 44);
-    key.Set(tree, "bin5000", REG_BINARY, binary.data(), 5000);
-    key.Set(tree, "bin22", REG_BINARY, binary.data(), 22);
+    for (DWORD size : {0, 1, 22, 44, 5000})  // hex lines carry 22 bytes, then 21
+        key.Set(tree, ("bin" + std::to_string(size)).c_str(), REG_BINARY, binary.data(), size);
     key.SetDword(tree, "dword", 0xdeadbeef);
     const ULONGLONG qword = 0x0102030405060708ULL;
     key.Set(tree, "qword", REG_QWORD, &qword, sizeof qword);
     key.Set(tree, "none", REG_NONE, "\x01\x02\x03", 3);
     key.Set(tree, "none0", REG_NONE, "", 0);
     key.Set(tree, "resreq", REG_RESOURCE_REQUIREMENTS_LIST, "\x05\x06", 2);
-    // Wine's RegSetValueExA adds the missing terminator; Windows keeps it out.
-    key.Set(tree, "noterm", REG_SZ, "abc", 3);
+    key.Set(tree, "noterm", REG_SZ, "abc", 3);  // Wine adds the missing terminator; Windows keeps it out
     key.Set(tree, "lines", REG_SZ, "one\r\ntwo\tthree", 15);
     key.Set(tree, "innerzero", REG_SZ, "ab\0cd", 6);
     key.SetString(tree, "", "default value");
@@ -94,87 +77,6 @@ void PlantEveryType(const TestKey& key)
         key.SetDword(chain, "depth", static_cast<DWORD>(level));
     }
 }
-
-}  // namespace
-
-class CleanSweepRoundTrip : public ::testing::TestWithParam<int> {};
-
-TEST_P(CleanSweepRoundTrip, SystemImporterRestoresEveryKeyAndValueExactly)
-{
-    TestKey key;
-    PlantEveryType(key);
-    key.Set("lone", "exp\"and\\ed", REG_EXPAND_SZ, "%TEMP%\\a", 9);
-    key.SetString("lone", "", "lone default");
-    key.SetString("lone", "stays", "here");
-    const Tree before = Snapshot(key);
-    ASSERT_EQ(before.size(), 25u);
-
-    BackupStream backup;
-    CCleanSweep sweep;
-    ASSERT_TRUE(WriteRegBackupHeader(backup.Get(), GetParam()));
-    sweep.SetBackupFile(backup.Get());
-    ASSERT_EQ(sweep.DeleteKeyTree(HKEY_CURRENT_USER, key.Sub("tree").c_str(), TRUE), 1);
-    ASSERT_TRUE(sweep.DeleteValue(HKEY_CURRENT_USER, key.Sub("lone").c_str(), "exp\"and\\ed"));
-    ASSERT_TRUE(sweep.DeleteValue(HKEY_CURRENT_USER, key.Sub("lone").c_str(), ""));
-    EXPECT_EQ(sweep.GetDeletedKeys(), 23);
-    EXPECT_EQ(sweep.GetDeletedValues(), 2);
-    EXPECT_FALSE(key.Exists("tree"));
-    EXPECT_FALSE(key.ValueExists("lone", ""));
-    const std::string text = backup.Text();
-    EXPECT_EQ(text.find("Error"), std::string::npos);
-
-    EXPECT_EQ(testsupport::RunProcess("regedit.exe /S \"" + backup.Path() + "\""), 0);
-    const Tree after = Snapshot(key);
-    ASSERT_EQ(after.size(), before.size()) << text;
-    for (const auto& entry : before) {
-        const auto found = after.find(entry.first);
-        ASSERT_NE(found, after.end()) << "key " << entry.first;
-        for (const auto& value : entry.second) {
-            const auto restored = found->second.find(value.first);
-            ASSERT_NE(restored, found->second.end()) << entry.first << " value " << value.first;
-            EXPECT_EQ(restored->second.first, value.second.first) << "type of " << value.first;
-            EXPECT_EQ(restored->second.second, value.second.second) << "data of " << value.first;
-        }
-        EXPECT_EQ(found->second.size(), entry.second.size()) << "values of " << entry.first;
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(Headers, CleanSweepRoundTrip, ::testing::Values(105, 4));
-
-TEST(CleanSweepDelete, KeyTreeIsWrittenOnceBeforeItGoes)
-{
-    TestKey key;
-    key.SetString("t\\a", "v", "1");
-    key.CreateKey("t\\b\\c");
-    key.CreateKey("t\\d");
-    BackupStream backup;
-    CCleanSweep sweep;
-    sweep.SetBackupFile(backup.Get());
-    EXPECT_EQ(sweep.DeleteKeyTree(HKEY_CURRENT_USER, key.Sub("t").c_str(), TRUE), 1);
-    EXPECT_FALSE(key.Exists("t"));
-    EXPECT_EQ(sweep.GetDeletedKeys(), 5);
-    const std::string text = backup.Text();
-    const std::string top = "[HKEY_CURRENT_USER\\" + key.Sub("t");
-    for (const char* sub : {"\\a]", "\\b]", "\\b\\c]", "\\d]"})
-        EXPECT_EQ(Count(text, top + sub), 1) << sub;
-    EXPECT_EQ(Count(text, top + "]"), 2);
-}
-
-TEST(CleanSweepDelete, SubkeysOnlyAndNoBackupStream)
-{
-    TestKey key;
-    key.SetString("t\\a", "v", "1");
-    key.SetString("t", "own", "2");
-    key.SetString("w", "gone", "3");
-    CCleanSweep sweep;
-    EXPECT_EQ(sweep.DeleteKeyTree(HKEY_CURRENT_USER, key.Sub("t").c_str(), FALSE), ERROR_NO_MORE_ITEMS);
-    EXPECT_TRUE(key.ValueExists("t", "own"));
-    EXPECT_FALSE(key.Exists("t\\a"));
-    EXPECT_TRUE(sweep.DeleteValue(HKEY_CURRENT_USER, key.Sub("w").c_str(), "gone"));
-    EXPECT_FALSE(key.ValueExists("w", "gone"));
-}
-
-namespace {
 
 // Points a predefined root at a test key for the scope.
 class RootOverride {
@@ -197,6 +99,56 @@ private:
 };
 
 }  // namespace
+
+// The backup of a deleted tree and of single values, imported by the
+// system's own registry editor, gives back every key and value exactly.
+class CleanSweepRoundTrip : public ::testing::TestWithParam<int> {};
+
+TEST_P(CleanSweepRoundTrip, SystemImporterRestoresEveryKeyAndValueExactly)
+{
+    TestKey key;
+    PlantEveryType(key);
+    key.Set("lone", "exp\"and\\ed", REG_EXPAND_SZ, "%TEMP%\\a", 9);
+    key.SetString("lone", "", "lone default");
+    key.SetString("lone", "stays", "here");
+    const Tree before = Snapshot(key);
+
+    BackupStream backup;
+    CCleanSweep sweep;
+    ASSERT_TRUE(WriteRegBackupHeader(backup.Get(), GetParam()));
+    sweep.SetBackupFile(backup.Get());
+    ASSERT_EQ(sweep.DeleteKeyTree(HKEY_CURRENT_USER, key.Sub("tree").c_str(), TRUE), 1);
+    ASSERT_TRUE(sweep.DeleteValue(HKEY_CURRENT_USER, key.Sub("lone").c_str(), "exp\"and\\ed"));
+    ASSERT_TRUE(sweep.DeleteValue(HKEY_CURRENT_USER, key.Sub("lone").c_str(), ""));
+    EXPECT_EQ(sweep.GetDeletedKeys(), 23);
+    EXPECT_EQ(sweep.GetDeletedValues(), 2);
+    EXPECT_FALSE(key.Exists("tree"));
+    EXPECT_FALSE(key.ValueExists("lone", ""));
+    const std::string text = backup.Text();
+    // Each key of the tree once, the top key's own block last (after its subkeys).
+    EXPECT_EQ(CountOf(text, "[HKEY_CURRENT_USER\\" + key.Sub("tree\\empty]")), 1);
+    EXPECT_LT(text.find("[HKEY_CURRENT_USER\\" + key.Sub("tree\\L1]")),
+              text.rfind("[HKEY_CURRENT_USER\\" + key.Sub("tree]")));
+
+    EXPECT_EQ(testsupport::RunProcess("regedit.exe /S \"" + backup.Path() + "\""), 0);
+    EXPECT_EQ(Snapshot(key), before) << text;
+}
+
+INSTANTIATE_TEST_SUITE_P(Headers, CleanSweepRoundTrip, ::testing::Values(105, 4));
+
+TEST(CleanSweepDelete, SubkeysOnlyAndWithoutABackupStream)
+{
+    TestKey key;
+    key.SetString("t\\a", "v", "1");
+    key.SetString("t", "own", "2");
+    key.SetString("w", "gone", "3");
+    CCleanSweep sweep;
+    EXPECT_EQ(sweep.DeleteKeyTree(HKEY_CURRENT_USER, key.Sub("t").c_str(), FALSE), ERROR_NO_MORE_ITEMS);
+    EXPECT_TRUE(key.ValueExists("t", "own"));
+    EXPECT_FALSE(key.Exists("t\\a"));
+    EXPECT_TRUE(sweep.DeleteValue(HKEY_CURRENT_USER, key.Sub("w").c_str(), "gone"));
+    EXPECT_FALSE(key.ValueExists("w", "gone"));
+}
 
 TEST(CleanSweepDelete, HiveRootsAndEmptyPathsAreNeverDeleted)
 {
@@ -225,6 +177,8 @@ TEST(CleanSweepDelete, HiveRootsAndEmptyPathsAreNeverDeleted)
     EXPECT_FALSE(key.Exists("classes\\.ext"));
 }
 
+// A subkey or value that cannot be read whole into the backup keeps its
+// whole tree, or itself, in place.
 TEST(CleanSweepDelete, NothingGoesWhenTheBackupIsIncomplete)
 {
     TestKey key;
@@ -232,6 +186,7 @@ TEST(CleanSweepDelete, NothingGoesWhenTheBackupIsIncomplete)
     key.SetString("t\\closed", "w", "2");
     key.SetString("t", "own", "3");
     key.SetString("n", "bad\nname", "4");
+    key.SetString("k", "v", "1");
     BackupStream backup;
     CCleanSweep sweep;
     sweep.SetBackupFile(backup.Get());
@@ -239,32 +194,20 @@ TEST(CleanSweepDelete, NothingGoesWhenTheBackupIsIncomplete)
         NarrowedKey narrowed(HKEY_CURRENT_USER, key.Sub("t\\closed"), KEY_SET_VALUE | DELETE);
         EXPECT_EQ(sweep.DeleteKeyTree(HKEY_CURRENT_USER, key.Sub("t").c_str(), TRUE), ERROR_CAN_NOT_COMPLETE);
     }
-    EXPECT_EQ(sweep.DeleteKeyTree(HKEY_CURRENT_USER, key.Sub("n").c_str(), TRUE), ERROR_CAN_NOT_COMPLETE);
-    EXPECT_EQ(sweep.DeleteKeyTree(HKEY_CURRENT_USER, key.Sub("missing").c_str(), TRUE), ERROR_FILE_NOT_FOUND);
-    EXPECT_FALSE(sweep.DeleteValue(HKEY_CURRENT_USER, key.Sub("n").c_str(), "bad\nname"));
-    EXPECT_EQ(sweep.GetDeletedKeys(), 0);
-    EXPECT_TRUE(key.ValueExists("t\\open", "v"));
-    EXPECT_TRUE(key.ValueExists("t\\closed", "w"));
-    EXPECT_TRUE(key.ValueExists("t", "own"));
-    EXPECT_TRUE(key.ValueExists("n", "bad\nname"));
-}
-
-TEST(CleanSweepDelete, UnreadableValueOrKeyStaysAndNothingIsWritten)
-{
-    TestKey key;
-    key.SetString("k", "v", "1");
-    BackupStream backup;
-    CCleanSweep sweep;
-    sweep.SetBackupFile(backup.Get());
-    EXPECT_FALSE(sweep.DeleteValue(HKEY_CURRENT_USER, key.Sub("missing").c_str(), "v"));
-    EXPECT_FALSE(sweep.DeleteValue(HKEY_CURRENT_USER, key.Sub("k").c_str(), "absent"));
     {
         NarrowedKey narrowed(HKEY_CURRENT_USER, key.Sub("k"), KEY_SET_VALUE);
         EXPECT_FALSE(sweep.DeleteValue(HKEY_CURRENT_USER, key.Sub("k").c_str(), "v"));
     }
-    EXPECT_TRUE(key.ValueExists("k", "v"));
-    EXPECT_EQ(sweep.GetDeletedValues(), 0);
-    EXPECT_EQ(backup.Text(), "");
+    EXPECT_EQ(sweep.DeleteKeyTree(HKEY_CURRENT_USER, key.Sub("n").c_str(), TRUE), ERROR_CAN_NOT_COMPLETE);
+    EXPECT_EQ(sweep.DeleteKeyTree(HKEY_CURRENT_USER, key.Sub("missing").c_str(), TRUE), ERROR_FILE_NOT_FOUND);
+    EXPECT_FALSE(sweep.DeleteValue(HKEY_CURRENT_USER, key.Sub("n").c_str(), "bad\nname"));
+    EXPECT_FALSE(sweep.DeleteValue(HKEY_CURRENT_USER, key.Sub("k").c_str(), "absent"));
+    EXPECT_EQ(sweep.GetDeletedKeys() + sweep.GetDeletedValues(), 0);
+    for (const char* rel : {"t\\open|v", "t\\closed|w", "t|own", "n|bad\nname", "k|v"}) {
+        const std::string entry(rel);
+        const size_t bar = entry.find('|');
+        EXPECT_TRUE(key.ValueExists(entry.substr(0, bar), entry.substr(bar + 1).c_str())) << rel;
+    }
 }
 
 TEST(CleanSweepExport, SingleValueStandsInAKeyBlockOfItsOwn)
@@ -284,77 +227,55 @@ TEST(CleanSweepRename, SameNamedShortcutsGetTheirOwnTargetsAndLogLines)
 {
     TempDir dir;
     const std::string folder = dir.File("Bak");
-    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
-    CreateDirectoryA(dir.File("one").c_str(), nullptr);
-    CreateDirectoryA(dir.File("two").c_str(), nullptr);
-    const std::string first = dir.File("one\\App.lnk"), second = dir.File("two\\App.lnk");
+    for (const char* sub : {"Bak", "one", "two", "a,b"})
+        ASSERT_TRUE(CreateDirectoryA(dir.File(sub).c_str(), nullptr));
+    const std::string first = dir.File("one\\App.lnk"), second = dir.File("two\\App.lnk"), comma = dir.File("a,b\\C.lnk");
     testsupport::WriteFileBytes(first, "first");
     testsupport::WriteFileBytes(second, "second");
-
+    testsupport::WriteFileBytes(comma, "c");
     CCleanSweep sweep;
     EXPECT_TRUE(sweep.RenameToBak(first.c_str(), folder.c_str()));
     EXPECT_TRUE(sweep.RenameToBak(second.c_str(), folder.c_str()));
-    std::string log, moved;
-    ASSERT_TRUE(testsupport::ReadFileBytes(folder + ".bak", log));
-    EXPECT_EQ(log, first + "," + folder + "\\App.lnk\r\n" + second + "," + folder + "\\App (2).lnk\r\n");
-    EXPECT_TRUE(testsupport::ReadFileBytes(folder + "\\App.lnk", moved) && moved == "first");
-    EXPECT_TRUE(testsupport::ReadFileBytes(folder + "\\App (2).lnk", moved) && moved == "second");
-    EXPECT_EQ(GetFileAttributesA(first.c_str()), INVALID_FILE_ATTRIBUTES);
-
     // A comma in the path, or a file that cannot be moved: left alone, no log line.
-    CreateDirectoryA(dir.File("a,b").c_str(), nullptr);
-    const std::string comma = dir.File("a,b\\C.lnk");
-    testsupport::WriteFileBytes(comma, "c");
     EXPECT_FALSE(sweep.RenameToBak(comma.c_str(), folder.c_str()));
     EXPECT_FALSE(sweep.RenameToBak(dir.File("one\\missing.lnk").c_str(), folder.c_str()));
     EXPECT_FALSE(sweep.RenameToBak(second.c_str(), dir.File("nofolder").c_str()));
-    EXPECT_NE(GetFileAttributesA(comma.c_str()), INVALID_FILE_ATTRIBUTES);
-    std::string logAfter;
-    testsupport::ReadFileBytes(folder + ".bak", logAfter);
-    EXPECT_EQ(logAfter, log);
-    EXPECT_EQ(GetFileAttributesA(dir.File("nofolder.bak").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(FileBytes(folder + ".bak"),
+              first + "," + folder + "\\App.lnk\r\n" + second + "," + folder + "\\App (2).lnk\r\n");
+    EXPECT_EQ(FileBytes(folder + "\\App.lnk"), "first");
+    EXPECT_EQ(FileBytes(folder + "\\App (2).lnk"), "second");
+    EXPECT_FALSE(testsupport::FileExists(first));
+    EXPECT_TRUE(testsupport::FileExists(comma));
+    EXPECT_FALSE(testsupport::FileExists(dir.File("nofolder.bak")));
 }
 
-TEST(CleanSweepShred, OverwritesWholeBlocksThenDeletes)
+TEST(CleanSweepShred, OverwritesWholeBlocksThenDeletesButLeavesAFileHeldOpen)
 {
     TempDir dir;
-    std::string content(2500, 'x');
-    const std::string path = dir.File("big.dat"), link = dir.File("big.link");
-    testsupport::WriteFileBytes(path, content);
+    const std::string path = dir.File("big.dat"), link = dir.File("big.link"), small = dir.File("small.dat"),
+                      held = dir.File("held.dat");
+    testsupport::WriteFileBytes(path, std::string(2500, 'x'));
+    testsupport::WriteFileBytes(small, std::string(1000, 'y'));
+    testsupport::WriteFileBytes(held, std::string(3000, 'z'));
     // A second name for the same data shows what the shredder wrote.
     ASSERT_TRUE(CreateHardLinkA(link.c_str(), path.c_str(), nullptr));
+    HANDLE holder = CreateFileA(held.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
     CCleanSweep sweep;
     EXPECT_TRUE(sweep.ShredFile(path.c_str(), 1));
-    EXPECT_EQ(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES);
-    std::string after;
-    ASSERT_TRUE(testsupport::ReadFileBytes(link, after));
+    EXPECT_TRUE(sweep.ShredFile(small.c_str(), 3));
+    EXPECT_FALSE(sweep.ShredFile(held.c_str(), 2));
+    CloseHandle(holder);
+    EXPECT_FALSE(testsupport::FileExists(path));
+    EXPECT_FALSE(testsupport::FileExists(small));
+    const std::string after = FileBytes(link);
     ASSERT_EQ(after.size(), 2500u);
     EXPECT_EQ(after.substr(0, 2048), std::string(2048, after[0]));
     EXPECT_EQ(after.substr(2048), std::string(452, 'x'));
-
-    const std::string small = dir.File("small.dat");
-    testsupport::WriteFileBytes(small, std::string(1000, 'y'));
-    EXPECT_TRUE(sweep.ShredFile(small.c_str(), 3));
-    EXPECT_EQ(GetFileAttributesA(small.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(FileBytes(held), std::string(3000, 'z'));
     EXPECT_EQ(sweep.GetShreddedFiles(), 2);
     EXPECT_EQ(sweep.GetShreddedBytes(), 3500u);
-}
-
-TEST(CleanSweepShred, FileHeldOpenIsLeftAlone)
-{
-    TempDir dir;
-    const std::string path = dir.File("held.dat");
-    testsupport::WriteFileBytes(path, std::string(3000, 'z'));
-    HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    CCleanSweep sweep;
-    EXPECT_FALSE(sweep.ShredFile(path.c_str(), 2));
-    CloseHandle(held);
-    std::string after;
-    EXPECT_TRUE(testsupport::ReadFileBytes(path, after));
-    EXPECT_EQ(after, std::string(3000, 'z'));
-    EXPECT_EQ(sweep.GetShreddedFiles(), 0);
 }
 
 TEST(CleanSweepMisc, RegStringProgramFolderAndDrives)
@@ -371,11 +292,9 @@ TEST(CleanSweepMisc, RegStringProgramFolderAndDrives)
 
     const CString folder = CCleanSweep::GetProgramFolder();
     const CString whole = CCleanSweep::GetProgramFolder(TRUE);
-    ASSERT_FALSE(folder.IsEmpty());
     EXPECT_EQ(folder.Right(1).str(), "\\");
     EXPECT_EQ(whole.Left(folder.GetLength()).str(), folder.str());
     EXPECT_EQ(CString(whole).MakeLower().Right(16).str(), "engine_tests.exe");
-
     ASSERT_GE(sweep.GetDriveCount(), 1);
     EXPECT_EQ(sweep.GetDriveRoot(0).Right(2).str(), ":\\");
     EXPECT_EQ(sweep.GetDriveRoot(sweep.GetDriveCount()).str(), "");

@@ -1,12 +1,10 @@
 #include <gtest/gtest.h>
-#include "ScanTestSupport.h"
+#include "EngineTestSupport.h"
 #include <set>
 
-using scantest::ClassesKeys;
-using scantest::Event;
-using scantest::NewGuid;
-using scantest::RecordingWindow;
-using scantest::TestScanner;
+using enginetest::Event;
+using enginetest::RecordingWindow;
+using enginetest::TestScanner;
 
 namespace {
 
@@ -38,36 +36,35 @@ public:
         Plant(healthy, "InprocHandler", gone + "binary.dll", REG_BINARY);  // not a string value
 
         // Pass 2: classes whose AppID names no AppID key.
-        keys.Set("AppID\\" + goodAppId, "", "", REG_SZ);
-        keys.Set("CLSID\\" + appIdClass[0], "AppID", missingAppId);
+        keys.KeyValue(HKEY_CLASSES_ROOT, "AppID\\" + goodAppId, "", "");
+        keys.KeyValue(HKEY_CLASSES_ROOT, "CLSID\\" + appIdClass[0], "AppID", missingAppId);
         Expect("HKEY_CLASSES_ROOT\\CLSID\\" + appIdClass[0], "AppID", missingAppId);
-        keys.Set("CLSID\\" + appIdClass[1], "AppID", bareAppId);
+        keys.KeyValue(HKEY_CLASSES_ROOT, "CLSID\\" + appIdClass[1], "AppID", bareAppId);
         Expect("HKEY_CLASSES_ROOT\\CLSID\\" + appIdClass[1], "AppID", bareAppId);
-        keys.Set("CLSID\\" + appIdClass[2], "AppID", goodAppId);
-        keys.Set("CLSID\\" + appIdClass[3], "AppID", "");
+        keys.KeyValue(HKEY_CLASSES_ROOT, "CLSID\\" + appIdClass[2], "AppID", goodAppId);
+        keys.KeyValue(HKEY_CLASSES_ROOT, "CLSID\\" + appIdClass[3], "AppID", "");
 
         // Pass 3: named AppIDs; names in braces are not examined.
-        keys.Set("AppID\\" + tag + "_bad.exe", "AppID", missingNamedAppId);
+        keys.KeyValue(HKEY_CLASSES_ROOT, "AppID\\" + tag + "_bad.exe", "AppID", missingNamedAppId);
         Expect("HKEY_CLASSES_ROOT\\AppID\\" + tag + "_bad.exe", "AppID", missingNamedAppId);
-        keys.Set("AppID\\" + tag + "_good.exe", "AppID", goodAppId);
-        keys.Set("AppID\\" + bracedAppId, "AppID", NewGuid());
+        keys.KeyValue(HKEY_CLASSES_ROOT, "AppID\\" + tag + "_good.exe", "AppID", goodAppId);
+        keys.KeyValue(HKEY_CLASSES_ROOT, "AppID\\" + bracedAppId, "AppID", testsupport::NewGuid());
 
         // Pass 4: CLSID references of class-root keys.
-        keys.Set(tag + ".Bad\\CLSID", nullptr, missingClass, REG_SZ, tag + ".Bad");
+        keys.KeyValue(HKEY_CLASSES_ROOT, tag + ".Bad\\CLSID", "", missingClass);
         Expect("HKEY_CLASSES_ROOT\\" + tag + ".Bad\\CLSID", "{Default}", missingClass);
-        keys.Set(tag + ".Good\\CLSID", nullptr, goodClass, REG_SZ, tag + ".Good");
-        keys.Set(tag + ".Bare\\CLSID", nullptr, goodClass.substr(1, 36), REG_SZ, tag + ".Bare");
-        keys.Set(tag + ".Empty\\CLSID", nullptr, "", REG_SZ, tag + ".Empty");
+        keys.KeyValue(HKEY_CLASSES_ROOT, tag + ".Good\\CLSID", "", goodClass);
+        keys.KeyValue(HKEY_CLASSES_ROOT, tag + ".Bare\\CLSID", "", goodClass.substr(1, 36));
+        keys.KeyValue(HKEY_CLASSES_ROOT, tag + ".Empty\\CLSID", "", "");
 
         // Pass 5: type libraries, two versions of one of them broken.
         const std::string library = "TypeLib\\" + badLibrary;
-        keys.Set(library + "\\1.0\\0\\win32", nullptr, gone + "one.tlb", REG_SZ, library);
+        keys.KeyValue(HKEY_CLASSES_ROOT, library + "\\1.0\\0\\win32", "", gone + "one.tlb");
         Expect("HKEY_CLASSES_ROOT\\" + library + "\\1.0\\0\\win32", "(Default)", gone + "one.tlb");
-        keys.Set(library + "\\2.0\\409\\win32", nullptr, gone + "two.tlb", REG_SZ, library);
+        keys.KeyValue(HKEY_CLASSES_ROOT, library + "\\2.0\\409\\win32", "", gone + "two.tlb");
         Expect("HKEY_CLASSES_ROOT\\" + library + "\\2.0\\409\\win32", "(Default)", gone + "two.tlb");
-        keys.Set(library + "\\2.0\\FLAGS", nullptr, "0", REG_SZ, library);
-        keys.Set("TypeLib\\" + goodLibrary + "\\1.0\\0\\win32", nullptr, "C:\\windows\\system32\\shell32.dll", REG_SZ,
-                 "TypeLib\\" + goodLibrary);
+        keys.KeyValue(HKEY_CLASSES_ROOT, library + "\\2.0\\FLAGS", "", "0");
+        keys.KeyValue(HKEY_CLASSES_ROOT, "TypeLib\\" + goodLibrary + "\\1.0\\0\\win32", "", "C:\\windows\\system32\\shell32.dll");
     }
 
     // TRUE for a text that names one of the planted registrations.
@@ -80,11 +77,11 @@ public:
     }
 
     const std::string tag = testsupport::UniqueName("KdxCom");
-    const std::string badClass = NewGuid(), goodClass = NewGuid(), missingClass = NewGuid();
-    const std::string appIdClass[4] = {NewGuid(), NewGuid(), NewGuid(), NewGuid()};
-    const std::string goodAppId = NewGuid(), missingAppId = NewGuid(), missingNamedAppId = NewGuid();
-    const std::string bareAppId = tag + "_abc", bracedAppId = NewGuid();
-    const std::string badLibrary = NewGuid(), goodLibrary = NewGuid();
+    const std::string badClass = testsupport::NewGuid(), goodClass = testsupport::NewGuid(), missingClass = testsupport::NewGuid();
+    const std::string appIdClass[4] = {testsupport::NewGuid(), testsupport::NewGuid(), testsupport::NewGuid(), testsupport::NewGuid()};
+    const std::string goodAppId = testsupport::NewGuid(), missingAppId = testsupport::NewGuid(), missingNamedAppId = testsupport::NewGuid();
+    const std::string bareAppId = tag + "_abc", bracedAppId = testsupport::NewGuid();
+    const std::string badLibrary = testsupport::NewGuid(), goodLibrary = testsupport::NewGuid();
     const std::vector<std::string> names = {tag, badClass, goodClass, missingClass, appIdClass[0], appIdClass[1],
                                             appIdClass[2], appIdClass[3], goodAppId, missingAppId,
                                             missingNamedAppId, bracedAppId, badLibrary, goodLibrary};
@@ -93,14 +90,14 @@ public:
 private:
     void Plant(const std::string& classKey, const char* subKey, const std::string& value, DWORD type = REG_SZ)
     {
-        keys.Set(classKey + "\\" + subKey, nullptr, value, type, classKey);
+        keys.KeyValue(HKEY_CLASSES_ROOT, classKey + "\\" + subKey, "", value, type);
     }
     void Expect(const std::string& key, const std::string& valueName, const std::string& value)
     {
         expected.insert(key + "|" + valueName + "|" + value);
     }
 
-    ClassesKeys keys;
+    enginetest::Planted keys;  // parents made for them go again once empty
 };
 
 }  // namespace

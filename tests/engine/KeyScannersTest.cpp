@@ -3,20 +3,20 @@
 // under HKCU\Software\KeldrixTests at the same time; only this test's own
 // keys are checked.
 #include <gtest/gtest.h>
-#include "ScannerTestSupport.h"
+#include "EngineTestSupport.h"
 #include <algorithm>
 
-using scannertest::AfterCancelAtFirstProblem;
-using scannertest::Found;
-using scannertest::FoundInOrder;
-using scannertest::Leaf;
-using scannertest::Planted;
-using scannertest::PlantedFile;
-using scannertest::RegistryCase;
-using scannertest::ScanPaths;
-using scannertest::Scanner;
-using scannertest::Text;
-using scantest::RecordingWindow;
+using enginetest::AfterCancelAtFirstProblem;
+using enginetest::Found;
+using enginetest::FoundInOrder;
+using enginetest::Leaf;
+using enginetest::Planted;
+using enginetest::PlantedFile;
+using enginetest::RegistryCase;
+using enginetest::ScanPaths;
+using enginetest::TestScanner;
+using enginetest::Text;
+using enginetest::RecordingWindow;
 
 namespace {
 
@@ -30,7 +30,7 @@ std::string EmptyKey(const std::string& key)
 TEST(EmptyKeyScanner, ReportsKeysThatHoldNothingChildrenFirst)
 {
     // Planting under the default user's hive may create keys that others remove.
-    scannertest::FixedKeysLock fixedKeys;
+    enginetest::FixedKeysLock fixedKeys;
     testsupport::TestKey test;
     test.CreateKey("empty");
     test.CreateKey("holder\\a");
@@ -51,7 +51,7 @@ TEST(EmptyKeyScanner, ReportsKeysThatHoldNothingChildrenFirst)
     defaultUser.KeyValue(HKEY_USERS, ".Default\\Software\\KeldrixTests\\" + tag, "v", "1");
 
     const std::string key =
-        "HKEY_USERS\\" + RegistryCase(HKEY_USERS, scannertest::UserHiveName() + "\\" + test.SubKey());
+        "HKEY_USERS\\" + RegistryCase(HKEY_USERS, enginetest::UserHiveName() + "\\" + test.SubKey());
     // A key the user keeps is not empty for its parent.
     CStringArray ignoreTexts;
     CIgnoreTypeArray ignoreTypes;
@@ -60,7 +60,7 @@ TEST(EmptyKeyScanner, ReportsKeysThatHoldNothingChildrenFirst)
 
     RecordingWindow window;
     CRegistryProblemArray problems;
-    Scanner engine(problems, window, &ignoreTexts, &ignoreTypes);
+    TestScanner engine(problems, window, &ignoreTexts, &ignoreTypes);
     engine.ScanEmptyKeys();
 
     const std::vector<std::string> found = FoundInOrder(problems, Leaf(test.SubKey()), REGPROBLEM_EMPTYKEY);
@@ -77,7 +77,7 @@ TEST(EmptyKeyScanner, ReportsKeysThatHoldNothingChildrenFirst)
     for (INT_PTR i = 0; i < problems.GetSize(); i++)
         EXPECT_NE(std::string(problems[i]->m_key).find('\\'), std::string::npos) << "a hive root was reported";
 
-    const auto after = AfterCancelAtFirstProblem([](Scanner& e) { e.ScanEmptyKeys(); });
+    const auto after = AfterCancelAtFirstProblem([](enginetest::TestScanner& e) { e.ScanEmptyKeys(); });
     EXPECT_EQ(after.first, 0);
     EXPECT_EQ(after.second, 0);
 }
@@ -105,7 +105,7 @@ TEST(FileAssociationScanner, ReportsExtensionsWhoseProgramIsGone)
 
     RecordingWindow window;
     CRegistryProblemArray problems;
-    Scanner engine(problems, window);
+    TestScanner engine(problems, window);
     engine.ScanFileAssociations();
 
     const std::set<std::string> expected = {
@@ -115,7 +115,7 @@ TEST(FileAssociationScanner, ReportsExtensionsWhoseProgramIsGone)
     EXPECT_EQ(Found(problems, tag, REGPROBLEM_FILEASSOC), expected);
     EXPECT_EQ(ScanPaths(window).count(tag + "presentfile\\shell\\open\\command\\"), 1u);
 
-    const auto after = AfterCancelAtFirstProblem([](Scanner& e) { e.ScanFileAssociations(); });
+    const auto after = AfterCancelAtFirstProblem([](enginetest::TestScanner& e) { e.ScanFileAssociations(); });
     EXPECT_EQ(after.first, 0);
     EXPECT_EQ(after.second, 0);
 }

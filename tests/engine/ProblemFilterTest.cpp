@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
-#include "ScanTestSupport.h"
+#include "EngineTestSupport.h"
 
-using scantest::RecordingWindow;
-using scantest::TestScanner;
+using enginetest::RecordingWindow;
+using enginetest::TestScanner;
 
 namespace {
 

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
-#include "BackupTestSupport.h"
+#include "EngineTestSupport.h"
 #include "RegExport.h"
 
-using backuptest::BackupStream;
-using backuptest::Crlf;
+using enginetest::BackupStream;
+using enginetest::Crlf;
 using testsupport::TestKey;
 
 namespace {
@@ -28,42 +28,39 @@ std::string Lit(const char (&text)[N]) { return std::string(text, N - 1); }
 
 }  // namespace
 
-TEST(RegExportFormat, StringsAreQuotedOnlyWhenTheQuotedFormRestoresThemExactly)
-{
-    EXPECT_EQ(Format(REG_SZ, Lit("C:\\Dir\\\"q\"\0")), "\"C:\\\\Dir\\\\\\\"q\\\"\"\n");
-    EXPECT_EQ(Format(REG_SZ, Lit("\xe9\x80\xff\0")), "\"\xe9\x80\xff\"\n");
-    EXPECT_EQ(Format(REG_SZ, Lit("\0")), "\"\"\n");
-    // Without terminator, empty, with CR LF or an inner zero: by length, as hex(1).
-    EXPECT_EQ(Format(REG_SZ, "abc"), "hex(1):61,62,63,\n");
-    EXPECT_EQ(Format(REG_SZ, ""), "hex(1):\n");
-    EXPECT_EQ(Format(REG_SZ, Lit("a\r\nb\0")), "hex(1):61,0d,0a,62,00,\n");
-    EXPECT_EQ(Format(REG_SZ, Lit("ab\0c\0")), "hex(1):61,62,00,63,00,\n");
-    // Expandable and multiple strings keep their types.
-    EXPECT_EQ(Format(REG_EXPAND_SZ, Lit("%x%\0")), "hex(2):25,78,25,00,\n");
-    EXPECT_EQ(Format(REG_MULTI_SZ, Lit("a\0b\0\0")), "hex(7):61,00,62,00,00,\n");
-}
-
-TEST(RegExportFormat, NumbersAndOtherTypes)
-{
-    EXPECT_EQ(Format(REG_DWORD, Lit("\xff\0\0\0")), "dword:000000ff\n");
-    EXPECT_EQ(Format(REG_DWORD, Lit("\x78\x56\x34\x12")), "dword:12345678\n");
-    EXPECT_EQ(Format(REG_DWORD, Lit("\x01\x02")), "hex(4):01,02,\n");
-    EXPECT_EQ(Format(REG_QWORD, Counting(8)), "hex(b):00,01,02,03,04,05,06,07,\n");
-    EXPECT_EQ(Format(REG_RESOURCE_REQUIREMENTS_LIST, "\x01"), "hex(a):01,\n");
-    EXPECT_EQ(Format(0x12345, "xy"), "hex(12345):78,79,\n");
-    EXPECT_EQ(Format(REG_NONE, ""), "hex(0):\n");
-    EXPECT_EQ(Format(REG_BINARY, ""), "hex:\n");
-    EXPECT_EQ(Format(REG_BINARY, "\x7f"), "hex:7f,\n");
-}
-
-TEST(RegExportFormat, HexLinesCarry22BytesThen21)
+// Strings are quoted only when the quoted form restores them exactly;
+// hex lines carry 22 bytes, then 21, and never continue after the last byte.
+TEST(RegExportFormat, ValueDataTable)
 {
     const std::string line1 = "00,01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,0e,0f,10,11,12,13,14,15,";
     const std::string line2 = "16,17,18,19,1a,1b,1c,1d,1e,1f,20,21,22,23,24,25,26,27,28,29,2a,";
-    EXPECT_EQ(Format(REG_BINARY, Counting(44)), "hex:" + line1 + "\\\n  " + line2 + "\\\n  2b,\n");
-    // No continuation after the last byte: the editor would drop the value.
-    EXPECT_EQ(Format(REG_BINARY, Counting(22)), "hex:" + line1 + "\n");
-    EXPECT_EQ(Format(REG_BINARY, Counting(43)), "hex:" + line1 + "\\\n  " + line2 + "\n");
+    const struct {
+        DWORD type;
+        std::string bytes, text;
+    } cases[] = {
+        {REG_SZ, Lit("C:\\Dir\\\"q\"\0"), "\"C:\\\\Dir\\\\\\\"q\\\"\"\n"},
+        {REG_SZ, Lit("\xe9\x80\xff\0"), "\"\xe9\x80\xff\"\n"},
+        {REG_SZ, Lit("\0"), "\"\"\n"},
+        // Without terminator, empty, with CR LF or an inner zero: by length, as hex(1).
+        {REG_SZ, "abc", "hex(1):61,62,63,\n"},
+        {REG_SZ, "", "hex(1):\n"},
+        {REG_SZ, Lit("a\r\nb\0"), "hex(1):61,0d,0a,62,00,\n"},
+        {REG_SZ, Lit("ab\0c\0"), "hex(1):61,62,00,63,00,\n"},
+        {REG_EXPAND_SZ, Lit("%x%\0"), "hex(2):25,78,25,00,\n"},
+        {REG_MULTI_SZ, Lit("a\0b\0\0"), "hex(7):61,00,62,00,00,\n"},
+        {REG_DWORD, Lit("\x78\x56\x34\x12"), "dword:12345678\n"},
+        {REG_DWORD, Lit("\x01\x02"), "hex(4):01,02,\n"},
+        {REG_QWORD, Counting(8), "hex(b):00,01,02,03,04,05,06,07,\n"},
+        {REG_RESOURCE_REQUIREMENTS_LIST, "\x01", "hex(a):01,\n"},
+        {0x12345, "xy", "hex(12345):78,79,\n"},
+        {REG_NONE, "", "hex(0):\n"},
+        {REG_BINARY, "\x7f", "hex:7f,\n"},
+        {REG_BINARY, Counting(44), "hex:" + line1 + "\\\n  " + line2 + "\\\n  2b,\n"},
+        {REG_BINARY, Counting(22), "hex:" + line1 + "\n"},
+        {REG_BINARY, Counting(43), "hex:" + line1 + "\\\n  " + line2 + "\n"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Format(c.type, c.bytes), c.text) << c.type << " " << c.bytes;
 }
 
 TEST(RegExportFormat, ValueNamesAreEscapedLikeStrings)
@@ -76,15 +73,11 @@ TEST(RegExportFormat, ValueNamesAreEscapedLikeStrings)
 
 TEST(RegExportFormat, HeaderFollowsTheVersionCode)
 {
-    for (int code : {103, 104, 105}) {
+    for (int code : {103, 104, 105, 0, 4, 7, 102, 201}) {
         BackupStream backup;
         ASSERT_TRUE(WriteRegBackupHeader(backup.Get(), code));
-        EXPECT_EQ(backup.Text(), "Windows Registry Editor Version 5.00\r\n") << code;
-    }
-    for (int code : {0, 4, 7, 102, 201}) {
-        BackupStream backup;
-        ASSERT_TRUE(WriteRegBackupHeader(backup.Get(), code));
-        EXPECT_EQ(backup.Text(), "REGEDIT4\r\n") << code;
+        EXPECT_EQ(backup.Text(), code >= 103 && code <= 105 ? "Windows Registry Editor Version 5.00\r\n" : "REGEDIT4\r\n")
+            << code;
     }
 }
 
@@ -110,15 +103,6 @@ TEST(RegExportTree, WritesEveryKeyOnceParentsFirstAndTheTopKeyLast)
                                   "\"t\"=dword:00000001\n"));
 }
 
-TEST(RegExportTree, KeyWithoutValuesOrSubkeys)
-{
-    TestKey key;
-    BackupStream backup;
-    ASSERT_TRUE(ExportRegKeyTree("HKEY_CURRENT_USER", key.SubKey().c_str(), backup.Get()));
-    const std::string top = "HKEY_CURRENT_USER\\" + key.SubKey();
-    EXPECT_EQ(backup.Text(), Crlf("[" + top + "]\n\n[" + top + "]\n"));
-}
-
 TEST(RegExportTree, MissingKeyOrUnknownRootWritesNothing)
 {
     TestKey key;
@@ -130,6 +114,11 @@ TEST(RegExportTree, MissingKeyOrUnknownRootWritesNothing)
     RegCloseKey(open);
     EXPECT_FALSE(ExportRegKeyTree("HKEY_NOWHERE", key.SubKey().c_str(), backup.Get()));
     EXPECT_EQ(backup.Text(), "");
+    // A key without values or subkeys still gives its two blocks.
+    BackupStream empty;
+    ASSERT_TRUE(ExportRegKeyTree("HKEY_CURRENT_USER", key.SubKey().c_str(), empty.Get()));
+    const std::string top = "HKEY_CURRENT_USER\\" + key.SubKey();
+    EXPECT_EQ(empty.Text(), Crlf("[" + top + "]\n\n[" + top + "]\n"));
 }
 
 TEST(RegExportTree, UnreadableSubkeyOrUnwritableNameFailsTheExport)
@@ -138,7 +127,7 @@ TEST(RegExportTree, UnreadableSubkeyOrUnwritableNameFailsTheExport)
     key.SetString("open", "v", "1");
     key.SetString("closed", "w", "2");
     {
-        backuptest::NarrowedKey narrowed(HKEY_CURRENT_USER, key.Sub("closed"), KEY_SET_VALUE);
+        enginetest::NarrowedKey narrowed(HKEY_CURRENT_USER, key.Sub("closed"), KEY_SET_VALUE);
         BackupStream backup;
         EXPECT_FALSE(ExportRegKey(HKEY_CURRENT_USER, key.SubKey().c_str(), backup.Get()));
         const std::string text = backup.Text();

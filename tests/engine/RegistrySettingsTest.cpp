@@ -118,27 +118,3 @@ TEST(RegistrySettings, UserTextsAndTheBareSoftwareKey)
     RegDeleteValueA(hKey, valueName.c_str());
     RegCloseKey(hKey);
 }
-
-TEST(RegistrySettings, ProductKeySeenByRegQuery)
-{
-    testsupport::SharedStateLock lock;
-    HKEY hKey = nullptr;
-    const bool existed = RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Keldrix", 0, KEY_READ, &hKey) == ERROR_SUCCESS;
-    if (existed)
-        RegCloseKey(hKey);
-    const std::string valueName = testsupport::UniqueName("KeldrixTestValue");
-    const std::string query = "reg.exe query \"HKLM\\SOFTWARE\\Keldrix\" /v " + valueName;
-
-    SetRegistrySettingInt(SETTINGS_PRODUCT, valueName.c_str(), -1);
-    EXPECT_EQ(0, testsupport::RunProcess(query));
-    EXPECT_EQ(-1, GetRegistrySettingInt(SETTINGS_PRODUCT, valueName.c_str(), 5));
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Keldrix", 0, KEY_ALL_ACCESS, &hKey));
-    DWORD type = 0;
-    EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExA(hKey, valueName.c_str(), nullptr, &type, nullptr, nullptr));
-    EXPECT_EQ(static_cast<DWORD>(REG_SZ), type);
-    RegDeleteValueA(hKey, valueName.c_str());
-    RegCloseKey(hKey);
-    EXPECT_NE(0, testsupport::RunProcess(query));
-    if (!existed)
-        RegDeleteKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Keldrix");
-}

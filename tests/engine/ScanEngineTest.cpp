@@ -1,13 +1,13 @@
 #include <gtest/gtest.h>
 #include "RegistrySettings.h"
-#include "ScanTestSupport.h"
+#include "EngineTestSupport.h"
 #include <cstdlib>
 #include <cstring>
 
-using scantest::Event;
-using scantest::RecordingWindow;
-using scantest::SavedSettings;
-using scantest::TestScanner;
+using enginetest::Event;
+using enginetest::RecordingWindow;
+using testsupport::SavedValues;
+using enginetest::TestScanner;
 
 namespace {
 
@@ -16,23 +16,28 @@ typedef std::vector<std::pair<UINT, LPARAM>> Sequence;
 const BYTE kNone[REGPROBLEM_TYPE_COUNT] = {};
 const BYTE kAll[REGPROBLEM_TYPE_COUNT] = {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1};
 
-void AddSkipped(Sequence& sequence, int from, int to)
+// The category messages of a scan whose categories run ('r') or are skipped
+// ('s'), one letter per category, then WM_SCAN_DONE.
+Sequence Expected(const char* letters)
 {
-    for (int category = from; category <= to; category++)
-        sequence.emplace_back(WM_CATEGORY_SKIPPED, category);
-}
-
-void AddRun(Sequence& sequence, int category)
-{
-    sequence.emplace_back(WM_CATEGORY_START, category);
-    sequence.emplace_back(WM_CATEGORY_DONE, category);
+    Sequence sequence;
+    for (int category = 0; letters[category]; category++) {
+        if (letters[category] == 'r') {
+            sequence.emplace_back(WM_CATEGORY_START, category);
+            sequence.emplace_back(WM_CATEGORY_DONE, category);
+        } else {
+            sequence.emplace_back(WM_CATEGORY_SKIPPED, category);
+        }
+    }
+    sequence.emplace_back(WM_SCAN_DONE, 0);
+    return sequence;
 }
 
 // One scan engine with its window, run under the shared-state lock; the
 // settings values that a scan writes or reads are put back afterwards.
 struct ScanRun {
     testsupport::SharedStateLock lock;
-    SavedSettings settings{{SETTING_LASTSCAN, SETTING_LASTFOUNDERRORS, SETTING_REPAIRAFTERFIND}};
+    SavedValues settings{{SETTING_LASTSCAN, SETTING_LASTFOUNDERRORS, SETTING_REPAIRAFTERFIND}};
     CRegistryProblemArray problems;
     TestScanner engine{problems};
     RecordingWindow window;
@@ -84,10 +89,7 @@ TEST(ScanEngine, NoCategoryEnabledSkipsAllElevenAndEmptiesTheArray)
 
     ASSERT_TRUE(run.Scan(kNone));
 
-    Sequence expected;
-    AddSkipped(expected, 0, 10);
-    expected.emplace_back(WM_SCAN_DONE, 0);
-    EXPECT_EQ(run.window.Sequence(), expected);
+    EXPECT_EQ(run.window.Sequence(), Expected("sssssssssss"));
     EXPECT_EQ(run.problems.GetSize(), 0);
     EXPECT_EQ(run.engine.GetTotalFound(), 0);
     EXPECT_FALSE(run.engine.IsScanning());
@@ -114,12 +116,7 @@ TEST(ScanEngine, CancelDuringACategoryFinishesItSkipsTheRestAndStartsNoFix)
 
     ASSERT_TRUE(run.Scan(kAll));
 
-    Sequence expected;
-    for (int category = 0; category <= 3; category++)
-        AddRun(expected, category);
-    AddSkipped(expected, 4, 10);
-    expected.emplace_back(WM_SCAN_DONE, 0);
-    EXPECT_EQ(run.window.Sequence(), expected);
+    EXPECT_EQ(run.window.Sequence(), Expected("rrrrsssssss"));
     EXPECT_EQ(run.window.Count(WM_FIX_DONE), 0);
     // What was found before the cancel stays, counted.
     EXPECT_EQ(run.problems.GetSize(), run.window.Count(WM_PROBLEM_FOUND));
@@ -137,11 +134,7 @@ TEST(ScanEngine, CancelInsideTheComScannerStopsItAtItsNextTest)
 
     ASSERT_TRUE(run.Scan(kAll));
 
-    Sequence expected;
-    AddRun(expected, 0);
-    AddSkipped(expected, 1, 10);
-    expected.emplace_back(WM_SCAN_DONE, 0);
-    EXPECT_EQ(run.window.Sequence(), expected);
+    EXPECT_EQ(run.window.Sequence(), Expected("rssssssssss"));
     // The class being examined finishes its eight subkeys; no further key is walked.
     EXPECT_GE(run.window.Count(WM_SCAN_PATH), 1);
     EXPECT_LE(run.window.Count(WM_SCAN_PATH), 8);
@@ -160,15 +153,7 @@ TEST(ScanEngine, CategoriesRunInOrderAndTheScanningFlagOutlastsTheLastMessage)
 
     ASSERT_TRUE(run.Scan(some));
 
-    Sequence expected;
-    AddSkipped(expected, 0, 0);
-    AddRun(expected, 1);
-    AddSkipped(expected, 2, 4);
-    AddRun(expected, 5);
-    AddSkipped(expected, 6, 9);
-    AddRun(expected, 10);
-    expected.emplace_back(WM_SCAN_DONE, 0);
-    EXPECT_EQ(run.window.Sequence(), expected);
+    EXPECT_EQ(run.window.Sequence(), Expected("srsssrssssr"));
     EXPECT_FALSE(secondStart);
     EXPECT_TRUE(run.window.events.back().scanning);
     EXPECT_FALSE(run.engine.IsScanning());
@@ -213,7 +198,7 @@ TEST(ScanEngine, StartFixReportsItsEndWhileStillRunning)
 TEST(ScanEngine, DeletingTheEngineUnderARunningScanStopsAndWaitsForIt)
 {
     testsupport::SharedStateLock lock;
-    SavedSettings settings{{SETTING_LASTSCAN, SETTING_LASTFOUNDERRORS, SETTING_REPAIRAFTERFIND}};
+    SavedValues settings{{SETTING_LASTSCAN, SETTING_LASTFOUNDERRORS, SETTING_REPAIRAFTERFIND}};
     CRegistryProblemArray problems;
     RecordingWindow window;
     HANDLE thread = nullptr;

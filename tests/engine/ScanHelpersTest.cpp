@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
-#include "ScanTestSupport.h"
+#include "EngineTestSupport.h"
 #include <shlobj.h>
 #include <cstring>
 
-using scantest::TestScanner;
+using enginetest::TestScanner;
 using testsupport::TempDir;
 
 namespace {

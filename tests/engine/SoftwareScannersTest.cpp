@@ -3,17 +3,17 @@
 // entries under names of its own in the fixed keys the scanner walks and
 // checks only those.
 #include <gtest/gtest.h>
-#include "ScannerTestSupport.h"
+#include "EngineTestSupport.h"
 
-using scannertest::AfterCancelAtFirstProblem;
-using scannertest::Found;
-using scannertest::Planted;
-using scannertest::PlantedFile;
-using scannertest::ScanPaths;
-using scannertest::Scanner;
-using scannertest::ShellFolder;
-using scannertest::Text;
-using scantest::RecordingWindow;
+using enginetest::AfterCancelAtFirstProblem;
+using enginetest::Found;
+using enginetest::Planted;
+using enginetest::PlantedFile;
+using enginetest::ScanPaths;
+using enginetest::TestScanner;
+using enginetest::ShellFolder;
+using enginetest::Text;
+using enginetest::RecordingWindow;
 
 namespace {
 
@@ -43,7 +43,7 @@ TEST(UninstallScanner, ReportsEntriesWhoseUninstallerIsGone)
     planted.KeyValue(HKEY_LOCAL_MACHINE, kUninstall + "\\" + tag + "_Unquoted", "UninstallString",
                      gone + "setup.exe -remove");
     planted.KeyValue(HKEY_LOCAL_MACHINE, kUninstall + "\\" + tag + "_Msi", "UninstallString",
-                     "MsiExec.exe /X" + scantest::NewGuid());
+                     "MsiExec.exe /X" + testsupport::NewGuid());
     planted.KeyValue(HKEY_LOCAL_MACHINE, kUninstall + "\\" + tag + "_Rundll", "UninstallString",
                      "rundll32.exe " + gone + "setup.dll,Remove");
     planted.KeyValue(HKEY_LOCAL_MACHINE, kUninstall + "\\" + tag + "_Present", "UninstallString",
@@ -55,7 +55,7 @@ TEST(UninstallScanner, ReportsEntriesWhoseUninstallerIsGone)
 
     RecordingWindow window;
     CRegistryProblemArray problems;
-    Scanner engine(problems, window);
+    TestScanner engine(problems, window);
     engine.ScanUninstallEntries();
 
     const std::set<std::string> expected = {
@@ -65,7 +65,7 @@ TEST(UninstallScanner, ReportsEntriesWhoseUninstallerIsGone)
     EXPECT_EQ(Found(problems, tag, REGPROBLEM_UNINSTALL), expected);
     EXPECT_EQ(ScanPaths(window).count(kUninstall + "\\" + tag + "_Empty"), 1u);
 
-    const auto after = AfterCancelAtFirstProblem([](Scanner& e) { e.ScanUninstallEntries(); });
+    const auto after = AfterCancelAtFirstProblem([](enginetest::TestScanner& e) { e.ScanUninstallEntries(); });
     EXPECT_EQ(after.first, 0);
     EXPECT_EQ(after.second, 0) << "the walk went on after the cancel";
 }
@@ -87,7 +87,7 @@ TEST(FontScanner, ReportsFontFilesFoundNowhere)
 
     RecordingWindow window;
     CRegistryProblemArray problems;
-    Scanner engine(problems, window);
+    TestScanner engine(problems, window);
     engine.ScanFontEntries();
 
     const std::set<std::string> expected = {
@@ -96,7 +96,7 @@ TEST(FontScanner, ReportsFontFilesFoundNowhere)
     };
     EXPECT_EQ(Found(problems, tag, REGPROBLEM_FONT), expected);
 
-    const auto after = AfterCancelAtFirstProblem([](Scanner& e) { e.ScanFontEntries(); });
+    const auto after = AfterCancelAtFirstProblem([](enginetest::TestScanner& e) { e.ScanFontEntries(); });
     EXPECT_EQ(after.first, 0);
 }
 
@@ -106,9 +106,9 @@ TEST(SharedDllScanner, ReportsPathsThatAreGoneWithAnEmptyValue)
     testsupport::TempDir temp;
     PlantedFile present(temp.File(tag + "_present.dll"));
     // A path taken as it stands: nothing is cut after ".exe".
-    scannertest::PlantedFolder toolsFolder(temp.File(tag + " tools.exe files"));
+    enginetest::PlantedFolder toolsFolder(temp.File(tag + " tools.exe files"));
     PlantedFile inTools(temp.File(tag + " tools.exe files\\x.dll"));
-    scannertest::FixedKeysLock lock;
+    enginetest::FixedKeysLock lock;
     Planted planted;
     // A name too long to read comes first; the walk goes on past it.
     planted.Dword(HKEY_LOCAL_MACHINE, kSharedDlls, "C:\\" + tag + "\\0" + std::string(1100, 'x') + ".dll", 1);
@@ -120,7 +120,7 @@ TEST(SharedDllScanner, ReportsPathsThatAreGoneWithAnEmptyValue)
 
     RecordingWindow window;
     CRegistryProblemArray problems;
-    Scanner engine(problems, window);
+    TestScanner engine(problems, window);
     engine.ScanSharedDlls();
 
     const std::set<std::string> expected = {
@@ -130,7 +130,7 @@ TEST(SharedDllScanner, ReportsPathsThatAreGoneWithAnEmptyValue)
     EXPECT_EQ(Found(problems, tag, REGPROBLEM_SHAREDDLL), expected);
     EXPECT_EQ(ScanPaths(window).count(present.Path()), 1u);
 
-    const auto after = AfterCancelAtFirstProblem([](Scanner& e) { e.ScanSharedDlls(); });
+    const auto after = AfterCancelAtFirstProblem([](enginetest::TestScanner& e) { e.ScanSharedDlls(); });
     EXPECT_EQ(after.first, 0);
     EXPECT_EQ(after.second, 0);
 }
@@ -159,7 +159,7 @@ TEST(AppPathScanner, ReportsProgramsWhosePathIsGone)
 
     RecordingWindow window;
     CRegistryProblemArray problems;
-    Scanner engine(problems, window);
+    TestScanner engine(problems, window);
     engine.ScanAppPaths();
 
     const std::set<std::string> expected = {
@@ -169,7 +169,7 @@ TEST(AppPathScanner, ReportsProgramsWhosePathIsGone)
     EXPECT_EQ(Found(problems, tag, REGPROBLEM_APPPATH), expected);
     EXPECT_EQ(ScanPaths(window).count(kAppPaths + "\\" + tag + "_present.exe"), 1u);
 
-    const auto after = AfterCancelAtFirstProblem([](Scanner& e) { e.ScanAppPaths(); });
+    const auto after = AfterCancelAtFirstProblem([](enginetest::TestScanner& e) { e.ScanAppPaths(); });
     EXPECT_EQ(after.first, 0);
     EXPECT_EQ(after.second, 0);
 }
@@ -180,7 +180,7 @@ TEST(HelpFileScanner, ReportsHelpFilesMissingFromTheirFolder)
     testsupport::TempDir temp;
     PlantedFile helpFile(temp.File(tag + "_present.hlp"));
     PlantedFile htmlHelpFile(temp.File(tag + "_present.chm"));
-    scannertest::FixedKeysLock lock;
+    enginetest::FixedKeysLock lock;
     Planted planted;
     const std::string goneFolder = "C:\\" + tag + "\\Help\\";
     planted.Value(HKEY_LOCAL_MACHINE, kHelp, tag + "_gone.hlp", goneFolder);
@@ -191,7 +191,7 @@ TEST(HelpFileScanner, ReportsHelpFilesMissingFromTheirFolder)
 
     RecordingWindow window;
     CRegistryProblemArray problems;
-    Scanner engine(problems, window);
+    TestScanner engine(problems, window);
     engine.ScanHelpFiles();
 
     const std::set<std::string> expected = {
@@ -205,7 +205,7 @@ TEST(HelpFileScanner, ReportsHelpFilesMissingFromTheirFolder)
     EXPECT_EQ(paths.count("C:\\" + tag + "\\Html\\" + tag + "_gone.chm"), 1u);
     EXPECT_EQ(paths.count(temp.Path() + "\\" + tag + "_present.hlp"), 1u);
 
-    const auto after = AfterCancelAtFirstProblem([](Scanner& e) { e.ScanHelpFiles(); });
+    const auto after = AfterCancelAtFirstProblem([](enginetest::TestScanner& e) { e.ScanHelpFiles(); });
     EXPECT_EQ(after.first, 0);
     EXPECT_EQ(after.second, 0);
 }

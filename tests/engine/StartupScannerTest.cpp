@@ -2,21 +2,21 @@
 // walk of the program shortcuts (the shortcut finds themselves are checked
 // end to end by scan_shortcuts.sh on a small mapped drive).
 #include <gtest/gtest.h>
-#include "ScannerTestSupport.h"
+#include "EngineTestSupport.h"
 #include <shlobj.h>
 #include <algorithm>
 
-using scannertest::AfterCancelAtFirstProblem;
-using scannertest::Found;
-using scannertest::Planted;
-using scannertest::PlantedFile;
-using scannertest::PlantedFolder;
-using scannertest::ScanPaths;
-using scannertest::Scanner;
-using scannertest::ShellFolder;
-using scannertest::Text;
-using scantest::Event;
-using scantest::RecordingWindow;
+using enginetest::AfterCancelAtFirstProblem;
+using enginetest::Found;
+using enginetest::Planted;
+using enginetest::PlantedFile;
+using enginetest::PlantedFolder;
+using enginetest::ScanPaths;
+using enginetest::TestScanner;
+using enginetest::ShellFolder;
+using enginetest::Text;
+using enginetest::Event;
+using enginetest::RecordingWindow;
 
 namespace {
 
@@ -35,59 +35,6 @@ std::string UserPrograms()
     return folder;
 }
 
-// Takes a value of a machine key away for the scope and puts it back.
-class HiddenValue {
-public:
-    HiddenValue(const std::string& path, const char* name) : m_path(path), m_name(name)
-    {
-        HKEY key = nullptr;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
-            throw std::runtime_error("cannot open " + path);
-        DWORD size = 0;
-        m_present = RegQueryValueExA(key, name, nullptr, &m_type, nullptr, &size) == ERROR_SUCCESS;
-        if (m_present) {
-            m_data.resize(size);
-            RegQueryValueExA(key, name, nullptr, &m_type, reinterpret_cast<BYTE*>(&m_data[0]), &size);
-            RegDeleteValueA(key, name);
-        }
-        RegCloseKey(key);
-    }
-    ~HiddenValue()
-    {
-        HKEY key = nullptr;
-        if (m_present && RegOpenKeyExA(HKEY_LOCAL_MACHINE, m_path.c_str(), 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
-            RegSetValueExA(key, m_name.c_str(), 0, m_type, reinterpret_cast<const BYTE*>(m_data.data()),
-                           static_cast<DWORD>(m_data.size()));
-            RegCloseKey(key);
-        }
-    }
-    HiddenValue(const HiddenValue&) = delete;
-    HiddenValue& operator=(const HiddenValue&) = delete;
-
-private:
-    std::string m_path;
-    std::string m_name;
-    bool m_present = false;
-    DWORD m_type = REG_SZ;
-    std::string m_data;
-};
-
-// Sets the current folder for the scope.
-class CurrentFolder {
-public:
-    explicit CurrentFolder(const char* folder)
-    {
-        GetCurrentDirectoryA(sizeof m_saved, m_saved);
-        if (!SetCurrentDirectoryA(folder))
-            throw std::runtime_error(std::string("cannot change to ") + folder);
-    }
-    ~CurrentFolder() { SetCurrentDirectoryA(m_saved); }
-    CurrentFolder(const CurrentFolder&) = delete;
-    CurrentFolder& operator=(const CurrentFolder&) = delete;
-
-private:
-    char m_saved[MAX_PATH] = "";
-};
 
 }  // namespace
 
@@ -95,7 +42,7 @@ TEST(StartupScanner, ReportsRunCommandsAndMenuGroupsThatAreGone)
 {
     // Another test here takes the all-users Programs folder away for a while.
     testsupport::SharedStateLock sharedState;
-    scannertest::FixedKeysLock fixedKeys;
+    enginetest::FixedKeysLock fixedKeys;
     const std::string tag = testsupport::UniqueName("KdxStartup");
     testsupport::TempDir temp;
     PlantedFile program(temp.File(tag + "_app.exe"));
@@ -122,7 +69,7 @@ TEST(StartupScanner, ReportsRunCommandsAndMenuGroupsThatAreGone)
 
     RecordingWindow window;
     CRegistryProblemArray problems;
-    Scanner engine(problems, window);
+    TestScanner engine(problems, window);
     engine.ScanStartupItems();
 
     const std::set<std::string> expected = {
@@ -139,22 +86,23 @@ TEST(StartupScanner, ReportsRunCommandsAndMenuGroupsThatAreGone)
     EXPECT_EQ(paths.count(common + "\\" + tag + "_GoneGroup2"), 1u);
     EXPECT_EQ(paths.count(user + "\\" + tag + "_GoneGroup"), 0u);
 
-    const auto after = AfterCancelAtFirstProblem([](Scanner& e) { e.ScanStartupItems(); });
+    const auto after = AfterCancelAtFirstProblem([](enginetest::TestScanner& e) { e.ScanStartupItems(); });
     EXPECT_EQ(after.first, 0);
 }
 
 TEST(StartupScanner, MenuGroupsAreNotJudgedWithoutTheAllUsersFolder)
 {
     testsupport::SharedStateLock sharedState;
-    scannertest::FixedKeysLock fixedKeys;
+    enginetest::FixedKeysLock fixedKeys;
     const std::string tag = testsupport::UniqueName("KdxMenu");
     Planted planted;
     planted.Key(HKEY_CURRENT_USER, kMenuOrder + "\\" + tag + "_GoneGroup");
-    HiddenValue hidden(kShellFolders, "Common Programs");
+    const testsupport::SavedValues hidden({"Common Programs"}, HKEY_LOCAL_MACHINE, kShellFolders);
+    hidden.Remove();
 
     RecordingWindow window;
     CRegistryProblemArray problems;
-    Scanner engine(problems, window);
+    TestScanner engine(problems, window);
     engine.ScanStartupItems();
 
     EXPECT_TRUE(Found(problems, tag, REGPROBLEM_STARTUP).empty());
@@ -165,10 +113,10 @@ TEST(StartupScanner, MenuGroupsAreNotJudgedWithoutTheAllUsersFolder)
 TEST(ShortcutScanner, WalksTheCurrentDriveByFullPathsAndUnwindsAtACancel)
 {
     // The walk starts at the root of the current folder's drive: the prefix's C: here.
-    CurrentFolder current("C:\\windows\\system32");
+    testsupport::CurrentFolder current("C:\\windows\\system32");
     RecordingWindow window;
     CRegistryProblemArray problems;
-    Scanner engine(problems, window);
+    TestScanner engine(problems, window);
     std::string cancelledAt;
     int pathsAfter = 0;
     window.onMessage = [&](const Event& e) {

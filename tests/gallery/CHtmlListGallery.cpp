@@ -1,5 +1,5 @@
 #include "CHtmlListGallery.h"
-#include "../classlib/WindowTestSupport.h"
+#include "../classlib/ClasslibTestSupport.h"
 #include "GalleryLog.h"
 #include "GalleryResource.h"
 
@@ -19,7 +19,7 @@ const UINT kResultsMode = 7;
 void CHtmlListGallery::Open(CWnd* owner)
 {
     static CHtmlListGallery window;
-    wintest::DialogTemplate t(WS_POPUP | WS_BORDER, 0, 0, 200, 160);
+    classlibtest::DialogTemplate t(WS_POPUP | WS_BORDER, 0, 0, 200, 160);
     if (!window.CreateIndirect(t.Get(), owner))
         GalleryLog::Line("html window failed");
 }

@@ -1,5 +1,5 @@
 #include "CSkinGallery.h"
-#include "../classlib/WindowTestSupport.h"
+#include "../classlib/ClasslibTestSupport.h"
 #include "GalleryLog.h"
 #include "GalleryResource.h"
 
@@ -32,7 +32,7 @@ END_MESSAGE_MAP()
 void CSkinGallery::Open(CWnd* owner)
 {
     static CSkinGallery window;
-    wintest::DialogTemplate t(WS_POPUP | WS_BORDER, 0, 0, 280, 140);
+    classlibtest::DialogTemplate t(WS_POPUP | WS_BORDER, 0, 0, 280, 140);
     t.Add("STATIC", "Hover over me", IDC_SKIN_HOVER, SS_LEFT | SS_NOTIFY, 0, 0, 10, 10)
         .Add("STATIC", "WWWWWWWWWWWWWWWWWWWW", IDC_SKIN_WIDE, SS_LEFT, 0, 0, 10, 10)
         .Add("BUTTON", "Shorten", IDC_SKIN_SHORTEN, BS_PUSHBUTTON | WS_TABSTOP, 0, 0, 10, 10)

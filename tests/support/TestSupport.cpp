@@ -2,8 +2,10 @@
 #include <gtest/gtest.h>
 #include <shlwapi.h>
 #include <shlobj.h>
+#include <objbase.h>
 #include <atomic>
 #include <cstdio>
+#include <cstring>
 #include <stdexcept>
 #include <vector>
 
@@ -33,6 +35,18 @@ std::string UniqueName(const char* prefix)
     char buf[128];
     snprintf(buf, sizeof buf, "%s_%lu_%lu_%u", prefix, GetCurrentProcessId(), GetTickCount(), counter++);
     return buf;
+}
+
+std::string NewGuid()
+{
+    GUID guid;
+    if (FAILED(CoCreateGuid(&guid)))
+        throw std::runtime_error("CoCreateGuid failed");
+    char text[40];
+    snprintf(text, sizeof text, "{%08lX-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
+             static_cast<unsigned long>(guid.Data1), guid.Data2, guid.Data3, guid.Data4[0], guid.Data4[1],
+             guid.Data4[2], guid.Data4[3], guid.Data4[4], guid.Data4[5], guid.Data4[6], guid.Data4[7]);
+    return text;
 }
 
 TempDir::TempDir()
@@ -121,8 +135,13 @@ bool TestKey::ValueExists(const std::string& rel, const char* name) const
 
 bool TestKey::Get(const std::string& rel, const char* name, DWORD& type, std::string& data) const
 {
+    return ReadValue(m_root, Join(m_subKey, rel), name, type, data);
+}
+
+bool ReadValue(HKEY root, const std::string& path, const char* name, DWORD& type, std::string& data)
+{
     HKEY h;
-    if (RegOpenKeyExA(m_root, Join(m_subKey, rel).c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS)
         return false;
     DWORD size = 0;
     LONG rc = RegQueryValueExA(h, name, nullptr, &type, nullptr, &size);
@@ -133,6 +152,41 @@ bool TestKey::Get(const std::string& rel, const char* name, DWORD& type, std::st
     }
     RegCloseKey(h);
     return rc == ERROR_SUCCESS;
+}
+
+SavedValues::SavedValues(std::vector<std::string> names, HKEY root, std::string path)
+    : m_root(root), m_path(std::move(path)), m_names(std::move(names))
+{
+    for (const std::string& name : m_names) {
+        m_saved.emplace_back();
+        m_saved.back().present = ReadValue(m_root, m_path, name.c_str(), m_saved.back().type, m_saved.back().data);
+    }
+}
+
+SavedValues::~SavedValues()
+{
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(m_root, m_path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return;
+    for (size_t i = 0; i < m_names.size(); i++) {
+        if (m_saved[i].present)
+            RegSetValueExA(key, m_names[i].c_str(), 0, m_saved[i].type,
+                           reinterpret_cast<const BYTE*>(m_saved[i].data.data()),
+                           static_cast<DWORD>(m_saved[i].data.size()));
+        else
+            RegDeleteValueA(key, m_names[i].c_str());
+    }
+    RegCloseKey(key);
+}
+
+void SavedValues::Remove() const
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(m_root, m_path.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+        return;
+    for (const std::string& name : m_names)
+        RegDeleteValueA(key, name.c_str());
+    RegCloseKey(key);
 }
 
 int RunProcess(const std::string& commandLine, DWORD timeoutMs)
@@ -182,6 +236,46 @@ bool WriteFileBytes(const std::string& path, const std::string& bytes)
         return false;
     bool ok = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
     return fclose(f) == 0 && ok;
+}
+
+bool FileExists(const std::string& path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+int CountOf(const std::string& text, const std::string& part)
+{
+    int count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        count++;
+    return count;
+}
+
+std::set<std::string> FilesIn(const std::string& folder)
+{
+    std::set<std::string> names;
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        if (strcmp(data.cFileName, ".") != 0 && strcmp(data.cFileName, "..") != 0)
+            names.insert(data.cFileName);
+    } while (FindNextFileA(find, &data));
+    FindClose(find);
+    return names;
+}
+
+CurrentFolder::CurrentFolder(const std::string& folder)
+{
+    GetCurrentDirectoryA(sizeof m_saved, m_saved);
+    if (!SetCurrentDirectoryA(folder.c_str()))
+        throw std::runtime_error("cannot change to " + folder);
+}
+
+CurrentFolder::~CurrentFolder()
+{
+    SetCurrentDirectoryA(m_saved);
 }
 
 }  // namespace testsupport

@@ -1,6 +1,8 @@
 #pragma once
 #include <windows.h>
+#include <set>
 #include <string>
+#include <vector>
 
 // Helpers shared by the test programs. Every helper cleans up what it made.
 namespace testsupport {
@@ -63,6 +65,33 @@ private:
     std::string m_subKey;
 };
 
+// Values of a key saved now and put back, or removed again, at the end (by
+// default of the program's settings key). Hold the shared-state lock around it.
+class SavedValues {
+public:
+    explicit SavedValues(std::vector<std::string> names, HKEY root = HKEY_LOCAL_MACHINE,
+                         std::string path = "SOFTWARE\\Keldrix");
+    ~SavedValues();
+    SavedValues(const SavedValues&) = delete;
+    SavedValues& operator=(const SavedValues&) = delete;
+    // Takes the values away until the end.
+    void Remove() const;
+
+private:
+    struct Saved {
+        bool present = false;
+        DWORD type = REG_SZ;
+        std::string data;
+    };
+    HKEY m_root;
+    std::string m_path;
+    std::vector<std::string> m_names;
+    std::vector<Saved> m_saved;
+};
+
+// Reads a value's type and bytes below root; false when it is missing.
+bool ReadValue(HKEY root, const std::string& path, const char* name, DWORD& type, std::string& data);
+
 // Runs a command line, waits up to timeoutMs and returns the exit code (-1 on failure).
 int RunProcess(const std::string& commandLine, DWORD timeoutMs = 120000);
 
@@ -71,6 +100,28 @@ bool ReadFileBytes(const std::string& path, std::string& out);
 bool WriteFileBytes(const std::string& path, const std::string& bytes);
 // A whole file's bytes; a file that cannot be read fails the test (and gives "").
 std::string FileBytes(const std::string& path);
+
+// Whether a file or folder is there.
+bool FileExists(const std::string& path);
+// How many times part occurs in text (overlapping occurrences count).
+int CountOf(const std::string& text, const std::string& part);
+// The names in a folder, without "." and "..".
+std::set<std::string> FilesIn(const std::string& folder);
+
+// Sets the current folder for the scope; throws when it cannot.
+class CurrentFolder {
+public:
+    explicit CurrentFolder(const std::string& folder);
+    ~CurrentFolder();
+    CurrentFolder(const CurrentFolder&) = delete;
+    CurrentFolder& operator=(const CurrentFolder&) = delete;
+
+private:
+    char m_saved[MAX_PATH] = "";
+};
+
+// A new GUID in registry form, "{...}" in upper case.
+std::string NewGuid();
 
 // A text unique to this process and call, for names of planted things.
 std::string UniqueName(const char* prefix);

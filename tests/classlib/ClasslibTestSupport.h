@@ -1,13 +1,14 @@
 #pragma once
-// Helpers of the window tests (class library and controls): dialog templates
-// built in memory, generated bitmaps, and waiting on the message queue.
+// Helpers of the class library tests (and the controls tests above them):
+// dialog templates built in memory, generated bitmaps, waiting on the message
+// queue, and the library's invalid-argument exception.
 #include "afxwin.h"
 #include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
 
-namespace wintest {
+namespace classlibtest {
 
 // A DIALOGEX template built in memory, DWORD-aligned as the system wants it.
 class DialogTemplate {
@@ -185,4 +186,17 @@ inline void PumpPending()
     }
 }
 
-}  // namespace wintest
+// Runs f and reports whether it threw the class library's invalid-argument exception.
+template <class F>
+bool ThrowsInvalidArg(F f)
+{
+    try {
+        f();
+    } catch (CInvalidArgException* e) {
+        e->Delete();
+        return true;
+    }
+    return false;
+}
+
+}  // namespace classlibtest

@@ -1,29 +1,146 @@
 #pragma once
-// Helpers of the category scanner tests: an engine whose scanners the tests
-// call one by one, entries planted in the fixed registry locations the
-// scanners walk, files planted in fixed folders, and the problems found.
-#include "ScanTestSupport.h"
+// Helpers of the engine tests: a window that records the engine's messages,
+// the tests' engine, keys, values and files planted where the scanners look,
+// the settings a scan writes, and .reg backup streams.
+#include <gtest/gtest.h>
+#include "CRegScanner.h"
+#include "LogFile.h"
+#include "TestSupport.h"
+#include <aclapi.h>
+#include <objbase.h>
+#include <shlwapi.h>
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <functional>
 #include <set>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
-namespace scannertest {
+namespace enginetest {
 
-// An engine whose category scanners the tests call directly, reporting to a
-// recording window of the test's thread.
-class Scanner : public scantest::TestScanner {
+// One engine message as the window saw it.
+struct Event {
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    std::string text;  // WM_SCAN_PATH: the path; WM_PROBLEM_FOUND: "key|name|value"
+    int category;      // WM_PROBLEM_FOUND: the record's category
+    BOOL scanning;     // what the engine reported while the message was handled
+};
+
+// A hidden message-only window of the calling thread that records every engine
+// message. onMessage, when set, runs inside the handler (the worker waits).
+class RecordingWindow {
 public:
-    Scanner(CRegistryProblemArray& problems, scantest::RecordingWindow& window, CStringArray* ignoreTexts = nullptr,
-            CIgnoreTypeArray* ignoreTypes = nullptr)
+    RecordingWindow()
+    {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = &RecordingWindow::Proc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "KeldrixScanTestWindow";
+        RegisterClassA(&wc);
+        m_hWnd = CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance,
+                                 nullptr);
+        if (m_hWnd == nullptr)
+            throw std::runtime_error("cannot create the recording window");
+        SetWindowLongPtrA(m_hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    }
+    ~RecordingWindow() { DestroyWindow(m_hWnd); }
+    RecordingWindow(const RecordingWindow&) = delete;
+    RecordingWindow& operator=(const RecordingWindow&) = delete;
+
+    HWND Get() const { return m_hWnd; }
+    void Watch(const CRegScanner* engine) { m_engine = engine; }
+
+    // Handles messages until the thread has ended; false after timeoutMs.
+    static bool PumpUntilEnded(HANDLE thread, DWORD timeoutMs = 120000)
+    {
+        const DWORD start = GetTickCount();
+        for (;;) {
+            MSG msg;
+            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+                DispatchMessageA(&msg);
+            const DWORD elapsed = GetTickCount() - start;
+            if (elapsed >= timeoutMs)
+                return false;
+            const DWORD rc = MsgWaitForMultipleObjects(1, &thread, FALSE, timeoutMs - elapsed, QS_ALLINPUT);
+            if (rc == WAIT_OBJECT_0)
+                return true;
+            if (rc == WAIT_TIMEOUT || rc == WAIT_FAILED)
+                return false;
+        }
+    }
+
+    // The messages of the category sequence and the ends, without paths and problems.
+    std::vector<std::pair<UINT, LPARAM>> Sequence() const
+    {
+        std::vector<std::pair<UINT, LPARAM>> out;
+        for (const Event& e : events)
+            if (e.message != WM_SCAN_PATH && e.message != WM_PROBLEM_FOUND)
+                out.emplace_back(e.message, e.lParam);
+        return out;
+    }
+    int Count(UINT message) const
+    {
+        int n = 0;
+        for (const Event& e : events)
+            n += e.message == message;
+        return n;
+    }
+
+    std::vector<Event> events;
+    std::function<void(const Event&)> onMessage;
+
+private:
+    static LRESULT CALLBACK Proc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        auto* self = reinterpret_cast<RecordingWindow*>(GetWindowLongPtrA(hWnd, GWLP_USERDATA));
+        if (self == nullptr || message < WM_FIX_PROGRESS || message > WM_CATEGORY_SKIPPED)
+            return DefWindowProcA(hWnd, message, wParam, lParam);
+        Event e{message, wParam, lParam, std::string(), -1, self->m_engine ? self->m_engine->IsScanning() : FALSE};
+        if (message == WM_SCAN_PATH && lParam != 0)
+            e.text = reinterpret_cast<LPCSTR>(lParam);
+        if (message == WM_PROBLEM_FOUND && lParam != 0) {
+            const auto* problem = reinterpret_cast<const CRegistryProblem*>(lParam);
+            e.text = std::string(problem->m_key) + "|" + std::string(problem->m_valueName) + "|"
+                     + std::string(problem->m_value);
+            e.category = problem->m_category;
+        }
+        self->events.push_back(e);
+        if (self->onMessage)
+            self->onMessage(self->events.back());
+        return 0;
+    }
+
+    HWND m_hWnd = nullptr;
+    const CRegScanner* m_engine = nullptr;
+};
+
+// The tests' engine: its own problem array, ignore lists and log; its
+// scanners and its notify window within reach; messages to the user recorded
+// instead of shown.
+class TestScanner : public CRegScanner {
+public:
+    TestScanner(CRegistryProblemArray& problems, CStringArray* ignoreTexts = nullptr,
+                CIgnoreTypeArray* ignoreTypes = nullptr, const CStringArray* keys = nullptr,
+                const CStringArray* values = nullptr, const CStringArray* valueNames = nullptr, LogFile* log = nullptr)
+        : CRegScanner(log, &problems, ignoreTexts, ignoreTypes, keys, values, valueNames)
+    {
+    }
+    // Reporting to a recording window of the test's thread.
+    TestScanner(CRegistryProblemArray& problems, RecordingWindow& window, CStringArray* ignoreTexts = nullptr,
+                CIgnoreTypeArray* ignoreTypes = nullptr)
         : TestScanner(problems, ignoreTexts, ignoreTypes)
     {
         SetNotifyWindow(window.Get());
         window.Watch(this);
     }
+    void SetNotifyWindow(HWND hWnd) { m_hNotifyWnd = hWnd; }
+    using CRegScanner::CreateRestorePoint;
     using CRegScanner::ScanAppPaths;
+    using CRegScanner::ScanComActiveX;
     using CRegScanner::ScanEmptyKeys;
     using CRegScanner::ScanFileAssociations;
     using CRegScanner::ScanFilePaths;
@@ -33,6 +150,10 @@ public:
     using CRegScanner::ScanSharedDlls;
     using CRegScanner::ScanStartupItems;
     using CRegScanner::ScanUninstallEntries;
+    std::vector<std::string> messages;
+
+protected:
+    void ShowFixMessage(LPCSTR pszText) override { messages.push_back(pszText); }
 };
 
 // A problem's texts as "key|value name|value".
@@ -75,10 +196,10 @@ inline std::set<std::string> Found(const CRegistryProblemArray& problems, const 
 }
 
 // The WM_SCAN_PATH texts the window saw.
-inline std::set<std::string> ScanPaths(const scantest::RecordingWindow& window)
+inline std::set<std::string> ScanPaths(const RecordingWindow& window)
 {
     std::set<std::string> paths;
-    for (const scantest::Event& e : window.events)
+    for (const Event& e : window.events)
         if (e.message == WM_SCAN_PATH)
             paths.insert(e.text);
     return paths;
@@ -89,12 +210,12 @@ inline std::set<std::string> ScanPaths(const scantest::RecordingWindow& window)
 template <class Scan>
 std::pair<int, int> AfterCancelAtFirstProblem(Scan scan)
 {
-    scantest::RecordingWindow window;
+    RecordingWindow window;
     CRegistryProblemArray problems;
-    Scanner engine(problems, window);
+    TestScanner engine(problems, window);
     bool cancelled = false;
     int problemsAfter = 0, pathsAfter = 0;
-    window.onMessage = [&](const scantest::Event& e) {
+    window.onMessage = [&](const Event& e) {
         if (cancelled) {
             problemsAfter += e.message == WM_PROBLEM_FOUND;
             pathsAfter += e.message == WM_SCAN_PATH;
@@ -321,4 +442,85 @@ inline std::string UserHiveName()
     return sid;
 }
 
-}  // namespace scannertest
+// "\n" as the text-mode stream stores it.
+inline std::string Crlf(const std::string& text)
+{
+    std::string out;
+    for (char c : text) {
+        if (c == '\n')
+            out += '\r';
+        out += c;
+    }
+    return out;
+}
+
+// A backup stream opened as the fix opens it (text mode, "w+").
+class BackupStream {
+public:
+    BackupStream() : m_path(m_dir.File("backup.reg")), m_stream(fopen(m_path.c_str(), "w+"))
+    {
+        if (!m_stream)
+            throw std::runtime_error("cannot open " + m_path);
+    }
+    ~BackupStream() { Close(); }
+    FILE* Get() const { return m_stream; }
+    const std::string& Path() const { return m_path; }
+    const testsupport::TempDir& Dir() const { return m_dir; }
+    void Close()
+    {
+        if (m_stream)
+            fclose(m_stream);
+        m_stream = nullptr;
+    }
+    // Closes the stream and returns the file's bytes.
+    std::string Text()
+    {
+        Close();
+        std::string bytes;
+        testsupport::ReadFileBytes(m_path, bytes);
+        return bytes;
+    }
+
+private:
+    testsupport::TempDir m_dir;
+    std::string m_path;
+    FILE* m_stream;
+};
+
+// Grants everyone only `allowed` on a key until destroyed; then any access again.
+class NarrowedKey {
+public:
+    NarrowedKey(HKEY root, const std::string& path, REGSAM allowed)
+    {
+        if (RegOpenKeyExA(root, path.c_str(), 0, KEY_ALL_ACCESS, &m_key) != ERROR_SUCCESS)
+            throw std::runtime_error("cannot open " + path);
+        BYTE sid[SECURITY_MAX_SID_SIZE];
+        DWORD sidSize = sizeof sid;
+        BYTE aclBuffer[256];
+        PACL acl = reinterpret_cast<PACL>(aclBuffer);
+        CreateWellKnownSid(WinWorldSid, nullptr, sid, &sidSize);
+        InitializeAcl(acl, sizeof aclBuffer, ACL_REVISION);
+        AddAccessAllowedAce(acl, ACL_REVISION, allowed, sid);
+        if (!SetDacl(acl))
+            throw std::runtime_error("RegSetKeySecurity failed");
+    }
+    ~NarrowedKey()
+    {
+        SetDacl(nullptr);
+        RegCloseKey(m_key);
+    }
+    NarrowedKey(const NarrowedKey&) = delete;
+    NarrowedKey& operator=(const NarrowedKey&) = delete;
+
+private:
+    bool SetDacl(PACL acl)
+    {
+        SECURITY_DESCRIPTOR sd;
+        InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION);
+        SetSecurityDescriptorDacl(&sd, TRUE, acl, FALSE);
+        return RegSetKeySecurity(m_key, DACL_SECURITY_INFORMATION, &sd) == ERROR_SUCCESS;
+    }
+    HKEY m_key = nullptr;
+};
+
+}  // namespace enginetest

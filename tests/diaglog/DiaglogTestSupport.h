@@ -1,13 +1,17 @@
 #pragma once
-// Helpers shared by the tests of the log's gatherers.
+// Helpers of the diagnostic log tests: sample bytes and their digests, the
+// gatherers' XML lines, the environment for a scope, and a zip reader of the
+// tests' own (it walks the central directory, checks each local header
+// against it, inflates the data and checks size and CRC).
 #include "LogElement.h"
 #include <regex>
 #include <set>
 #include <string>
 #include <tuple>
+#include <vector>
 #include <windows.h>
 
-namespace gathertest {
+namespace diaglogtest {
 
 // Deterministic sample bytes; the digests below were taken of the same bytes
 // with md5sum.
@@ -62,13 +66,6 @@ inline std::vector<FileLine> FileLines(const std::string& xml)
     return files;
 }
 
-inline size_t CountOf(const std::string& text, const std::string& part)
-{
-    size_t count = 0;
-    for (size_t pos = text.find(part); pos != std::string::npos; pos = text.find(part, pos + 1))
-        count++;
-    return count;
-}
 
 // Sets an environment variable of this process for the scope.
 class ScopedEnvironment {
@@ -92,4 +89,24 @@ private:
     bool m_had = false;
 };
 
-}  // namespace gathertest
+
+struct Entry {
+    std::string name;
+    unsigned method = 0;
+    unsigned dosTime = 0;
+    unsigned dosDate = 0;
+    unsigned long crc = 0;
+    unsigned long compressedSize = 0;
+    unsigned long size = 0;
+    std::string data;   // the uncompressed bytes
+};
+
+struct Archive {
+    std::vector<Entry> entries;
+    std::string comment;
+};
+
+// Reads and verifies a whole archive; false with a reason on any defect.
+bool Read(const std::string& path, Archive& archive, std::string& error);
+
+}  // namespace diaglogtest
