@@ -3,6 +3,8 @@
 #include "LogSettingsDocument.h"
 #include "CMarkup.h"
 #include "RegistrySettings.h"
+#include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <new>
 #include <shlobj.h>
@@ -45,6 +47,19 @@ BOOL ReadTextFile(LPCSTR pszPath, CString& text, bool& bOutOfMemory)
     }
     file.Abort();
     return TRUE;
+}
+
+// A whole decimal number (blanks around it allowed) into value.
+BOOL ParseDecimal(const CString& text, long& value)
+{
+    CString trimmed = text;
+    trimmed.Trim(" \t\r\n");
+    if (trimmed.IsEmpty())
+        return FALSE;
+    char* end = nullptr;
+    errno = 0;
+    value = std::strtol(trimmed, &end, 10);
+    return errno == 0 && end != nullptr && *end == '\0';
 }
 
 }  // namespace
@@ -146,6 +161,34 @@ BOOL CAppConfig::SetDefaults()
     for (int& value : m_categoryDefaults)
         value = 1;
     return TRUE;
+}
+
+BOOL CAppConfig::ReadColor(CMarkup& xml, LPCSTR pszName, COLORREF& color)
+{
+    if (!xml.FindChildElem(pszName) || !xml.IntoElem())
+        return FALSE;
+    static const char* const kParts[] = {"RED", "GREEN", "BLUE"};
+    long parts[3] = {};
+    BOOL bValid = TRUE;
+    for (int i = 0; i < 3 && bValid; i++) {
+        // Each part is looked for from the colour's first child on.
+        xml.OutOfElem();
+        xml.IntoElem();
+        bValid = xml.FindChildElem(kParts[i]) && ParseDecimal(xml.GetData(), parts[i]) && parts[i] >= 0
+                 && parts[i] <= 255;
+    }
+    xml.OutOfElem();
+    if (bValid)
+        color = RGB(parts[0], parts[1], parts[2]);
+    return bValid;
+}
+
+int CAppConfig::ReadInt(CMarkup& xml, LPCSTR pszName, int nDefault)
+{
+    long value = 0;
+    if (!xml.FindChildElem(pszName) || !ParseDecimal(xml.GetData(), value) || value < INT_MIN || value > INT_MAX)
+        return nDefault;
+    return static_cast<int>(value);
 }
 
 CString CAppConfig::GetWhitelistPath()

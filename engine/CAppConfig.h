@@ -3,6 +3,8 @@
 #include "CRegistryProblem.h"
 #include "LogSettingsConfig.h"
 
+class CMarkup;
+
 // The program's configuration, read once at start-up: "settings.xml", the
 // registry settings, the whitelist and the log settings.
 class CAppConfig {
@@ -25,6 +27,14 @@ public:
     BOOL LoadLogSettings(LPCSTR pszPath);
     // Maps a root name of the log settings ("HKEY_LOCAL_MACHINE", ...) to its key.
     static HKEY GetRootKeyFromName(LPCSTR pszName);
+
+    // Read the next child element of the document's current element named
+    // pszName: a colour from its children RED, GREEN and BLUE (decimal, 0 to
+    // 255, in any order), or a decimal number. A missing element or one that
+    // does not hold a valid value leaves the colour as it was (FALSE) or gives
+    // the default.
+    static BOOL ReadColor(CMarkup& xml, LPCSTR pszName, COLORREF& color);
+    static int ReadInt(CMarkup& xml, LPCSTR pszName, int nDefault);
 
     // <common application data>\keldrix\whitelist.dat
     static CString GetWhitelistPath();

@@ -1,9 +1,11 @@
 #include "CCleanSweep.h"
 #include "CFileStream.h"
 #include "CHandle.h"
+#include "ContainerKeys.h"
 #include "CRegKeyHandle.h"
 #include "RegExport.h"
 #include "SystemUtils.h"
+#include <winnetwk.h>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -12,14 +14,17 @@
 namespace {
 
 const DWORD kShredBlock = 1024;
+// The longest user name kept, in bytes.
+const DWORD kMaxUserName = 256;
 
-// Hive roots: the predefined keys themselves and the hives loaded directly
-// below HKEY_LOCAL_MACHINE and HKEY_USERS (SOFTWARE, SYSTEM, a user's SID ...).
-BOOL IsHiveRoot(HKEY root, const CString& path)
+// Keys never deleted: the predefined keys themselves and the hives loaded directly
+// below HKEY_LOCAL_MACHINE and HKEY_USERS (SOFTWARE, SYSTEM, a user's SID ...);
+// and the containers, with every key above one.
+BOOL IsNeverDeleted(HKEY root, const CString& path)
 {
     if (*GetRegRootName(root) == '\0' || path.IsEmpty())
         return TRUE;
-    return (root == HKEY_LOCAL_MACHINE || root == HKEY_USERS) && path.Find('\\') < 0;
+    return ((root == HKEY_LOCAL_MACHINE || root == HKEY_USERS) && path.Find('\\') < 0) || IsProtectedKey(root, path);
 }
 
 BOOL FileExists(const CString& path)
@@ -95,10 +100,14 @@ CCleanSweep::CCleanSweep()
 {
     char buffer[500];
     const DWORD length = GetLogicalDriveStringsA(sizeof buffer, buffer);
-    if (length == 0 || length >= sizeof buffer)
-        return;
-    for (const char* root = buffer; *root != '\0' && m_nDriveCount < MAX_DRIVES; root += strlen(root) + 1)
-        m_driveRoots[m_nDriveCount++] = root;
+    if (length != 0 && length < sizeof buffer) {
+        for (const char* root = buffer; *root != '\0' && m_nDriveCount < MAX_DRIVES; root += strlen(root) + 1)
+            m_driveRoots[m_nDriveCount++] = root;
+    }
+    char user[kMaxUserName + 1] = "";
+    DWORD size = kMaxUserName;
+    if (WNetGetUserA(nullptr, user, &size) == NO_ERROR)
+        m_userName = user;
 }
 
 CCleanSweep::~CCleanSweep() = default;
@@ -111,7 +120,7 @@ CString CCleanSweep::GetDriveRoot(int index) const
 LONG CCleanSweep::DeleteKeyTree(HKEY root, LPCSTR pszKeyPath, BOOL bDeleteItself)
 {
     const CString path = TrimRegKeyPath(pszKeyPath);
-    if (IsHiveRoot(root, path))
+    if (IsNeverDeleted(root, path))
         return ERROR_ACCESS_DENIED;
     CRegKeyHandle key;
     LONG rc = key.Open(root, path, KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE);

@@ -23,9 +23,10 @@ public:
 
     // Deletes the subkeys of root\key path and, with bDeleteItself, the key, after
     // writing the whole tree to the backup stream (when one is set). Returns
-    // kKeyTreeDeleted when the key was deleted, ERROR_NO_MORE_ITEMS when only the subkeys were to go and
-    // all went, else an error code: ERROR_ACCESS_DENIED for a hive root or an empty
-    // path, ERROR_CAN_NOT_COMPLETE when the backup could not be written whole (then
+    // kKeyTreeDeleted when the key was deleted, ERROR_NO_MORE_ITEMS when only the
+    // subkeys were to go and all went, else an error code: ERROR_ACCESS_DENIED for
+    // a hive root, a container (or a key above one) or an empty path,
+    // ERROR_CAN_NOT_COMPLETE when the backup could not be written whole (then
     // nothing is deleted), or the registry's code of the first failure.
     LONG DeleteKeyTree(HKEY root, LPCSTR pszKeyPath, BOOL bDeleteItself);
     // Deletes one value after writing it to the backup stream (when one is set);
@@ -53,6 +54,9 @@ public:
     int GetDeletedValues() const { return m_nDeletedValues; }
     int GetShreddedFiles() const { return m_nShreddedFiles; }
     DWORD GetShreddedBytes() const { return m_dwShreddedBytes; }
+    // The name of the user the program runs as, read at construction; empty
+    // when the system could not tell it.
+    const CString& GetLogonUserName() const { return m_userName; }
 
 protected:
     int m_nDriveCount = 0;
@@ -61,6 +65,7 @@ protected:
     int m_nDeletedKeys = 0;
     int m_nShreddedFiles = 0;
     int m_nDeletedValues = 0;
+    CString m_userName;
     FILE* m_pBackupFile = nullptr;
     FILE* m_pLogFile = nullptr;
 };

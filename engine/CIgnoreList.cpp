@@ -102,7 +102,7 @@ void CIgnoreList::MarkRemoved(INT_PTR index)
 {
     if (index < 0 || index >= GetCount())
         return;
-    m_texts[index].Empty();
+    // The text stays: the ignore-list page shows it until the next load.
     m_types[index] = REGPROBLEM_REMOVED;
 }
 

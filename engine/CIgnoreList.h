@@ -28,7 +28,7 @@ public:
     BOOL Save() const;
     // Adds the problem's entry (no check for an equal one) and saves.
     BOOL Add(const CRegistryProblem& problem);
-    // Marks an entry removed: empty text, category -1. Does not save.
+    // Marks an entry removed: category -1, its text kept. Does not save.
     void MarkRemoved(INT_PTR index);
     // Takes every removed entry out of both arrays.
     void Compact();

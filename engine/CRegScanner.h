@@ -3,6 +3,7 @@
 #include "CCleanSweep.h"
 #include "CIgnoreList.h"
 #include "CRegistryProblem.h"
+#include <msi.h>
 #include <atomic>
 
 class LogFile;
@@ -67,8 +68,9 @@ public:
     CString GetBackupFolder() const;
 
     // The filter: stores the problem (the array then owns it), counts it and
-    // announces it, unless the whitelist or the ignore list drops it, in which
-    // case the record is deleted. Either way the caller must not use it again.
+    // announces it, unless its repair would remove a container (or a key above
+    // one) or the whitelist or the ignore list drops it, in which case the
+    // record is deleted. Either way the caller must not use it again.
     BOOL AddProblem(CRegistryProblem* pProblem);
     // TRUE when an ignore-list entry of the problem's category has its text.
     BOOL IsIgnored(const CRegistryProblem* pProblem) const;
@@ -88,6 +90,14 @@ public:
     // there or the shortcut cannot be read. pszTarget (MAX_PATH bytes) gets
     // the target path.
     static BOOL ResolveShortcut(LPCSTR pszShortcut, LPSTR pszTarget);
+    // The Windows Installer calls that resolve an installer shortcut; the
+    // system's own by default.
+    struct InstallerCalls {
+        UINT(WINAPI* getShortcutTarget)(LPCSTR, LPSTR, LPSTR, LPSTR);
+        INSTALLSTATE(WINAPI* getComponentPath)(LPCSTR, LPCSTR, LPSTR, LPDWORD);
+    };
+    static const InstallerCalls s_systemInstaller;
+    static BOOL ResolveShortcut(LPCSTR pszShortcut, LPSTR pszTarget, const InstallerCalls& installer);
 
     // The scan thread and the fix (which the scan thread may also run itself).
     // The fix repairs the selected problems of enabled categories after
@@ -157,6 +167,10 @@ protected:
     // TRUE when a registry text names a drive path that is not there; the
     // path that was tested goes to tested. bCutIconIndex drops a ",n" suffix.
     BOOL IsMissingFile(LPCSTR pszValue, BOOL bCutIconIndex, CString& tested) const;
+    // The fonts rule: TRUE when a font file is in neither known fonts folder
+    // (NULL: not known) and is no path of its own; with no folder known, or
+    // for an empty name, nothing is judged.
+    static BOOL IsFontMissing(LPCSTR pszFile, const CString* pUserFolder, const CString* pShellFolder);
     // Deletes every record of the problem array and empties it.
     void DeleteProblems();
 

@@ -1,4 +1,5 @@
 #include "CRegScanner.h"
+#include "ContainerKeys.h"
 
 namespace {
 
@@ -14,6 +15,25 @@ BOOL ContainsAny(const CString& lowerText, const CStringArray& entries)
     return FALSE;
 }
 
+// The key a problem's repair removes with its tree, as a full key text; empty
+// when the repair removes a value or moves a file.
+CString RemovedKey(const CRegistryProblem& problem)
+{
+    switch (problem.m_category) {
+    case REGPROBLEM_COM:
+    case REGPROBLEM_EMPTYKEY:
+    case REGPROBLEM_FILEASSOC:
+        return problem.m_key;
+    case REGPROBLEM_UNINSTALL:
+    case REGPROBLEM_APPPATH:
+        return problem.m_key + "\\" + problem.m_valueName;
+    case REGPROBLEM_STARTUP:
+        return problem.m_key.Find("MenuOrder\\") >= 0 ? problem.m_key + "\\" + problem.m_valueName : CString();
+    default:
+        return CString();
+    }
+}
+
 }  // namespace
 
 BOOL CRegScanner::AddProblem(CRegistryProblem* pProblem)
@@ -27,7 +47,10 @@ BOOL CRegScanner::AddProblem(CRegistryProblem* pProblem)
     value.MakeLower();
     valueName.MakeLower();
 
-    if (m_pProblems == nullptr || !IsValidCategory(pProblem->m_category) || ContainsAny(key, m_whitelistKeys)
+    // A container is no problem, whichever scanner names it.
+    const CString removedKey = RemovedKey(*pProblem);
+    if (m_pProblems == nullptr || !IsValidCategory(pProblem->m_category)
+        || (!removedKey.IsEmpty() && IsProtectedKey(removedKey)) || ContainsAny(key, m_whitelistKeys)
         || ContainsAny(value, m_whitelistValues) || ContainsAny(valueName, m_whitelistValueNames)
         || IsIgnored(pProblem)) {
         delete pProblem;

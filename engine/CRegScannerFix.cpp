@@ -341,7 +341,7 @@ BOOL CRegScanner::RepairProblem(CRegistryProblem* pProblem)
     }
 }
 
-// Gone now or missing already; a refused path (a hive root) is neither.
+// Gone now or missing already; a refused path (a hive root or a container) is neither.
 BOOL CRegScanner::RemoveKeyTree(HKEY root, const CString& path)
 {
     const LONG rc = DeleteKeyTree(root, path, TRUE);

@@ -82,15 +82,17 @@ BOOL RegisteredFile(const CString& text, CString& file)
 
 // The target of an installer shortcut: TRUE when it could be asked (then
 // bExists says whether the component's file is there).
-BOOL ResolveInstallerShortcut(LPCSTR pszShortcut, LPSTR pszTarget, BOOL& bExists)
+BOOL ResolveInstallerShortcut(LPCSTR pszShortcut, LPSTR pszTarget, BOOL& bExists,
+                               const CRegScanner::InstallerCalls& installer)
 {
     char product[39] = "";
     char component[39] = "";
-    if (MsiGetShortcutTargetA(pszShortcut, product, nullptr, component) != ERROR_SUCCESS || component[0] == '\0')
+    if (installer.getShortcutTarget(pszShortcut, product, nullptr, component) != ERROR_SUCCESS
+        || component[0] == '\0')
         return FALSE;
     char path[CRegScanner::PATH_BUFFER] = "";
     DWORD length = MAX_PATH;
-    const INSTALLSTATE state = MsiGetComponentPathA(product, component, path, &length);
+    const INSTALLSTATE state = installer.getComponentPath(product, component, path, &length);
     bExists = FALSE;
     if (state != INSTALLSTATE_LOCAL && state != INSTALLSTATE_SOURCE && state != INSTALLSTATE_NOTUSED)
         return TRUE;
@@ -178,10 +180,17 @@ DWORD CRegScanner::ExtractFilePath(LPSTR pszText, LPSTR pszResult)
     return length;
 }
 
+const CRegScanner::InstallerCalls CRegScanner::s_systemInstaller = {&MsiGetShortcutTargetA, &MsiGetComponentPathA};
+
 BOOL CRegScanner::ResolveShortcut(LPCSTR pszShortcut, LPSTR pszTarget)
 {
+    return ResolveShortcut(pszShortcut, pszTarget, s_systemInstaller);
+}
+
+BOOL CRegScanner::ResolveShortcut(LPCSTR pszShortcut, LPSTR pszTarget, const InstallerCalls& installer)
+{
     BOOL bExists = FALSE;
-    if (ResolveInstallerShortcut(pszShortcut, pszTarget, bExists))
+    if (ResolveInstallerShortcut(pszShortcut, pszTarget, bExists, installer))
         return bExists;
 
     pszTarget[0] = '\0';

@@ -15,14 +15,6 @@ const char* const kExcludedPaths[] = {
     "software\\microsoft\\windows\\currentversion\\explorer\\sessioninfo",
 };
 
-// Keys of a user's hive that other scanners walk: kept even when empty, as
-// programs expect to find them.
-const char* const kWalkedContainers[] = {
-    "\\software\\microsoft\\windows\\currentversion\\run",
-    "\\software\\microsoft\\windows\\currentversion\\explorer\\menuorder\\start menu\\programs",
-    "\\software\\microsoft\\windows\\currentversion\\explorer\\menuorder\\start menu2\\programs",
-};
-
 BOOL IsExcludedPath(const CString& path)
 {
     CString lower = path;
@@ -31,16 +23,8 @@ BOOL IsExcludedPath(const CString& path)
         if (lower.Find(excluded) >= 0)
             return TRUE;
     }
-    for (const char* container : kWalkedContainers) {
-        const int length = lstrlenA(container);
-        if (lower.GetLength() >= length && lower.Right(length) == container)
-            return TRUE;
-    }
     return FALSE;
 }
-
-// HKEY_USERS is depth 0 and the users' hives are depth 1: neither is reported.
-const int kMinReportedDepth = 2;
 
 }  // namespace
 
@@ -48,10 +32,12 @@ void CRegScanner::ScanEmptyKeys()
 {
     // Examines the key name under parent (the parent itself for an empty
     // name); TRUE when it was reported as empty: it holds no values, and no
-    // subkeys or only subkeys that were reported as empty themselves.
+    // subkeys or only subkeys that were reported as empty themselves. Hive
+    // roots and containers are walked but never reported (the filter drops
+    // them), so no key above them is reported either.
     struct Walk {
         CRegScanner& engine;
-        BOOL Key(HKEY parent, const CString& name, const CString& parentPath, int depth)
+        BOOL Key(HKEY parent, const CString& name, const CString& parentPath)
         {
             if (IsExcludedPath(parentPath + "\\" + name))
                 return FALSE;
@@ -76,11 +62,11 @@ void CRegScanner::ScanEmptyKeys()
                 // The default user's profile is not walked, whatever the case of its name.
                 if (child.CompareNoCase(".DEFAULT") == 0)
                     continue;
-                if (Key(key, child, path, depth + 1))
+                if (Key(key, child, path))
                     emptyChildren++;
             }
             // Nothing more is reported once the scan is cancelled.
-            if (emptyChildren != subKeys || values > 0 || depth < kMinReportedDepth || engine.IsCancelled())
+            if (emptyChildren != subKeys || values > 0 || engine.IsCancelled())
                 return FALSE;
             if (subKeys == 0)
                 engine.SendScanPath(parentPath);
@@ -88,7 +74,7 @@ void CRegScanner::ScanEmptyKeys()
             return engine.AddProblem(new CRegistryProblem(path, "(Default)", "", REGPROBLEM_EMPTYKEY));
         }
     } walk{*this};
-    walk.Key(HKEY_USERS, "", "HKEY_USERS", 0);
+    walk.Key(HKEY_USERS, "", "HKEY_USERS");
 }
 
 void CRegScanner::ScanFileAssociations()

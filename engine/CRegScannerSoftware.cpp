@@ -75,6 +75,15 @@ void CRegScanner::ScanUninstallEntries()
     ScanSubKeyFiles(kUninstallKey, "UninstallString", REGPROBLEM_UNINSTALL, RunsThroughHost);
 }
 
+BOOL CRegScanner::IsFontMissing(LPCSTR pszFile, const CString* pUserFolder, const CString* pShellFolder)
+{
+    // Without a known fonts folder, and for a value that names no file, nothing is judged.
+    if ((pUserFolder == nullptr && pShellFolder == nullptr) || pszFile[0] == '\0')
+        return FALSE;
+    return !(pShellFolder != nullptr && IsInFolder(*pShellFolder, pszFile))
+           && !(pUserFolder != nullptr && IsInFolder(*pUserFolder, pszFile)) && !PathFileExistsA(pszFile);
+}
+
 void CRegScanner::ScanFontEntries()
 {
     // The fonts folder as the user's shell folders name it; neither may be known.
@@ -91,13 +100,9 @@ void CRegScanner::ScanFontEntries()
         return;
     scanwalk::Value font;
     for (DWORD index = 0; !IsCancelled() && scanwalk::NextValue(fonts, index, font);) {
-        // Without a known fonts folder, and for a value that names no file, nothing is judged.
-        if ((!bUserKnown && !bShellKnown) || !font.IsText() || font.data[0] == '\0')
-            continue;
-        if ((bShellKnown && IsInFolder(shellFolder, font.data)) || (bUserKnown && IsInFolder(userFolder, font.data))
-            || PathFileExistsA(font.data))
-            continue;
-        AddProblem(new CRegistryProblem(MachinePath(kFontsKey), font.name, font.data, REGPROBLEM_FONT));
+        if (font.IsText()
+            && IsFontMissing(font.data, bUserKnown ? &userFolder : nullptr, bShellKnown ? &shellFolder : nullptr))
+            AddProblem(new CRegistryProblem(MachinePath(kFontsKey), font.name, font.data, REGPROBLEM_FONT));
     }
 }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <string>
 #include "CAppConfig.h"
+#include "CMarkup.h"
 #include "EngineTestSupport.h"
 #include "RegistrySettings.h"
 
@@ -172,4 +173,27 @@ TEST(AppConfig, WhitelistLayouts)
     CAppConfig config;
     EXPECT_TRUE(config.LoadWhitelist(dir.File("missing.dat").c_str()));
     EXPECT_EQ("||", Lists(config));
+}
+
+// Colours and numbers read from child elements, each search behind the last find.
+TEST(AppConfig, ReadColorAndReadInt)
+{
+    CMarkup xml;
+    ASSERT_TRUE(xml.SetDoc("<R><BACK><BLUE>3</BLUE><RED>1</RED><GREEN>2</GREEN></BACK>"
+                           "<BAD><RED>1</RED><GREEN>x</GREEN><BLUE>3</BLUE></BAD>"
+                           "<HIGH><RED>256</RED><GREEN>0</GREEN><BLUE>0</BLUE></HIGH><PART><RED>1</RED></PART>"
+                           "<N>42</N><NEG> -7 </NEG><TEXT>4x</TEXT><EMPTY></EMPTY><HUGE>99999999999</HUGE></R>"));
+    ASSERT_TRUE(xml.FindElem("R"));
+    COLORREF color = RGB(9, 9, 9);
+    EXPECT_TRUE(CAppConfig::ReadColor(xml, "BACK", color));
+    EXPECT_EQ(color, RGB(1, 2, 3));
+    for (const char* invalid : {"BAD", "HIGH", "PART", "NONE"}) {
+        color = RGB(9, 9, 9);
+        EXPECT_FALSE(CAppConfig::ReadColor(xml, invalid, color)) << invalid;
+        EXPECT_EQ(color, RGB(9, 9, 9)) << invalid;
+    }
+    const std::pair<const char*, int> numbers[] = {{"N", 42}, {"NEG", -7}, {"TEXT", 5}, {"EMPTY", 5}, {"HUGE", 5},
+                                                   {"NONE", 5}};
+    for (const auto& n : numbers)
+        EXPECT_EQ(CAppConfig::ReadInt(xml, n.first, 5), n.second) << n.first;
 }

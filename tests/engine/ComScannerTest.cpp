@@ -25,6 +25,8 @@ public:
         Plant(broken, "LocalServer", gone + "rundll32.exe " + gone + "r.dll,Run");   // skipped program
         Plant(broken, "InprocHandler32", "regsvr32.exe /s " + gone + "reg.dll");
         Expect("HKEY_CLASSES_ROOT\\" + broken + "\\InprocHandler32", "(Default)", gone + "reg.dll");
+        Plant(broken, "PersistentHandler", gone + "handler.dll");
+        Expect("HKEY_CLASSES_ROOT\\" + broken + "\\PersistentHandler", "(Default)", gone + "handler.dll");
         Plant(broken, "DefaultIcon", gone + "icon.ico,2");
         Expect("HKEY_CLASSES_ROOT\\" + broken + "\\DefaultIcon", "(Default)", gone + "icon.ico");
 

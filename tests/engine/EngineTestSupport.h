@@ -205,28 +205,29 @@ inline std::set<std::string> ScanPaths(const RecordingWindow& window)
     return paths;
 }
 
-// Runs a scanner with the engine cancelled at its first stored problem and
-// returns how many problems and WM_SCAN_PATH messages came after that.
+// Runs a scanner with the engine cancelled at its first stored problem (that
+// mentions mark) and returns how many problems and WM_SCAN_PATH messages came
+// after that.
 template <class Scan>
-std::pair<int, int> AfterCancelAtFirstProblem(Scan scan)
+std::pair<int, int> AfterCancelAtFirstProblem(Scan scan, const std::string& mark = std::string())
 {
     RecordingWindow window;
     CRegistryProblemArray problems;
     TestScanner engine(problems, window);
-    bool cancelled = false;
+    INT_PTR storedAtCancel = -1;
     int problemsAfter = 0, pathsAfter = 0;
     window.onMessage = [&](const Event& e) {
-        if (cancelled) {
+        if (storedAtCancel >= 0) {
             problemsAfter += e.message == WM_PROBLEM_FOUND;
             pathsAfter += e.message == WM_SCAN_PATH;
-        } else if (e.message == WM_PROBLEM_FOUND) {
+        } else if (e.message == WM_PROBLEM_FOUND && e.text.find(mark) != std::string::npos) {
             engine.Cancel();
-            cancelled = true;
+            storedAtCancel = problems.GetSize();
         }
     };
     scan(engine);
-    EXPECT_TRUE(cancelled) << "the scanner found nothing to cancel at";
-    EXPECT_EQ(problems.GetSize(), cancelled ? 1 : 0);
+    EXPECT_GE(storedAtCancel, 0) << "the scanner found nothing to cancel at";
+    EXPECT_EQ(problems.GetSize(), std::max<INT_PTR>(storedAtCancel, 0));
     return {problemsAfter, pathsAfter};
 }
 

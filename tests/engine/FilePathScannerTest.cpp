@@ -101,3 +101,13 @@ TEST(FilePathScanner, ReportsDrivePathsThatAreGoneAndPassesTheHealthyOnes)
     ASSERT_FALSE(inOrder.empty());
     EXPECT_EQ(inOrder.front(), Text(userKey + "\\sub\\deeper", "q_deep", gone + "deep.exe"));
 }
+
+// A cancel at the first of a key's broken values: none of the others is judged.
+TEST(FilePathScanner, NothingIsJudgedAfterACancel)
+{
+    const std::string tag = testsupport::UniqueName("KdxPathStop");
+    testsupport::TestKey key;
+    for (const char* name : {"a", "b", "c"})
+        SetText(key, "", name, "C:\\" + tag + "\\" + name + ".exe");
+    EXPECT_EQ(enginetest::AfterCancelAtFirstProblem([](TestScanner& e) { e.ScanFilePaths(); }, tag).first, 0);
+}

@@ -94,8 +94,9 @@ std::string BaseName(const CString& path)
 }  // namespace
 
 // A key under another root than the category's, a rule's subkey name that is
-// empty or a path, and keys that name a root itself: nothing is removed, and
-// the problems are neither counted nor logged as cleaned.
+// empty or a path, keys that name a root itself and problems planted straight
+// into the array that name a container: nothing is removed, and the problems
+// are neither counted nor logged as cleaned.
 TEST(Fix, KeysOutsideTheRootOrNamingAContainerAreLeftAlone)
 {
     FixRun run;
@@ -108,12 +109,38 @@ TEST(Fix, KeysOutsideTheRootOrNamingAContainerAreLeftAlone)
     run.Add("HKEY_LOCAL_MACHINEX\\" + run.machine.SubKey() + "\\Run", "Tool", "", 7);
     run.Add("HKEY_USERS\\", "(Default)", "", 9);
     run.Add("HKEY_CLASSES_ROOT", "(Default)", "", 10);
+    // Containers (or keys above one), planted where missing, named for each category's repair.
+    enginetest::FixedKeysLock fixedKeys;
+    enginetest::Planted planted;
+    const std::string v = "Software\\Microsoft\\Windows\\CurrentVersion", menu = v + "\\Explorer\\MenuOrder";
+    const std::string hku = "HKEY_USERS\\" + enginetest::UserHiveName() + "\\", hklm = "HKEY_LOCAL_MACHINE\\";
+    const std::string tools = "Software\\Microsoft\\Shared Tools\\MSConfig";
+    const struct {
+        HKEY root;
+        std::string path, key, valueName;
+        int category;
+    } containers[] = {
+        {HKEY_CURRENT_USER, v + "\\RunOnceEx", hku + v + "\\RunOnceEx", "", 9},
+        {HKEY_CURRENT_USER, menu, hku + menu, "", 9},
+        {HKEY_CURRENT_USER, menu + "\\Start Menu\\Programs", "HKEY_CURRENT_USER\\" + menu + "\\Start Menu", "Programs",
+         6},
+        {HKEY_LOCAL_MACHINE, v + "\\RunOnceEx", hklm + v, "RunOnceEx", 1},
+        {HKEY_LOCAL_MACHINE, tools + "\\startupreg", hklm + tools, "startupreg", 4},
+        {HKEY_CLASSES_ROOT, "Wow6432Node\\TypeLib", "HKEY_CLASSES_ROOT\\Wow6432Node\\TypeLib", "", 10},
+    };
+    for (const auto& c : containers) {
+        if (!testsupport::KeyExists(c.root, c.path))
+            planted.Key(c.root, c.path);
+        run.Add(c.key, c.valueName, "", c.category);
+    }
     ASSERT_TRUE(run.Fix());
+    for (const auto& c : containers)
+        EXPECT_TRUE(testsupport::KeyExists(c.root, c.path)) << c.path << " was removed";
     EXPECT_TRUE(run.machine.Exists("Uninstall\\Product"));
     EXPECT_TRUE(run.machine.ValueExists("Run", "Tool"));
     EXPECT_EQ(run.engine.GetTotalFixed(), 0);
-    EXPECT_EQ(run.Progress().size(), 7u);
-    EXPECT_EQ(CountOf(run.LogText(), kNotCleaned), 7);
+    EXPECT_EQ(run.Progress().size(), 13u);
+    EXPECT_EQ(CountOf(run.LogText(), kNotCleaned), 13);
     EXPECT_TRUE(FilesIn(run.backupDir.Path()).empty());  // nothing written, so the backup is gone again
 }
 

@@ -41,8 +41,6 @@ TEST(EmptyKeyScanner, ReportsKeysThatHoldNothingChildrenFirst)
     test.SetDword("valuedParent", "v", 1);
     test.CreateKey("valuedParent\\empty");
     test.CreateKey("Software\\Classes\\notExamined");
-    // A Run key is kept even when empty.
-    test.CreateKey("Software\\Microsoft\\Windows\\CurrentVersion\\Run");
     test.CreateKey("kept\\ignored");
     // The default user's hive is not walked; the users' hives after it are.
     const std::string tag = testsupport::UniqueName("KdxEmpty");
@@ -80,6 +78,15 @@ TEST(EmptyKeyScanner, ReportsKeysThatHoldNothingChildrenFirst)
     const auto after = AfterCancelAtFirstProblem([](enginetest::TestScanner& e) { e.ScanEmptyKeys(); });
     EXPECT_EQ(after.first, 0);
     EXPECT_EQ(after.second, 0);
+}
+
+// The cancel comes with holder's only child: holder, now "empty", must not follow.
+TEST(EmptyKeyScanner, AKeyWhoseLastChildWasReportedAtTheCancelIsNot)
+{
+    testsupport::TestKey test;
+    test.CreateKey("holder\\last");
+    const std::string mark = Leaf(test.SubKey()) + "\\holder\\last|";
+    EXPECT_EQ(AfterCancelAtFirstProblem([](TestScanner& e) { e.ScanEmptyKeys(); }, mark).first, 0);
 }
 
 TEST(FileAssociationScanner, ReportsExtensionsWhoseProgramIsGone)

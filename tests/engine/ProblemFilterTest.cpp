@@ -16,7 +16,7 @@ struct FilterCase {
     std::vector<const char*> keys, values, valueNames;  // whitelist entries
     std::vector<IgnoreEntry> ignore;
     int unpairedTexts;  // ignore texts appended without a category
-    const char* key;
+    std::string key;
     const char* valueName;
     const char* value;
     int category;
@@ -24,6 +24,8 @@ struct FilterCase {
 };
 
 const char kClassKey[] = "HKEY_CLASSES_ROOT\\CLSID\\{x}";
+const std::string kUserVersion = "HKEY_USERS\\S-1-5-21-1\\Software\\Microsoft\\Windows\\CurrentVersion";
+const std::string kMachineVersion = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
 const char kIgnoredClass[] = "HKEY_CLASSES_ROOT\\CLSID\\{X}\\|C:\\A.DLL";
 
 const FilterCase kCases[] = {
@@ -31,7 +33,7 @@ const FilterCase kCases[] = {
     {"key entry, another case", {"MICROSOFT\\WINDOWS"}, {}, {}, {}, 0,
      "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs", "c:\\x.dll", "1", 3, false},
     {"key entry never tests the value", {"gone"}, {}, {}, {}, 0, kClassKey, "", "c:\\gone\\a.dll", 0, true},
-    {"value entry, substring in another case", {}, {"GONE\\A"}, {}, {}, 0, kClassKey, "", "c:\\gone\\a.dll", 0,
+    {"value entry, substring in another case", {}, {"gONE\\a"}, {}, {}, 0, kClassKey, "", "C:\\Gone\\A.dll", 0,
      false},
     {"value entry never tests the key", {}, {"clsid"}, {}, {}, 0, kClassKey, "", "c:\\a.dll", 0, true},
     {"value-name entry never tests the key", {}, {}, {"inprocserver32"}, {}, 0,
@@ -49,6 +51,14 @@ const FilterCase kCases[] = {
     {"a text without a category is not an entry", {}, {}, {}, {{0, "other"}}, 1, kClassKey, "", "c:\\a.dll", 0,
      true},
     {"no category outside 0 to 10", {}, {}, {}, {}, 0, kClassKey, "", "c:\\a.dll", 11, false},
+    // A problem whose repair would remove a container (or a key above one) is none.
+    {"an empty container", {}, {}, {}, {}, 0, kUserVersion + "\\RunOnce", "(Default)", "", 9, false},
+    {"an empty key above a container", {}, {}, {}, {}, 0, kUserVersion, "(Default)", "", 9, false},
+    {"an empty child of a container", {}, {}, {}, {}, 0, kUserVersion + "\\Uninstall\\x", "(Default)", "", 9, true},
+    {"an entry naming its container", {}, {}, {}, {}, 0, kMachineVersion, "App Paths", "c:\\a.exe", 4, false},
+    {"a value of a container", {}, {}, {}, {}, 0, kMachineVersion + "\\Run", "Tool", "c:\\a.exe", 6, true},
+    {"a menu order key naming a container", {}, {}, {}, {}, 0, kMachineVersion + "\\Explorer\\MenuOrder\\Start Menu",
+     "Programs", "c:\\p", 6, false},
 };
 
 CStringArray MakeArray(const std::vector<const char*>& entries)
@@ -82,7 +92,7 @@ TEST(ProblemFilter, WhitelistAndIgnoreListTable)
         engine.SetNotifyWindow(window.Get());
         window.events.clear();
 
-        auto* problem = new CRegistryProblem(c.key, c.valueName, c.value, c.category);
+        auto* problem = new CRegistryProblem(c.key.c_str(), c.valueName, c.value, c.category);
         const BOOL stored = engine.AddProblem(problem);
 
         EXPECT_EQ(stored != FALSE, c.stored);
@@ -112,7 +122,7 @@ TEST(ProblemFilter, TheWhitelistIsCopiedWhenTheEngineIsMade)
     // A whitelist update during a scan does not reach the engine.
     keys.RemoveAll();
     keys.Add("second");
-    EXPECT_FALSE(engine.AddProblem(new CRegistryProblem("HKEY_USERS\\First", "", "", 9)));
-    EXPECT_TRUE(engine.AddProblem(new CRegistryProblem("HKEY_USERS\\Second", "", "", 9)));
+    EXPECT_FALSE(engine.AddProblem(new CRegistryProblem("HKEY_USERS\\S-1\\First", "", "", 9)));
+    EXPECT_TRUE(engine.AddProblem(new CRegistryProblem("HKEY_USERS\\S-1\\Second", "", "", 9)));
     EXPECT_EQ(problems.GetSize(), 1);
 }

@@ -85,6 +85,7 @@ TEST(ScanEngine, NoCategoryEnabledSkipsAllElevenAndEmptiesTheArray)
     // A record of an earlier scan: every scan starts with an empty array.
     run.problems.Add(new CRegistryProblem("HKEY_CLASSES_ROOT\\old", "", "", 0));
     SetRegistrySettingInt(SETTINGS_PRODUCT, SETTING_LASTFOUNDERRORS, 77);
+    run.SetRepairAfterFind(2);  // only 1 repairs after the scan
     const __time64_t before = CTime::GetCurrentTime().GetTime();
 
     ASSERT_TRUE(run.Scan(kNone));
@@ -150,6 +151,7 @@ TEST(ScanEngine, CategoriesRunInOrderAndTheScanningFlagOutlastsTheLastMessage)
         if (e.message == WM_CATEGORY_START && e.lParam == 5)
             secondStart = run.engine.StartScan(run.window.Get());
     };
+    run.engine.Cancel();  // an earlier cancel does not reach a new scan
 
     ASSERT_TRUE(run.Scan(some));
 

@@ -74,6 +74,30 @@ void SaveLink(const std::string& path, const std::string& target)
     link->Release();
 }
 
+// One row of InstallerShortcutStates: what the installer calls answer and
+// what ResolveShortcut gives then.
+struct InstallerCase {
+    UINT result;
+    const char* component;
+    INSTALLSTATE state;
+    std::string path;
+    BOOL good;
+    const char* target;  // NULL: the installer's path
+} g_msi;
+
+UINT WINAPI FakeShortcutTarget(LPCSTR, LPSTR product, LPSTR, LPSTR component)
+{
+    lstrcpyA(product, "{P}");
+    lstrcpyA(component, g_msi.component);
+    return g_msi.result;
+}
+
+INSTALLSTATE WINAPI FakeComponentPath(LPCSTR, LPCSTR, LPSTR path, LPDWORD length)
+{
+    lstrcpynA(path, g_msi.path.c_str(), *length);
+    return g_msi.state;
+}
+
 }  // namespace
 
 TEST(ScanHelpers, CleanCommandTable)
@@ -186,4 +210,30 @@ TEST(ScanHelpers, ResolveShortcut)
     EXPECT_TRUE(CRegScanner::ResolveShortcut(dir.File("damaged.lnk").c_str(), target));
     EXPECT_STREQ(target, "");
     CoUninitialize();
+}
+
+// Every state of an installer shortcut that ResolveShortcut tells apart; one
+// the installer does not know is read as a shell link (a damaged one here).
+TEST(ScanHelpers, InstallerShortcutStates)
+{
+    TempDir dir;
+    const std::string present = dir.File("present.exe"), gone = dir.File("gone.exe"), link = dir.File("x.lnk");
+    ASSERT_TRUE(testsupport::WriteFileBytes(present, "MZ") && testsupport::WriteFileBytes(link, "damaged"));
+    const InstallerCase cases[] = {
+        {ERROR_FUNCTION_FAILED, "{C}", INSTALLSTATE_LOCAL, present, TRUE, ""},
+        {ERROR_SUCCESS, "", INSTALLSTATE_LOCAL, present, TRUE, ""},
+        {ERROR_SUCCESS, "{C}", INSTALLSTATE_LOCAL, present, TRUE, nullptr},
+        {ERROR_SUCCESS, "{C}", INSTALLSTATE_SOURCE, present, TRUE, nullptr},
+        {ERROR_SUCCESS, "{C}", INSTALLSTATE_NOTUSED, present, TRUE, nullptr},
+        {ERROR_SUCCESS, "{C}", INSTALLSTATE_LOCAL, gone, FALSE, "stale"},
+        {ERROR_SUCCESS, "{C}", INSTALLSTATE_ABSENT, present, FALSE, "stale"},
+        {ERROR_SUCCESS, "{C}", INSTALLSTATE_ADVERTISED, present, FALSE, "stale"},
+    };
+    for (const InstallerCase& c : cases) {
+        g_msi = c;
+        char target[MAX_PATH] = "stale";
+        EXPECT_EQ(CRegScanner::ResolveShortcut(link.c_str(), target, {&FakeShortcutTarget, &FakeComponentPath}), c.good)
+            << c.state;
+        EXPECT_STREQ(target, c.target != nullptr ? c.target : c.path.c_str()) << c.state;
+    }
 }

@@ -100,6 +100,32 @@ TEST(FontScanner, ReportsFontFilesFoundNowhere)
     EXPECT_EQ(after.first, 0);
 }
 
+// The fonts rule itself, for every way the two fonts folders may be known.
+TEST(FontScanner, RuleWithOneOrNeitherFolderKnown)
+{
+    struct Rules : CRegScanner {
+        using CRegScanner::IsFontMissing;
+    };
+    testsupport::TempDir user, shell;
+    PlantedFile inUser(user.File("u.kdx")), inShell(shell.File("s.kdx"));
+    const CString u(user.Path().c_str()), s(shell.Path().c_str());
+    const struct {
+        const char* file;
+        const CString* userFolder;
+        const CString* shellFolder;
+        bool missing;
+    } cases[] = {
+        {"u.kdx", &u, &s, false}, {"s.kdx", &u, &s, false}, {"gone.kdx", &u, &s, true},
+        {"u.kdx", &u, nullptr, false}, {"s.kdx", &u, nullptr, true}, {"gone.kdx", &u, nullptr, true},
+        {"s.kdx", nullptr, &s, false}, {"u.kdx", nullptr, &s, true}, {"gone.kdx", nullptr, &s, true},
+        {"gone.kdx", nullptr, nullptr, false}, {"", &u, &s, false},
+        {inUser.Path().c_str(), nullptr, &s, false}, {"C:\\kdx_gone\\gone.kdx", &u, &s, true},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Rules::IsFontMissing(c.file, c.userFolder, c.shellFolder) != FALSE, c.missing)
+            << c.file << " user " << (c.userFolder != nullptr) << " shell " << (c.shellFolder != nullptr);
+}
+
 TEST(SharedDllScanner, ReportsPathsThatAreGoneWithAnEmptyValue)
 {
     const std::string tag = testsupport::UniqueName("KdxShared");

@@ -62,6 +62,7 @@ TEST(StartupScanner, ReportsRunCommandsAndMenuGroupsThatAreGone)
     planted.Value(HKEY_CURRENT_USER, kRun, tag + "_Expanded", "%SystemRoot%\\system32\\notepad.exe /x",
                   REG_EXPAND_SZ);
     planted.Dword(HKEY_CURRENT_USER, kRun, tag + "_Number", 1);
+    planted.Value(HKEY_CURRENT_USER, kRun, "", "C:\\" + tag + "\\default.exe");  // the default value is no item
     planted.Key(HKEY_CURRENT_USER, kMenuOrder + "\\" + tag + "_GoneGroup");
     planted.Key(HKEY_CURRENT_USER, kMenuOrder + "\\" + tag + "_UserGroup");
     planted.Key(HKEY_CURRENT_USER, kMenuOrder2 + "\\" + tag + "_CommonGroup");

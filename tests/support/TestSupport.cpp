@@ -138,6 +138,15 @@ bool TestKey::Get(const std::string& rel, const char* name, DWORD& type, std::st
     return ReadValue(m_root, Join(m_subKey, rel), name, type, data);
 }
 
+bool KeyExists(HKEY root, const std::string& path)
+{
+    HKEY h;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(h);
+    return true;
+}
+
 bool ReadValue(HKEY root, const std::string& path, const char* name, DWORD& type, std::string& data)
 {
     HKEY h;

@@ -89,6 +89,8 @@ private:
     std::vector<Saved> m_saved;
 };
 
+// Whether a key below root is there.
+bool KeyExists(HKEY root, const std::string& path);
 // Reads a value's type and bytes below root; false when it is missing.
 bool ReadValue(HKEY root, const std::string& path, const char* name, DWORD& type, std::string& data);
 
