@@ -201,7 +201,7 @@ HBRUSH COptionsPage::OnCtlColor(CDC* pDC, CWnd*, UINT)
 void COptionsPage::OnUpdateNow()
 {
     if (CRegistryCleanerDlg* main = GetMainWindow())
-        main->QueryUpdateServer(FALSE);
+        main->QueryUpdateServer();
 }
 
 void COptionsPage::OnScheduleTab()
