@@ -1,7 +1,6 @@
 #include "CIgnoreListPage.h"
 #include <cstring>
 #include <utility>
-#include "CImageLabel.h"
 #include "CRegistryCleanerApp.h"
 #include "CRegistryCleanerDlg.h"
 #include "PageLayout.h"
@@ -75,9 +74,7 @@ BOOL CIgnoreListPage::OnInitDialog()
 
 BOOL CIgnoreListPage::OnEraseBkgnd(CDC* pDC)
 {
-    if (m_background.m_hObject)
-        DrawBitmap(pDC, &m_background, 0, 0);
-    return TRUE;
+    return PaintPageBackground(pDC, m_background);
 }
 
 CString CIgnoreListPage::GetCategoryDisplayName(int category)

@@ -1,6 +1,5 @@
 #include "COptionsPage.h"
 #include "CAppConfig.h"
-#include "CImageLabel.h"
 #include "CRegistryCleanerDlg.h"
 #include "PageLayout.h"
 #include "RegistrySettings.h"
@@ -187,9 +186,7 @@ void COptionsPage::OnShowWindow(BOOL bShow, UINT)
 
 BOOL COptionsPage::OnEraseBkgnd(CDC* pDC)
 {
-    if (m_background.m_hObject)
-        DrawBitmap(pDC, &m_background, 0, 0);
-    return TRUE;
+    return PaintPageBackground(pDC, m_background);
 }
 
 HBRUSH COptionsPage::OnCtlColor(CDC* pDC, CWnd*, UINT)

@@ -173,6 +173,12 @@ void CRegistryCleanerApp::SaveIgnoreList()
     list.Save();
 }
 
+BOOL CRegistryCleanerApp::AddToIgnoreList(const CRegistryProblem& problem)
+{
+    CIgnoreList list(m_ignoreTexts, m_ignoreTypes, CIgnoreList::GetDefaultPath());
+    return list.Add(problem);
+}
+
 void FillLogSettings(LogSettings* pSettings)
 {
     CString servicePack = "Unknown or None";

@@ -33,6 +33,9 @@ public:
     void LoadIgnoreList();
     // Rewrites "ignorelist.dat" with the entries that are not removed.
     void SaveIgnoreList();
+    // Adds the problem's entry to the ignore list and saves the file at once;
+    // FALSE when the file could not be written.
+    BOOL AddToIgnoreList(const CRegistryProblem& problem);
 
     // The message shown to a user who is no administrator.
     static void ShowAdminMessage();

@@ -326,6 +326,26 @@ void CRegistryCleanerDlg::SetNavButtonBitmaps()
     EnableNavButtons(TRUE);
 }
 
+void CRegistryCleanerDlg::EndFix()
+{
+    // Each fix replaces the figures of the one before.
+    int fixedTotal = 0;
+    for (int i = 0; i < REGPROBLEM_TYPE_COUNT; ++i) {
+        const int fixed = g_pRegScanner ? g_pRegScanner->GetFixedCount(i) : 0;
+        SetRegistrySettingInt(SETTINGS_PRODUCT, g_fixedCountNames[i], fixed);
+        fixedTotal += fixed;
+    }
+    SetRegistrySettingInt(SETTINGS_PRODUCT, SETTING_ERRORSFIXED, g_pRegScanner ? g_pRegScanner->GetTotalFixed() : 0);
+    SetRegistrySettingInt(SETTINGS_PRODUCT, SETTING_FIXEDTOTALS, fixedTotal);
+
+    SetNavButtonBitmaps();
+    ShowStatisticsPage();
+    ShowTrayErrorState(GetRemainingCount());
+    EnableTrayCommands();
+    if (GetRegistrySettingInt(SETTINGS_PRODUCT, SETTING_SHUTDOWNAFTERCLEAN, 0) == 1)
+        ShowWindow(SW_HIDE);
+}
+
 // --- statistics read at start ------------------------------------------------
 
 ULONGLONG CRegistryCleanerDlg::DecodeCleaningTotal(const CString& text)

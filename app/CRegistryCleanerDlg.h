@@ -71,6 +71,9 @@ public:
     void ShowTrayErrorState(int count);
     // The problems that remain: "errs" less "FixedTotals".
     static int GetRemainingCount();
+    // The end of a fix (on WM_FIX_DONE): stores the engine's fixed counts,
+    // gives the navigation and the tray back, and shows the statistics page.
+    void EndFix();
     // The update check the user or the start asks for.
     // "Get Updates" from the tray menu or the options page; ignored while a check runs.
     void QueryUpdateServer();

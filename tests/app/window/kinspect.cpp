@@ -170,28 +170,21 @@ int main(int argc, char** argv)
         MessageBoxA(nullptr, "A message box of the window tests.", argv[2], MB_OK);
         return 0;
     }
-    if (strcmp(command, "menu") == 0) {
-        HWND menu = nullptr;
-        EnumWindows(&FindMenu, reinterpret_cast<LPARAM>(&menu));
-        if (!menu)
+    if (strcmp(command, "menu") == 0 || strcmp(command, "box") == 0) {
+        const bool menu = command[0] == 'm';
+        HWND found = nullptr;
+        EnumWindows(menu ? &FindMenu : &FindBox, reinterpret_cast<LPARAM>(&found));
+        if (!found)
             return 1;
         RECT r = {};
-        GetWindowRect(menu, &r);
+        GetWindowRect(menu ? found : GetDlgItem(found, IDOK), &r);
         printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
-        return 0;
-    }
-    if (strcmp(command, "box") == 0) {
-        HWND box = nullptr;
-        EnumWindows(&FindBox, reinterpret_cast<LPARAM>(&box));
-        if (!box)
-            return 1;
-        RECT r = {};
-        GetWindowRect(GetDlgItem(box, IDOK), &r);
-        printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
-        // The message of a message box is its static 0xFFFF.
-        char text[1024];
-        Text(GetDlgItem(box, 0xFFFF), text, sizeof text);
-        printf("%s\n", text);
+        if (!menu) {
+            // The message of a message box is its static 0xFFFF.
+            char text[1024];
+            Text(GetDlgItem(found, 0xFFFF), text, sizeof text);
+            printf("%s\n", text);
+        }
         return 0;
     }
     HWND main = MainWindow();
