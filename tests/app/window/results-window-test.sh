@@ -4,45 +4,6 @@
 #   results-window-test.sh CHECK KELDRIX_EXE KINSPECT_EXE BUILD_DIR
 source "$(dirname "${BASH_SOURCE[0]}")/window-lib.sh"
 
-# The results list draws its rows itself: they are found in a screenshot, by
-# the edge line at the bottom of each row in a column left of the texts
-# (#F5F5F5; #0A0A0A where the focus frame of the selected row crosses it).
-# list_items N prints "TOP BOTTOM" (screen) of the first N rows shown.
-list_items() {
-  local l t r b
-  read -r l t r b < <(ctl_line 12345 | cut -d' ' -f7-10)
-  [ -n "$b" ] || fail "no results list"
-  import -window root "$work/list.png" 2>/dev/null || fail "no screenshot"
-  convert "$work/list.png" -crop "1x$((b - t - 2))+$((l + 45))+$((t + 1))" txt:- |
-    awk -v n="$1" -v top=$((t + 1)) -F'[,: ]+' 'NR > 1 {
-        y = $2; line = ($0 ~ /#F5F5F5|#0A0A0A/)
-        if (line && !inrun) { print start, top + y + 1; start = top + y + 1; if (++found == n) exit }
-        inrun = line }
-      BEGIN { start = top }'
-}
-# item_point N X: the point at X pixels right of the list's left edge, in the
-# middle of the check box's height, of row N (0 = first shown).
-item_point() {
-  local l rows
-  l=$(ctl_line 12345 | cut -d' ' -f7)
-  rows=$(list_items $(($1 + 1)))
-  read -r top bottom < <(sed -n "$(($1 + 1))p" <<<"$rows")
-  [ -n "$bottom" ] || fail "no row $1 in the list"
-  echo "$((l + 1 + $2)) $((top + (bottom - top) / 2 - 1))"
-}
-expand_group() { xdotool mousemove $(item_point "$1" 10) click 1; }
-tick_row() { xdotool mousemove $(item_point "$1" 26) click 1; }
-# The row's "Ignore" link: the blue of its text in the row's last 15 pixels.
-ignore_row() {
-  local rows top bottom l r x y
-  rows=$(list_items $(($1 + 1)))
-  read -r top bottom < <(sed -n "$(($1 + 1))p" <<<"$rows")
-  read -r l _ r _ < <(ctl_line 12345 | cut -d' ' -f7-10)
-  read -r x y < <(convert "$work/list.png" -crop "80x15+$((r - 80))+$((bottom - 15))" txt:- |
-    awk -F'[,: ]+' '/#0000FF/ { print $1, $2; exit }')
-  [ -n "$y" ] || fail "no Ignore link in row $1"
-  xdotool mousemove $((r - 80 + x)) $((bottom - 15 + y)) click 1
-}
 # A control of the shown page only: the statistics page's 1276 is also the
 # main window's Hide button.
 page_text() {
