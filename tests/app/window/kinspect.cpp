@@ -5,6 +5,7 @@
 //   kinspect msgbox CAPTION   shows an unowned message box until it is closed
 //   kinspect box              the rectangle of the OK button of an open message box, then its text
 //   kinspect list ID          the rows of list view ID on the shown page: SELECTED L T R B TEXT|TEXT
+//   kinspect others           the program's other dialogs (tray pop-up, tip of the day) and their controls
 // Numbers may be decimal or 0x hexadecimal. The exit code is 1 when the
 // main window (or the menu) is not there.
 #include <windows.h>
@@ -159,6 +160,21 @@ BOOL CALLBACK FindBox(HWND window, LPARAM param)
     return TRUE;
 }
 
+// Prints a dialog of the main window's process (param) but the main window, with its controls.
+BOOL CALLBACK PrintOther(HWND window, LPARAM param)
+{
+    char className[64] = "";
+    GetClassNameA(window, className, sizeof className);
+    DWORD process = 0, mainProcess = 0;
+    GetWindowThreadProcessId(window, &process);
+    GetWindowThreadProcessId(reinterpret_cast<HWND>(param), &mainProcess);
+    if (window != reinterpret_cast<HWND>(param) && process == mainProcess && strcmp(className, "#32770") == 0) {
+        PrintWindow(window, 0);
+        PrintTree(window, 1);
+    }
+    return TRUE;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -199,6 +215,8 @@ int main(int argc, char** argv)
         PrintTree(main, 1);
         return 0;
     }
+    if (strcmp(command, "others") == 0)
+        return EnumWindows(&PrintOther, reinterpret_cast<LPARAM>(main)) ? 0 : 1;
     if (strcmp(command, "post") == 0 && argc >= 5) {
         UINT message = strtoul(argv[2], nullptr, 0);
         WPARAM wParam = strtoul(argv[3], nullptr, 0);
