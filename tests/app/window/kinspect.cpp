@@ -6,6 +6,7 @@
 //   kinspect box              the rectangle of the OK button of an open message box, then its text
 //   kinspect list ID          the rows of list view ID on the shown page: SELECTED L T R B TEXT|TEXT
 //   kinspect others           the program's other dialogs (tray pop-up, tip of the day) and their controls
+//   kinspect dialog TITLE     the topmost dialog so titled and its controls
 // Numbers may be decimal or 0x hexadecimal. The exit code is 1 when the
 // main window (or the menu) is not there.
 #include <windows.h>
@@ -185,6 +186,12 @@ int main(int argc, char** argv)
     if (strcmp(command, "msgbox") == 0 && argc >= 3) {
         MessageBoxA(nullptr, "A message box of the window tests.", argv[2], MB_OK);
         return 0;
+    }
+    if (strcmp(command, "dialog") == 0 && argc >= 3) {
+        HWND dialog = FindWindowA("#32770", argv[2]);
+        if (dialog)
+            PrintWindow(dialog, 0), PrintTree(dialog, 1);
+        return dialog ? 0 : 1;
     }
     if (strcmp(command, "menu") == 0 || strcmp(command, "box") == 0) {
         const bool menu = command[0] == 'm';
