@@ -3,8 +3,10 @@
 //   kinspect post MSG W L     posts a message to the main window
 //   kinspect menu             the rectangle of the open pop-up menu
 //   kinspect msgbox CAPTION   shows an unowned message box until it is closed
-//   kinspect box              the rectangle of the OK button of an open message box, then its text
-//   kinspect list ID          the rows of list view ID on the shown page: SELECTED L T R B TEXT|TEXT
+//   kinspect box              the rectangle of the OK button of an open message box,
+//                             then the box's text on a line of its own
+//   kinspect rows ID          list view ID of the shown page: "col I L T R B" per
+//                             column, "row I CHECKED L T R B TEXT<tab>TEXT" per row
 //   kinspect others           the program's other dialogs (tray pop-up, tip of the day) and their controls
 //   kinspect dialog TITLE     the topmost dialog so titled and its controls
 // Numbers may be decimal or 0x hexadecimal. The exit code is 1 when the
@@ -38,61 +40,6 @@ HWND MainWindow()
     HWND found = nullptr;
     EnumWindows(&FindMain, reinterpret_cast<LPARAM>(&found));
     return found;
-}
-
-// Control id of the visible page (or of the main window itself).
-HWND ShownControl(HWND main, int id)
-{
-    for (HWND page = GetWindow(main, GW_CHILD); page; page = GetWindow(page, GW_HWNDNEXT)) {
-        char className[64] = "";
-        GetClassNameA(page, className, sizeof className);
-        if (strcmp(className, "#32770") == 0 && IsWindowVisible(page) && GetDlgItem(page, id))
-            return GetDlgItem(page, id);
-    }
-    return GetDlgItem(main, id);
-}
-
-// The rows of another process's list view, read through a buffer in that process.
-int PrintList(HWND list)
-{
-    DWORD processId = 0;
-    GetWindowThreadProcessId(list, &processId);
-    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
-    if (!process)
-        return 1;
-    const SIZE_T textSize = 1024;
-    char* remote = static_cast<char*>(
-        VirtualAllocEx(process, nullptr, sizeof(LVITEMA) + textSize, MEM_COMMIT, PAGE_READWRITE));
-    if (!remote) {
-        CloseHandle(process);
-        return 1;
-    }
-    char* remoteText = remote + sizeof(LVITEMA);
-    const int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-    for (int row = 0; row < count; ++row) {
-        char texts[2][textSize];
-        for (int column = 0; column < 2; ++column) {
-            LVITEMA item = {};
-            item.iSubItem = column;
-            item.pszText = remoteText;
-            item.cchTextMax = textSize;
-            WriteProcessMemory(process, remote, &item, sizeof item, nullptr);
-            SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(remote));
-            ReadProcessMemory(process, remoteText, texts[column], textSize, nullptr);
-            texts[column][textSize - 1] = 0;
-        }
-        RECT r = {};
-        r.left = LVIR_BOUNDS;
-        WriteProcessMemory(process, remote, &r, sizeof r, nullptr);
-        SendMessageA(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(remote));
-        ReadProcessMemory(process, remote, &r, sizeof r, nullptr);
-        MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&r), 2);
-        const bool selected = SendMessageA(list, LVM_GETITEMSTATE, row, LVIS_SELECTED) & LVIS_SELECTED;
-        printf("%d %ld %ld %ld %ld %s|%s\n", selected ? 1 : 0, r.left, r.top, r.right, r.bottom, texts[0], texts[1]);
-    }
-    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-    CloseHandle(process);
-    return 0;
 }
 
 void Text(HWND window, char* buffer, int size)
@@ -161,6 +108,54 @@ BOOL CALLBACK FindBox(HWND window, LPARAM param)
     return TRUE;
 }
 
+// A rectangle that message writes into buffer, a page of the list's process, in screen coordinates.
+RECT RemoteRect(HANDLE process, char* buffer, HWND window, UINT message, WPARAM wParam, LONG left)
+{
+    RECT r = {left, 0, 0, 0};
+    WriteProcessMemory(process, buffer, &r, sizeof r, nullptr);
+    SendMessageA(window, message, wParam, reinterpret_cast<LPARAM>(buffer));
+    ReadProcessMemory(process, buffer, &r, sizeof r, nullptr);
+    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+int PrintRows(HWND main, int id)
+{
+    HWND list = nullptr;
+    for (HWND page = GetWindow(main, GW_CHILD); page && !list; page = GetWindow(page, GW_HWNDNEXT))
+        list = IsWindowVisible(page) ? GetDlgItem(page, id) : nullptr;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(main, &pid);
+    HANDLE process = list ? OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid) : nullptr;
+    auto* buffer = static_cast<char*>(process ? VirtualAllocEx(process, nullptr, 4096, MEM_COMMIT, PAGE_READWRITE) : nullptr);
+    if (!buffer)
+        return 1;
+    HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
+    for (int i = 0; i < SendMessageA(header, HDM_GETITEMCOUNT, 0, 0); ++i) {
+        RECT r = RemoteRect(process, buffer, header, HDM_GETITEMRECT, i, 0);
+        printf("col %d %ld %ld %ld %ld\n", i, r.left, r.top, r.right, r.bottom);
+    }
+    for (int i = 0; i < SendMessageA(list, LVM_GETITEMCOUNT, 0, 0); ++i) {
+        char texts[2][512] = {};
+        for (int sub = 0; sub < 2; ++sub) {
+            LVITEMA item = {};
+            item.iSubItem = sub;
+            item.pszText = buffer + 1024;
+            item.cchTextMax = 512;
+            WriteProcessMemory(process, buffer, &item, sizeof item, nullptr);
+            SendMessageA(list, LVM_GETITEMTEXTA, i, reinterpret_cast<LPARAM>(buffer));
+            ReadProcessMemory(process, buffer + 1024, texts[sub], sizeof texts[sub] - 1, nullptr);
+        }
+        UINT state = static_cast<UINT>(SendMessageA(list, LVM_GETITEMSTATE, i, LVIS_STATEIMAGEMASK));
+        RECT r = RemoteRect(process, buffer, list, LVM_GETITEMRECT, i, LVIR_LABEL);
+        printf("row %d %d %ld %ld %ld %ld %s\t%s\n", i, (state >> 12) == 2 ? 1 : 0, r.left, r.top, r.right, r.bottom,
+               texts[0], texts[1]);
+    }
+    VirtualFreeEx(process, buffer, 0, MEM_RELEASE);
+    CloseHandle(process);
+    return 0;
+}
+
 // Prints a dialog of the main window's process (param) but the main window, with its controls.
 BOOL CALLBACK PrintOther(HWND window, LPARAM param)
 {
@@ -203,9 +198,8 @@ int main(int argc, char** argv)
         GetWindowRect(menu ? found : GetDlgItem(found, IDOK), &r);
         printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
         if (!menu) {
-            // The message of a message box is its static 0xFFFF.
             char text[1024];
-            Text(GetDlgItem(found, 0xFFFF), text, sizeof text);
+            Text(GetDlgItem(found, 0xFFFF), text, sizeof text);  // a message box's text control
             printf("%s\n", text);
         }
         return 0;
@@ -213,15 +207,13 @@ int main(int argc, char** argv)
     HWND main = MainWindow();
     if (!main)
         return 1;
-    if (strcmp(command, "list") == 0 && argc >= 3) {
-        HWND list = ShownControl(main, atoi(argv[2]));
-        return list ? PrintList(list) : 1;
-    }
     if (strcmp(command, "tree") == 0) {
         PrintWindow(main, 0);
         PrintTree(main, 1);
         return 0;
     }
+    if (strcmp(command, "rows") == 0 && argc >= 3)
+        return PrintRows(main, atoi(argv[2]));
     if (strcmp(command, "others") == 0)
         return EnumWindows(&PrintOther, reinterpret_cast<LPARAM>(main)) ? 0 : 1;
     if (strcmp(command, "post") == 0 && argc >= 5) {
