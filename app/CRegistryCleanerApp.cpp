@@ -171,6 +171,12 @@ void CRegistryCleanerApp::LoadIgnoreList()
     list.Load();
 }
 
+void CRegistryCleanerApp::SaveIgnoreList()
+{
+    CIgnoreList list(m_ignoreTexts, m_ignoreTypes, CIgnoreList::GetDefaultPath());
+    list.Save();
+}
+
 BOOL CRegistryCleanerApp::AddToIgnoreList(const CRegistryProblem& problem)
 {
     CIgnoreList list(m_ignoreTexts, m_ignoreTypes, CIgnoreList::GetDefaultPath());

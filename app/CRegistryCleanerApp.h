@@ -31,6 +31,8 @@ public:
     // The settings section's text for the given category switches.
     static CString BuildSettingsLogSection(const BOOL categories[REGPROBLEM_TYPE_COUNT]);
     void LoadIgnoreList();
+    // Rewrites "ignorelist.dat" with the entries that are not removed.
+    void SaveIgnoreList();
     // Adds the problem's entry to the ignore list and saves the file at once;
     // FALSE when the file could not be written.
     BOOL AddToIgnoreList(const CRegistryProblem& problem);

@@ -265,6 +265,17 @@ tray_icon_shown() {
   import -window root "$work/shot.png" 2>/dev/null && [ "$(pixel "$x" "$y")" != "#FFFFFF" ]
 }
 
+# The row's "Ignore" link: the blue of its text in the row's last 15 pixels.
+ignore_row() {
+  local rows top bottom l r x y
+  rows=$(list_items $(($1 + 1)))
+  read -r top bottom < <(sed -n "$(($1 + 1))p" <<<"$rows")
+  read -r l _ r _ < <(ctl_line 12345 | cut -d' ' -f7-10)
+  read -r x y < <(convert "$work/list.png" -crop "80x15+$((r - 80))+$((bottom - 15))" txt:- |
+    awk -F'[,: ]+' '/#0000FF/ { print $1, $2; exit }')
+  [ -n "$y" ] || fail "no Ignore link in row $1"
+  xdotool mousemove $((r - 80 + x)) $((bottom - 15 + y)) click 1
+}
 # --- set-up: settings saved and cleared, the program installed on C: --------------
 # No instance of an earlier test may still be there: this start would hand over to it.
 no_instance() { ! inspect tree >/dev/null; }
