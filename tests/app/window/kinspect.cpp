@@ -3,6 +3,8 @@
 //   kinspect post MSG W L     posts a message to the main window
 //   kinspect menu             the rectangle of the open pop-up menu
 //   kinspect msgbox CAPTION   shows an unowned message box until it is closed
+//   kinspect dialog CAPTION   a shown top-level dialog of that caption and its controls, as tree
+//   kinspect lines ID         the items of list box ID on the shown page, one a line
 // Numbers may be decimal or 0x hexadecimal. The exit code is 1 when the
 // main window (or the menu) is not there.
 #include <windows.h>
@@ -33,6 +35,18 @@ HWND MainWindow()
     HWND found = nullptr;
     EnumWindows(&FindMain, reinterpret_cast<LPARAM>(&found));
     return found;
+}
+
+// Control id of the visible page (or of the main window itself).
+HWND ShownControl(HWND main, int id)
+{
+    for (HWND page = GetWindow(main, GW_CHILD); page; page = GetWindow(page, GW_HWNDNEXT)) {
+        char className[64] = "";
+        GetClassNameA(page, className, sizeof className);
+        if (strcmp(className, "#32770") == 0 && IsWindowVisible(page) && GetDlgItem(page, id))
+            return GetDlgItem(page, id);
+    }
+    return GetDlgItem(main, id);
 }
 
 void Text(HWND window, char* buffer, int size)
@@ -99,6 +113,14 @@ int main(int argc, char** argv)
         MessageBoxA(nullptr, "A message box of the window tests.", argv[2], MB_OK);
         return 0;
     }
+    if (strcmp(command, "dialog") == 0 && argc >= 3) {
+        HWND dialog = FindWindowA("#32770", argv[2]);
+        if (!dialog || !IsWindowVisible(dialog))
+            return 1;
+        PrintWindow(dialog, 0);
+        PrintTree(dialog, 1);
+        return 0;
+    }
     if (strcmp(command, "menu") == 0) {
         HWND menu = nullptr;
         EnumWindows(&FindMenu, reinterpret_cast<LPARAM>(&menu));
@@ -112,6 +134,22 @@ int main(int argc, char** argv)
     HWND main = MainWindow();
     if (!main)
         return 1;
+    if (strcmp(command, "lines") == 0 && argc >= 3) {
+        HWND list = ShownControl(main, atoi(argv[2]));
+        if (!list)
+            return 1;
+        const int count = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
+        for (int i = 0; i < count; ++i) {
+            // Wide: Wine hands another process's ANSI list text over as wide characters.
+            wchar_t wide[1024] = L"";
+            char text[1024] = "";
+            if (SendMessageW(list, LB_GETTEXTLEN, i, 0) < 1024)
+                SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(wide));
+            WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
+            printf("%s\n", text);
+        }
+        return 0;
+    }
     if (strcmp(command, "tree") == 0) {
         PrintWindow(main, 0);
         PrintTree(main, 1);
