@@ -199,59 +199,43 @@ TEST_F(ScheduledTasks, FirstRunCreatesBothTasksOnceAndRestoresAMissingStartupTas
     }
 }
 
-// Our own schedule editor (Wine offers no system page): a task is made only
-// on OK and with its trigger; an existing weekly trigger is edited in place,
-// and a task without one gets one added.
-TEST_F(ScheduledTasks, OwnEditorSavesOnlyOnOkAndEditsTheFirstWeeklyTrigger)
+// Our own schedule editor (Wine offers no system page) starts from the first
+// weekly trigger and changes it, or adds one; what is set is stored enabled.
+TEST_F(ScheduledTasks, OwnEditorEditsTheFirstWeeklyTriggerOrAddsOne)
 {
     TaskPair tasks;
-    const std::wstring name = Wide(tasks.Scan());
-    ASSERT_FALSE(TaskPageOffered(name.c_str()));
-    EXPECT_FALSE(TaskExists(name.c_str())) << "the probe saved a task";
+    ASSERT_FALSE(TaskPageOffered(Wide(tasks.Scan()).c_str()));
+    EXPECT_FALSE(TaskExists(Wide(tasks.Scan()).c_str())) << "the probe saved a task";
+    ASSERT_EQ(CreateScheduledScanTask(tasks.Scan().c_str(), "c", "C:\\d"), S_OK);
+    CStringArray before;
+    ASSERT_TRUE(GetTaskTriggerText(Wide(tasks.Scan()).c_str(), before));
     TASK_TRIGGER offered = {};
-    auto cancel = [&offered](TASK_TRIGGER& t) { offered = t; return false; };
     auto tuesdayAt2145 = [&offered](TASK_TRIGGER& t) {
         offered = t;
         t.Type.Weekly.rgfDaysOfTheWeek = TASK_TUESDAY;
         t.wStartHour = 21;
         t.wStartMinute = 45;
+        t.rgFlags |= TASK_TRIGGER_FLAG_DISABLED;
         return true;
     };
-    EXPECT_EQ(ScheduleScanTask(tasks.Scan().c_str(), "c", "C:\\d", cancel), S_FALSE);
-    EXPECT_FALSE(TaskExists(name.c_str()));
-    EXPECT_EQ(offered.Type.Weekly.rgfDaysOfTheWeek, TASK_SUNDAY | TASK_THURSDAY);
-
-    ASSERT_EQ(ScheduleScanTask(tasks.Scan().c_str(), "c", "C:\\d", tuesdayAt2145), S_OK);
-    CStringArray lines;
-    ASSERT_TRUE(GetTaskTriggerText(name.c_str(), lines));
-    ASSERT_EQ(lines.GetSize(), 1) << "a trigger beside the chosen one";
-    EXPECT_STREQ(lines[0], "At 21:45 every Tue of every week, starting 1/1/2006");
-    TaskFacts facts;
-    ASSERT_TRUE(ReadTask(tasks.Scan(), facts));
-    EXPECT_EQ(facts.parameters, L"-t");
-
-    // Opened again it starts from that trigger and changes it; what is set is stored enabled.
-    ASSERT_EQ(EditWeeklySchedule(tasks.Scan().c_str(), "c", "C:\\d", [&offered](TASK_TRIGGER& t) {
-                  offered = t;
-                  t.rgFlags |= TASK_TRIGGER_FLAG_DISABLED;
-                  t.wStartMinute = 5;
-                  return true;
-              }), S_OK);
-    EXPECT_EQ(offered.wStartHour, 21);
-    EXPECT_EQ(offered.Type.Weekly.rgfDaysOfTheWeek, TASK_TUESDAY);
-    ASSERT_TRUE(GetTaskTriggerText(name.c_str(), lines));
-    ASSERT_EQ(lines.GetSize(), 1);
-    EXPECT_STREQ(lines[0], "At 21:05 every Tue of every week, starting 1/1/2006");
-
-    // The startup task has only its at-logon trigger: a weekly one is added.
-    ASSERT_EQ(CreateScheduledScanTask(tasks.Scan().c_str(), "c", "C:\\d"), S_OK);
-    const std::wstring startup = Wide(tasks.Startup());
-    ASSERT_EQ(EditWeeklySchedule(tasks.Startup().c_str(), "c", "C:\\d", tuesdayAt2145), S_OK);
-    EXPECT_EQ(offered.Type.Weekly.rgfDaysOfTheWeek, TASK_SUNDAY | TASK_THURSDAY);
-    ASSERT_TRUE(GetTaskTriggerText(startup.c_str(), lines));
-    ASSERT_EQ(lines.GetSize(), 2);
-    EXPECT_STREQ(lines[0], "At log on");
-    EXPECT_STREQ(lines[1], "At 21:45 every Tue of every week, starting 1/1/2006");
+    const struct {
+        std::string name;
+        CString offered, after;
+    } cases[] = {
+        {tasks.Scan(), before[0], "At 21:45 every Tue of every week, starting 1/1/2006"},
+        {tasks.Startup(), "At 3:00 every Sun, Thu of every week, starting 1/1/2006",
+         "At log on|At 21:45 every Tue of every week, starting 1/1/2006"},
+    };
+    for (const auto& c : cases) {
+        ASSERT_EQ(EditWeeklySchedule(c.name.c_str(), "c", "C:\\d", tuesdayAt2145), S_OK);
+        EXPECT_STREQ(FormatTaskTrigger(offered), c.offered);
+        CStringArray lines;
+        ASSERT_TRUE(GetTaskTriggerText(Wide(c.name).c_str(), lines));
+        CString joined;
+        for (int i = 0; i < lines.GetSize(); ++i)
+            joined += (i ? "|" : "") + lines[i];
+        EXPECT_STREQ(joined, c.after);
+    }
 }
 
 TEST_F(ScheduledTasks, MissingTaskHasNoTriggerText)

@@ -3,7 +3,6 @@
 //   kinspect post MSG W L     posts a message to the main window
 //   kinspect menu             the rectangle of the open pop-up menu
 //   kinspect msgbox CAPTION   shows an unowned message box until it is closed
-//   kinspect dialog CAPTION   a shown top-level dialog of that caption and its controls, as tree
 //   kinspect lines ID         the items of list box ID on the shown page, one a line
 // Numbers may be decimal or 0x hexadecimal. The exit code is 1 when the
 // main window (or the menu) is not there.
@@ -111,14 +110,6 @@ int main(int argc, char** argv)
     const char* command = argv[1];
     if (strcmp(command, "msgbox") == 0 && argc >= 3) {
         MessageBoxA(nullptr, "A message box of the window tests.", argv[2], MB_OK);
-        return 0;
-    }
-    if (strcmp(command, "dialog") == 0 && argc >= 3) {
-        HWND dialog = FindWindowA("#32770", argv[2]);
-        if (!dialog || !IsWindowVisible(dialog))
-            return 1;
-        PrintWindow(dialog, 0);
-        PrintTree(dialog, 1);
         return 0;
     }
     if (strcmp(command, "menu") == 0) {

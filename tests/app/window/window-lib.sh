@@ -104,17 +104,12 @@ page_shows() {
   [ "$(grep -c . <<<"$pages")" == 1 ] && grep -qw "$1" <<<"$pages"
 }
 
-# click_line LINE [BUTTON]: a click in the middle of a control's line.
-click_line() {
+click_ctl() {
   local l t r b
-  read -r l t r b < <(cut -d' ' -f7-10 <<<"$1")
-  [ -n "$b" ] || fail "no control to click"
+  read -r l t r b < <(ctl_line "$1" | cut -d' ' -f7-10)
+  [ -n "$b" ] || fail "no control $1 to click"
   xdotool mousemove $(((l + r) / 2)) $(((t + b) / 2)) click "${2:-1}"
 }
-click_ctl() { click_line "$(ctl_line "$1")" "${2:-1}"; }
-# A control of the shown top-level dialog captioned $1, in the fields of ctl_line.
-dlg_line() { inspect dialog "$1" | awk -v id="$2" '$1 == "win" && $3 == id { print; exit }'; }
-dlg_shown() { inspect dialog "$1" >/dev/null; }
 
 setting() { wine reg query "$settings" /v "$1" 2>/dev/null | tr -d '\r' | awk -v n="$1" '$1 == n { print $3 }'; }
 has_setting() { [ -n "$(setting "$1")" ]; }
