@@ -127,19 +127,14 @@ int main(int argc, char** argv)
         return 1;
     if (strcmp(command, "lines") == 0 && argc >= 3) {
         HWND list = ShownControl(main, atoi(argv[2]));
-        if (!list)
-            return 1;
-        const int count = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
-        for (int i = 0; i < count; ++i) {
-            // Wide: Wine hands another process's ANSI list text over as wide characters.
-            wchar_t wide[1024] = L"";
-            char text[1024] = "";
+        // Wide: Wine hands another process's ANSI list text over as wide characters.
+        for (int i = 0; list && i < SendMessageW(list, LB_GETCOUNT, 0, 0); ++i) {
+            wchar_t text[1024] = L"";
             if (SendMessageW(list, LB_GETTEXTLEN, i, 0) < 1024)
-                SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(wide));
-            WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
-            printf("%s\n", text);
+                SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
+            printf("%ls\n", text);
         }
-        return 0;
+        return list ? 0 : 1;
     }
     if (strcmp(command, "tree") == 0) {
         PrintWindow(main, 0);
