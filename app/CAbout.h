@@ -1,10 +1,27 @@
 #pragma once
 #include "afxwin.h"
+#include "CDialogFontScaler.h"
+#include "CLabel.h"
 #include "resource.h"
 
-// The about page: the program's name and version.
-// For now the page is its template only.
+// The about page: the program's name as a heading and its version.
 class CAbout : public CPropertyPage {
 public:
-    CAbout() : CPropertyPage(IDD_ABOUT) {}
+    CAbout();
+    ~CAbout() override;
+
+    BOOL OnInitDialog() override;
+
+protected:
+    afx_msg BOOL OnEraseBkgnd(CDC* pDC);
+    afx_msg HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor);
+    DECLARE_MESSAGE_MAP()
+
+private:
+    CLabel m_heading;
+    CLabel m_version;
+    CDialogFontScaler m_fontScaler;
+    CBitmap m_background;
+    // The controls paint with it: it lives as long as the page.
+    HBRUSH m_whiteBrush = nullptr;
 };

@@ -63,8 +63,7 @@ CRegistryCleanerDlg* CFindPage::GetMainWindow() const
 
 void CFindPage::ShowText(CLabel& label, const CString& text)
 {
-    label.SetWindowText(text);
-    label.SetText(text);
+    ShowLabelText(label, text);
 }
 
 void CFindPage::ShowTotal(CLabel& label)
@@ -140,9 +139,7 @@ BOOL CFindPage::OnInitDialog()
 
 BOOL CFindPage::OnEraseBkgnd(CDC* pDC)
 {
-    if (m_background.m_hObject)
-        DrawBitmap(pDC, &m_background, 0, 0);
-    return TRUE;
+    return PaintPageBackground(pDC, m_background);
 }
 
 void CFindPage::ResetCategoryRows()
@@ -342,28 +339,12 @@ LRESULT CFindPage::OnRepairFinished(WPARAM, LPARAM)
     if (!m_fixPending)
         return 0;
     m_fixPending = FALSE;
-    int fixedTotal = 0;
-    for (int i = 0; i < REGPROBLEM_TYPE_COUNT; ++i) {
-        int fixed = g_pRegScanner ? g_pRegScanner->GetFixedCount(i) : 0;
-        SetRegistrySettingInt(SETTINGS_PRODUCT, g_fixedCountNames[i], fixed);
-        fixedTotal += fixed;
-    }
-    SetRegistrySettingInt(SETTINGS_PRODUCT, SETTING_FIXEDTOTALS, fixedTotal);
-
     m_back.EnableWindow(TRUE);
     m_next.EnableWindow(TRUE);
     SetFaces(m_back, IDB_BACK, IDB_BACK_HOT, IDB_BACK);
     SetFaces(m_next, IDB_NEXT, IDB_NEXT_HOT, IDB_NEXT);
-    CRegistryCleanerDlg* main = GetMainWindow();
-    if (!main)
-        return 0;
-    main->SetNavButtonBitmaps();
-    main->ShowStatisticsPage();
-    SetRegistrySettingInt(SETTINGS_PRODUCT, SETTING_ERRORSFIXED, g_pRegScanner ? g_pRegScanner->GetTotalFixed() : 0);
-    main->ShowTrayErrorState(main->GetRemainingCount());
-    main->EnableTrayCommands();
-    if (GetRegistrySettingInt(SETTINGS_PRODUCT, SETTING_SHUTDOWNAFTERCLEAN, 0) == 1)
-        main->ShowWindow(SW_HIDE);
+    if (CRegistryCleanerDlg* main = GetMainWindow())
+        main->EndFix();
     return 0;
 }
 

@@ -167,6 +167,12 @@ void CRegistryCleanerApp::LoadIgnoreList()
     list.Load();
 }
 
+BOOL CRegistryCleanerApp::AddToIgnoreList(const CRegistryProblem& problem)
+{
+    CIgnoreList list(m_ignoreTexts, m_ignoreTypes, CIgnoreList::GetDefaultPath());
+    return list.Add(problem);
+}
+
 void FillLogSettings(LogSettings* pSettings)
 {
     CString servicePack = "Unknown or None";

@@ -31,6 +31,9 @@ public:
     // The settings section's text for the given category switches.
     static CString BuildSettingsLogSection(const BOOL categories[REGPROBLEM_TYPE_COUNT]);
     void LoadIgnoreList();
+    // Adds the problem's entry to the ignore list and saves the file at once;
+    // FALSE when the file could not be written.
+    BOOL AddToIgnoreList(const CRegistryProblem& problem);
 
     // The message shown to a user who is no administrator.
     static void ShowAdminMessage();

@@ -64,7 +64,8 @@ END_MESSAGE_MAP()
 
 CRegistryCleanerDlg::CRegistryCleanerDlg(CWnd* pParent)
     : CBitmapDialog(IDD_MAIN, pParent), m_pApp(AfxGetApp()),
-      m_hIcon(::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDI_KELDRIX)))
+      m_hIcon(::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDI_KELDRIX))),
+      m_updateCheck(g_appConfig, g_buildNumber)
 {
 }
 
@@ -144,9 +145,9 @@ BOOL CRegistryCleanerDlg::OnInitDialog()
 
     if (!scanSwitch && !m_startHidden && g_appConfig.m_tipIndex >= 0 && g_appConfig.m_showTip)
         SetTimer(TIMER_TIP_OF_DAY, 400);
-    if (GetRegistrySettingInt(SETTINGS_PRODUCT, SETTING_AUTOUPDATE, 1))
-        QueryUpdateServer(TRUE);
-    else
+    // The automatic update check; the e-mail prompt follows when it is off,
+    // unusable or finished.
+    if (m_updateCheck.StartAtWindowStart(m_hWnd) == CUpdateCheck::kArmEmailPrompt)
         SetTimer(TIMER_EMAIL_PROMPT, 400);
 
     SetUpTrayIcon();
@@ -325,6 +326,26 @@ void CRegistryCleanerDlg::SetNavButtonBitmaps()
     EnableNavButtons(TRUE);
 }
 
+void CRegistryCleanerDlg::EndFix()
+{
+    // Each fix replaces the figures of the one before.
+    int fixedTotal = 0;
+    for (int i = 0; i < REGPROBLEM_TYPE_COUNT; ++i) {
+        const int fixed = g_pRegScanner ? g_pRegScanner->GetFixedCount(i) : 0;
+        SetRegistrySettingInt(SETTINGS_PRODUCT, g_fixedCountNames[i], fixed);
+        fixedTotal += fixed;
+    }
+    SetRegistrySettingInt(SETTINGS_PRODUCT, SETTING_ERRORSFIXED, g_pRegScanner ? g_pRegScanner->GetTotalFixed() : 0);
+    SetRegistrySettingInt(SETTINGS_PRODUCT, SETTING_FIXEDTOTALS, fixedTotal);
+
+    SetNavButtonBitmaps();
+    ShowStatisticsPage();
+    ShowTrayErrorState(GetRemainingCount());
+    EnableTrayCommands();
+    if (GetRegistrySettingInt(SETTINGS_PRODUCT, SETTING_SHUTDOWNAFTERCLEAN, 0) == 1)
+        ShowWindow(SW_HIDE);
+}
+
 // --- statistics read at start ------------------------------------------------
 
 ULONGLONG CRegistryCleanerDlg::DecodeCleaningTotal(const CString& text)
@@ -489,7 +510,7 @@ void CRegistryCleanerDlg::RunTrayCommand(UINT command)
         ShowLastScanPopup();
         break;
     case ID_TRAY_GETUPDATES:
-        QueryUpdateServer(FALSE);
+        QueryUpdateServer();
         break;
     case ID_TRAY_EXIT:
         if (IsScanRunning()) {
@@ -521,8 +542,8 @@ LRESULT CRegistryCleanerDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lPar
 {
     if (message == WM_WINDOWPOSCHANGING && m_startHidden)
         reinterpret_cast<WINDOWPOS*>(lParam)->flags &= ~SWP_SHOWWINDOW;
-    else if (message == WM_AU_STATUS)
-        OnUpdateStatus(wParam, lParam);
+    else if (message == WM_AU_STATUS && m_updateCheck.OnStatus(wParam, lParam) == CUpdateCheck::kArmEmailPrompt)
+        SetTimer(TIMER_EMAIL_PROMPT, 400);
     return CBitmapDialog::WindowProc(message, wParam, lParam);
 }
 
@@ -605,6 +626,8 @@ void CRegistryCleanerDlg::OnSysCommand(UINT nID, LPARAM)
 
 void CRegistryCleanerDlg::OnDestroy()
 {
+    // The updater library must not report to a window that is gone.
+    m_updateCheck.Cancel();
     if (m_trayIcon.m_hWnd)
         m_trayIcon.DestroyWindow();
     Default();
@@ -670,14 +693,7 @@ void CRegistryCleanerDlg::ShowEmailSignUp()
     // The e-mail sign-up dialog is not built yet.
 }
 
-void CRegistryCleanerDlg::QueryUpdateServer(BOOL automatic)
+void CRegistryCleanerDlg::QueryUpdateServer()
 {
-    // The update check through the updater library is not built yet.
-    m_updateIsAutomatic = automatic;
-    m_updatePhase = 0;
-}
-
-void CRegistryCleanerDlg::OnUpdateStatus(WPARAM, LPARAM)
-{
-    // The updater library's status: handled with the update check, not built yet.
+    m_updateCheck.QueryUpdateServer(m_hWnd);
 }

@@ -13,6 +13,7 @@
 #include "CSchedulePage.h"
 #include "CStatistic.h"
 #include "CTrayIconManager.h"
+#include "CUpdateCheck.h"
 #include "CXPButton.h"
 
 // The program's main window: a skinned, shaped dialog that holds the ten
@@ -70,8 +71,12 @@ public:
     void ShowTrayErrorState(int count);
     // The problems that remain: "errs" less "FixedTotals".
     static int GetRemainingCount();
+    // The end of a fix (on WM_FIX_DONE): stores the engine's fixed counts,
+    // gives the navigation and the tray back, and shows the statistics page.
+    void EndFix();
     // The update check the user or the start asks for.
-    void QueryUpdateServer(BOOL automatic);
+    // "Get Updates" from the tray menu or the options page; ignored while a check runs.
+    void QueryUpdateServer();
     HWND GetProgressPageWindow() const { return m_findPage.m_hWnd; }
 
     // The cleaning totals: each character is a base-100 digit (its code less
@@ -126,7 +131,6 @@ private:
     void ShowLastScanPopup();
     void ShowTipOfTheDay();
     void ShowEmailSignUp();
-    void OnUpdateStatus(WPARAM wParam, LPARAM lParam);
 
     CWinApp* m_pApp;
     ULONGLONG m_totalIESize = 0;
@@ -138,8 +142,6 @@ private:
     ULONGLONG m_totalTotalSize = 0;
     ULONGLONG m_lastCleanedTime = 0;
     int m_currentPage = kNoPage;
-    BYTE m_updatePhase = 0;
-    BOOL m_updateIsAutomatic = FALSE;
     BOOL m_scanOnFirstShow = TRUE;
     int m_firstTime = 1;
     int m_firstSincePatch = 1;
@@ -166,6 +168,7 @@ private:
     CDialogFontScaler m_fontScaler;
 
     HICON m_hIcon;
+    CUpdateCheck m_updateCheck;
     BYTE m_exitRequested = 0;
     BYTE m_startHidden = 0;
     CTrayIconManager m_trayIcon;

@@ -1,4 +1,6 @@
 #include "PageLayout.h"
+#include "CImageLabel.h"
+#include "CLabel.h"
 #include "SystemUtils.h"
 #include "afxwin.h"
 
@@ -9,4 +11,17 @@ void ApplyPageLayout(CDialogFontScaler& scaler, HWND window, UINT templateId)
     GetWindowsVersionName(versionName, versionCode);
     if (versionCode > 99)
         scaler.Apply(AfxGetResourceHandle(), window, templateId, 96.0);
+}
+
+void ShowLabelText(CLabel& label, const CString& text)
+{
+    label.SetWindowText(text);
+    label.SetText(text);
+}
+
+BOOL PaintPageBackground(CDC* dc, CBitmap& background)
+{
+    if (background.m_hObject)
+        DrawBitmap(dc, &background, 0, 0);
+    return TRUE;
 }

@@ -218,6 +218,20 @@ void CHTMLListCtrl::SetCategoryCheck(int category, BOOL check)
     }
 }
 
+void CHTMLListCtrl::RefreshCheckStates()
+{
+    for (auto& item : m_items) {
+        if (!item->data)
+            continue;
+        if (item->kind == HTMLLIST_ROW)
+            item->checkState = static_cast<CRegistryProblem*>(item->data)->m_checked ? 1 : 0;
+        else if (item->kind == HTMLLIST_HEADER)
+            item->checkState = HeaderState(static_cast<CScanCategory*>(item->data));
+    }
+    if (m_hWnd)
+        Invalidate();
+}
+
 HTMLLIST_ITEM* CHTMLListCtrl::Item(int id) const
 {
     if (id < 0 || id >= static_cast<int>(m_items.size()))

@@ -71,6 +71,9 @@ public:
     int GetSelection() const { return m_selection; }
     // Sets the checked flag of every row of a category (not its counts).
     void SetCategoryCheck(int category, BOOL check);
+    // Takes every row's box from its problem's checked flag and every header's
+    // from its group's counts, after the parent changed them itself; repaints.
+    void RefreshCheckStates();
 
     virtual void DrawItem(CDC* dc, RECT rect, HTMLLIST_ITEM* item, BOOL selected);
 

@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <map>
 #include <set>
 #include <stdexcept>
 #include <string>
@@ -523,5 +524,70 @@ private:
     }
     HKEY m_key = nullptr;
 };
+
+// Every key below a key ("rel|") and every value ("rel|name") with its type
+// and bytes, read by the plain API.
+using Tree = std::map<std::string, std::pair<DWORD, std::string>>;
+
+inline void ReadTree(const std::string& path, const std::string& rel, Tree& tree)
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return;
+    tree[rel + "|"] = {0, ""};
+    char name[16384], sub[512];
+    std::vector<char> data(65536);
+    DWORD nameLength = sizeof name, dataLength = static_cast<DWORD>(data.size()), type = 0;
+    for (DWORD i = 0; RegEnumValueA(key, i, name, &nameLength, nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
+                                    &dataLength) == ERROR_SUCCESS;
+         i++, nameLength = sizeof name, dataLength = static_cast<DWORD>(data.size()))
+        tree[rel + "|" + std::string(name, nameLength)] = {type, std::string(data.data(), dataLength)};
+    for (DWORD i = 0, length = sizeof sub; RegEnumKeyExA(key, i, sub, &length, nullptr, nullptr, nullptr, nullptr)
+                                           == ERROR_SUCCESS;
+         i++, length = sizeof sub)
+        ReadTree(path + "\\" + sub, rel + "\\" + sub, tree);
+    RegCloseKey(key);
+}
+
+inline Tree Snapshot(const testsupport::TestKey& key)
+{
+    Tree tree;
+    ReadTree(key.SubKey(), "", tree);
+    return tree;
+}
+
+// The round-trip fixture of the backup tests: a key tree holding every kind
+// of value the backup must carry, hostile names and a deep chain.
+inline void PlantEveryType(const testsupport::TestKey& key)
+{
+    const std::string tree = "tree";
+    key.SetString(tree, "path", "C:\\Dir\\\"quoted\"\\x \xe9\xfc\x80\xff");
+    key.Set(tree, "expand", REG_EXPAND_SZ, "%SystemRoot%\\x", 15);
+    key.Set(tree, "multi", REG_MULTI_SZ, "one\0two\0\0", 9);
+    std::string binary(5000, '\0');
+    for (size_t i = 0; i < binary.size(); i++)
+        binary[i] = static_cast<char>(i * 7);
+    for (DWORD size : {0, 1, 22, 44, 5000})  // hex lines carry 22 bytes, then 21
+        key.Set(tree, ("bin" + std::to_string(size)).c_str(), REG_BINARY, binary.data(), size);
+    key.SetDword(tree, "dword", 0xdeadbeef);
+    const ULONGLONG qword = 0x0102030405060708ULL;
+    key.Set(tree, "qword", REG_QWORD, &qword, sizeof qword);
+    key.Set(tree, "none", REG_NONE, "\x01\x02\x03", 3);
+    key.Set(tree, "none0", REG_NONE, "", 0);
+    key.Set(tree, "resreq", REG_RESOURCE_REQUIREMENTS_LIST, "\x05\x06", 2);
+    key.Set(tree, "noterm", REG_SZ, "abc", 3);  // Wine adds the missing terminator; Windows keeps it out
+    key.Set(tree, "lines", REG_SZ, "one\r\ntwo\tthree", 15);
+    key.Set(tree, "innerzero", REG_SZ, "ab\0cd", 6);
+    key.SetString(tree, "", "default value");
+    key.SetString(tree, "na\"me\\with \"quotes\"", "v");
+    key.SetString(tree, std::string(300, 'n').c_str(), "long name");
+    key.SetString(tree + "\\" + std::string(200, 'k'), "in", "long key");
+    key.CreateKey(tree + "\\empty");
+    std::string chain = tree;
+    for (int level = 1; level <= 20; level++) {
+        chain += "\\L" + std::to_string(level);
+        key.SetDword(chain, "depth", static_cast<DWORD>(level));
+    }
+}
 
 }  // namespace enginetest

@@ -3,6 +3,7 @@
 //   kinspect post MSG W L     posts a message to the main window
 //   kinspect menu             the rectangle of the open pop-up menu
 //   kinspect msgbox CAPTION   shows an unowned message box until it is closed
+//   kinspect box              the rectangle of the OK button of an open message box
 //   kinspect lines ID         the items of list box ID on the shown page, one a line
 // Numbers may be decimal or 0x hexadecimal. The exit code is 1 when the
 // main window (or the menu) is not there.
@@ -101,6 +102,19 @@ BOOL CALLBACK FindMenu(HWND window, LPARAM param)
     return TRUE;
 }
 
+// A shown dialog other than the main window that has an OK button.
+BOOL CALLBACK FindBox(HWND window, LPARAM param)
+{
+    char className[64] = "";
+    GetClassNameA(window, className, sizeof className);
+    if (strcmp(className, "#32770") == 0 && IsWindowVisible(window) && !GetDlgItem(window, kScanButton) &&
+        GetDlgItem(window, IDOK)) {
+        *reinterpret_cast<HWND*>(param) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -112,13 +126,14 @@ int main(int argc, char** argv)
         MessageBoxA(nullptr, "A message box of the window tests.", argv[2], MB_OK);
         return 0;
     }
-    if (strcmp(command, "menu") == 0) {
-        HWND menu = nullptr;
-        EnumWindows(&FindMenu, reinterpret_cast<LPARAM>(&menu));
-        if (!menu)
+    if (strcmp(command, "menu") == 0 || strcmp(command, "box") == 0) {
+        const bool menu = command[0] == 'm';
+        HWND found = nullptr;
+        EnumWindows(menu ? &FindMenu : &FindBox, reinterpret_cast<LPARAM>(&found));
+        if (!found)
             return 1;
         RECT r = {};
-        GetWindowRect(menu, &r);
+        GetWindowRect(menu ? found : GetDlgItem(found, IDOK), &r);
         printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
         return 0;
     }

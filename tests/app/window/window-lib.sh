@@ -14,6 +14,8 @@ exe=$2
 inspector=$3
 build=$4
 : "${WINEPREFIX:?WINEPREFIX must name the test prefix}"
+# The update check asks a closed port on this machine, never a real host.
+export KELDRIX_TEST_UPDATE_HOST=127.0.0.1:9
 
 bin=$(dirname "$exe")
 prog="$WINEPREFIX/drive_c/Program Files/Keldrix"
@@ -185,7 +187,7 @@ wine reg export "$settings" "Z:${work//\//\\}\\settings.reg" /y >/dev/null 2>&1 
 wine reg delete "$settings" /f >/dev/null 2>&1
 rm -rf "$prog"
 mkdir -p "$prog"
-cp "$exe" "$bin"/settings.xml "$bin"/LogSettings.xml "$bin"/*.gif "$bin"/*.htm "$bin"/*.html "$bin"/help.chm "$prog"/ \
+cp "$exe" "$bin"/AutoUpdate.dll "$bin"/settings.xml "$bin"/LogSettings.xml "$bin"/*.gif "$bin"/*.htm "$bin"/*.html "$bin"/help.chm "$prog"/ \
   || fail "the program's files are missing from $bin"
 # The first-run tasks: a start with fresh settings makes them (when they are not there yet).
 taskdir=$(find "$WINEPREFIX/drive_c/windows" -maxdepth 1 -iname tasks | head -1)
