@@ -21,6 +21,14 @@ set_schedule() {
   wait_until 30 "schedule dialog closed" dialog_gone
 }
 
+# The page as a user reaches it: Options, then its schedule tab.
+open_schedule_page() {
+  click_ctl 1002
+  wait_until 30 "options page" page_shows 1287
+  click_ctl 1287
+  wait_until 30 "schedule page" page_shows 1108
+}
+
 case $check in
 schedule_set)
   # No scan task and no first run: the page says so.
@@ -29,11 +37,7 @@ schedule_set)
   wine reg add "$settings" /v FirstSincePatch /d 0 /f >/dev/null
   start_keldrix
   wait_until 60 "visible main window" main_visible
-  # The page as a user reaches it: Options, then its schedule tab.
-  click_ctl 1002
-  wait_until 30 "options page" page_shows 1287
-  click_ctl 1287
-  wait_until 30 "schedule page" page_shows 1108
+  open_schedule_page
   [ "$(ctl_text 1367)" == "Keldrix is scheduled to run at:" ] || fail "heading: $(ctl_text 1367)"
   wait_until 10 "inactive line" lines_are "System scan schedule is not active"
   screenshot page-schedule-inactive
@@ -53,6 +57,13 @@ schedule_set)
   # Opened again, the dialog edits that trigger: still one line.
   set_schedule Tab Tab Tab Tab Tab Tab Tab Tab 0 5 Return
   wait_until 10 "the changed trigger" lines_are "At 21:05 every Sun, Tue of every week, starting 1/1/2006"
+
+  # Its tabs lead to the ignore-list and options pages.
+  click_ctl 1290
+  wait_until 30 "ignore-list page" page_shows 1291
+  open_schedule_page
+  click_ctl 1365
+  wait_until 30 "options page" page_shows 1287
   exit_keldrix
   ;;
 
