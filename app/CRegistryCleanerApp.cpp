@@ -2,9 +2,11 @@
 #include <cstdlib>
 #include "CAppConfig.h"
 #include "CCleanSweep.h"
+#include "CDHtmlDialog.h"
 #include "CRegScanner.h"
 #include "CRegistryCleanerDlg.h"
 #include "CSystemInformation.h"
+#include "DrawHTML.h"
 #include "LogFile.h"
 #include "RegistrySettings.h"
 #include "StartupRules.h"
@@ -48,6 +50,8 @@ CRegistryCleanerApp::~CRegistryCleanerApp()
 
 BOOL CRegistryCleanerApp::InitInstance()
 {
+    // The HTML dialogs (tray pop-up, tip of the day) draw their texts with it.
+    CDHtmlDialog::SetTextRenderer(&DrawHTML);
     BOOL isAdmin = FALSE;
     IsUserAdmin(&isAdmin);
     if (!isAdmin) {

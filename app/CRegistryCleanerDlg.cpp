@@ -4,6 +4,7 @@
 #include "CAppConfig.h"
 #include "CCleanSweep.h"
 #include "CRegistryCleanerApp.h"
+#include "CTipOfDayDlg.h"
 #include "CRegScanner.h"
 #include "MainWindowMessages.h"
 #include "RegistrySettings.h"
@@ -671,22 +672,32 @@ void CRegistryCleanerDlg::CreateFirstRunTasks()
     CreateScheduledScanTask(ProductName(), kScanTaskComment, GetTaskWorkingFolder());
 }
 
-// --- parts of the program still to come ----------------------------------------
+// --- the last-scan pop-up and the tip of the day ------------------------------
 
 void CRegistryCleanerDlg::CreateStatsPopup()
 {
-    // The sliding statistics pop-up ("ShowStats.htm") is not built yet.
+    const CString page = CCleanSweep::GetProgramFolder() + "ShowStats.htm";
+    m_statsPopup.CreateAndNavigate(IDD_STATS_POPUP, page, m_trayIcon.GetSafeWnd());
 }
 
 void CRegistryCleanerDlg::ShowLastScanPopup()
 {
-    // Shows the statistics pop-up once it exists; not built yet.
+    // Slides in by 10 pixels every 5 ms and stays until its page is closed.
+    if (!m_statsPopup.m_hWnd || m_statsPopup.IsWindowVisible())
+        return;
+    m_statsPopup.SetDisplayTime(-1);
+    m_statsPopup.SetSlideSpeed(10, 5);
+    m_statsPopup.Show();
 }
 
 void CRegistryCleanerDlg::ShowTipOfTheDay()
 {
-    // The tip-of-the-day dialog is not built yet.
+    CTipOfDayDlg dialog(nullptr);
+    dialog.SetUseSavedTip(m_firstTime);
+    dialog.DoModal();
 }
+
+// --- parts of the program still to come ----------------------------------------
 
 void CRegistryCleanerDlg::ShowEmailSignUp()
 {

@@ -4,6 +4,7 @@
 #include "CBitmapDialog.h"
 #include "CDialogFontScaler.h"
 #include "CFindPage.h"
+#include "CHtmlShowStatsTrayDialog.h"
 #include "CIgnoreListPage.h"
 #include "COptionsPage.h"
 #include "CRegBackup.h"
@@ -126,10 +127,11 @@ private:
 
     // The scheduled tasks of a first run.
     void CreateFirstRunTasks();
-    // Parts of the program that are not built yet; each does nothing for now.
+    // The last-scan pop-up: created hidden at start, slid in by the tray command.
     void CreateStatsPopup();
     void ShowLastScanPopup();
     void ShowTipOfTheDay();
+    // Parts of the program that are not built yet; each does nothing for now.
     void ShowEmailSignUp();
 
     CWinApp* m_pApp;
@@ -175,4 +177,5 @@ private:
     DWORD m_trayStateNoScan = 0;
     DWORD m_trayStateErrors = 0;
     DWORD m_trayStateClean = 0;
+    CHtmlShowStatsTrayDialog m_statsPopup;
 };

@@ -1,12 +1,7 @@
 # Sourced by the benchmarks: the build folder's Wine prefix with its server up,
 # a scratch folder removed at exit, and planting of COM classes by .reg file.
 # The caller sets `tag` (a text unique to its planted classes) first.
-root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-source "$root/scripts/wineenv.sh"
-exe="$build/bin/scantool.exe"
-[ -f "$exe" ] || { echo "$(basename "$0"): build first, $exe is missing" >&2; exit 1; }
-
-ensure_prefix
+source "$(dirname "${BASH_SOURCE[0]}")/program.sh" scantool.exe
 wineserver -p
 work=$(mktemp -d)
 cleanup() {
@@ -21,6 +16,8 @@ trap cleanup EXIT
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
 seconds() { printf '%d.%02d' $(($1 / 1000)) $(($1 % 1000 / 10)); }
+# ours / peer, two decimals.
+ratio() { if [ "$2" -gt 0 ]; then printf '%d.%02d' $(($1 / $2)) $(($1 * 100 / $2 % 100)); else printf -- '-'; fi; }
 
 # plant_classes N EVERY: imports N classes under HKCR\CLSID whose server file
 # is missing for every EVERY-th one (1: all broken, 2: the odd ones); leaves

@@ -1,15 +1,13 @@
 #!/usr/bin/env bash
-# MD5 throughput of the log's digest routine (under Wine) against md5sum, on
-# the same 200 MB file, side by side; also checks that both digests agree.
+# MD5 throughput of the log's digest routine (under Wine) against its peer,
+# md5sum, on the same file: RUNS alternated runs (default 3), each row with
+# both rates and their ratio; also checks that the digests agree.
 # Needs md5_bench.exe built (the bench folder added to the build).
 # Usage: bench/md5_bench.sh [size in MB]   (build folder: $KELDRIX_BUILD or build/)
 set -euo pipefail
-root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-source "$root/scripts/wineenv.sh"
-exe="$build/bin/md5_bench.exe"
-[ -f "$exe" ] || { echo "md5_bench: build md5_bench first ($exe is missing)" >&2; exit 1; }
-ensure_prefix
+source "$(dirname "${BASH_SOURCE[0]}")/program.sh" md5_bench.exe
 megabytes=${1:-200}
+runs=${RUNS:-3}
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"; wineserver -k 2>/dev/null || true' EXIT
@@ -20,18 +18,18 @@ wineserver -p
 # Warm the page cache so both readers start alike.
 cat "$sample" >/dev/null
 
-read -r ours seconds rate < <(wine "$exe" "Z:${sample//\//\\}" | tr -d '\r')
-start=$(date +%s.%N)
-theirs=$(md5sum "$sample" | cut -d' ' -f1)
-stop=$(date +%s.%N)
-md5sum_seconds=$(echo "$stop - $start" | bc -l)
-md5sum_rate=$(echo "$megabytes / $md5sum_seconds" | bc -l)
-
-printf '%-22s %-34s %10s %10s\n' "reader" "digest" "seconds" "MB/s"
-printf '%-22s %-34s %10.3f %10.1f\n' "CMD5::GetFileDigest" "$ours" "$seconds" "$rate"
-printf '%-22s %-34s %10.3f %10.1f\n' "md5sum" "$theirs" "$md5sum_seconds" "$md5sum_rate"
-if [ "$ours" != "$theirs" ]; then
-  echo "md5_bench: the digests differ" >&2
-  exit 1
-fi
+printf '%-4s %-34s %18s %14s %8s\n' "run" "digest" "CMD5 (MB/s)" "md5sum (MB/s)" "ratio"
+for run in $(seq "$runs"); do
+  read -r ours _ rate < <(wine "$exe" "Z:${sample//\//\\}" | tr -d '\r')
+  start=$(date +%s.%N)
+  theirs=$(md5sum "$sample" | cut -d' ' -f1)
+  stop=$(date +%s.%N)
+  md5sum_rate=$(echo "$megabytes / ($stop - $start)" | bc -l)
+  printf '%-4s %-34s %18.1f %14.1f %8.2f\n' "$run" "$ours" "$rate" "$md5sum_rate" \
+    "$(echo "$rate / $md5sum_rate" | bc -l)"
+  if [ "$ours" != "$theirs" ]; then
+    echo "md5_bench: the digests differ ($ours, md5sum $theirs)" >&2
+    exit 1
+  fi
+done
 echo "md5_bench: digests agree on ${megabytes} MB"

@@ -6,6 +6,9 @@ namespace {
 // Buffers grow on ERROR_MORE_DATA (a value may change between the size query
 // and the read); past this size the read gives up.
 const DWORD kMaxBuffer = 0x10000000;
+// The buffers of the first try: a key name is at most 255 characters.
+const DWORD kFirstNameSize = 256;
+const DWORD kFirstDataSize = 1024;
 
 DWORD Grow(DWORD current, DWORD wanted)
 {
@@ -55,18 +58,28 @@ void CRegKeyHandle::Close()
     }
 }
 
+// The enumerations try a first buffer and ask the key for its longest name
+// and data only when that was too small: most keys need no extra request.
 LONG CRegKeyHandle::EnumKey(DWORD index, CString& name) const
 {
+    char first[kFirstNameSize];
+    DWORD length = sizeof first;
+    LONG rc = RegEnumKeyExA(m_hKey, index, first, &length, nullptr, nullptr, nullptr, nullptr);
+    if (rc == ERROR_SUCCESS)
+        name = CString(first, static_cast<int>(length));
+    if (rc != ERROR_MORE_DATA)
+        return rc;
+
     DWORD maxName = 0;
-    LONG rc = RegQueryInfoKeyA(m_hKey, nullptr, nullptr, nullptr, nullptr, &maxName,
-                               nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+    rc = RegQueryInfoKeyA(m_hKey, nullptr, nullptr, nullptr, nullptr, &maxName,
+                          nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
     if (rc != ERROR_SUCCESS)
         return rc;
-    DWORD size = maxName + 1 > 256 ? maxName + 1 : 256;
+    DWORD size = maxName + 1 > sizeof first ? maxName + 1 : Grow(sizeof first, 0);
     std::vector<char> buffer;
     for (;;) {
         buffer.assign(size, '\0');
-        DWORD length = size;
+        length = size;
         rc = RegEnumKeyExA(m_hKey, index, buffer.data(), &length, nullptr, nullptr, nullptr, nullptr);
         if (rc == ERROR_MORE_DATA && size < kMaxBuffer) {
             size = Grow(size, 0);
@@ -80,18 +93,34 @@ LONG CRegKeyHandle::EnumKey(DWORD index, CString& name) const
 
 LONG CRegKeyHandle::EnumValue(DWORD index, CString& name, DWORD& type, std::vector<BYTE>& data) const
 {
+    char first[kFirstNameSize];
+    DWORD dataSize = kFirstDataSize;
+    data.resize(dataSize);
+    DWORD nameLength = sizeof first, dataLength = dataSize;
+    LONG rc = RegEnumValueA(m_hKey, index, first, &nameLength, nullptr, &type, data.data(), &dataLength);
+    // Data that filled the buffer to its last byte is read again the slow way,
+    // which always leaves one byte spare, as every read here does.
+    if (rc == ERROR_SUCCESS && dataLength < dataSize) {
+        name = CString(first, static_cast<int>(nameLength));
+        data.resize(dataLength);
+        return rc;
+    }
+    if (rc != ERROR_MORE_DATA && rc != ERROR_SUCCESS)
+        return rc;
+
     DWORD maxName = 0, maxData = 0;
-    LONG rc = RegQueryInfoKeyA(m_hKey, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                               nullptr, &maxName, &maxData, nullptr, nullptr);
+    rc = RegQueryInfoKeyA(m_hKey, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                          nullptr, &maxName, &maxData, nullptr, nullptr);
     if (rc != ERROR_SUCCESS)
         return rc;
-    DWORD nameSize = maxName + 1 > 256 ? maxName + 1 : 256;
-    DWORD dataSize = maxData + 1;
+    DWORD nameSize = maxName + 1 > sizeof first ? maxName + 1 : sizeof first;
+    dataSize = maxData + 1 > dataSize ? maxData + 1 : dataSize;
     std::vector<char> nameBuffer;
     for (;;) {
         nameBuffer.assign(nameSize, '\0');
         data.assign(dataSize, 0);
-        DWORD nameLength = nameSize, dataLength = dataSize;
+        nameLength = nameSize;
+        dataLength = dataSize;
         rc = RegEnumValueA(m_hKey, index, nameBuffer.data(), &nameLength, nullptr, &type,
                            data.data(), &dataLength);
         if (rc == ERROR_MORE_DATA && (nameSize < kMaxBuffer || dataSize < kMaxBuffer)) {

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <memory>
 
 namespace {
 
@@ -23,7 +24,19 @@ inline void Step(DWORD& a, DWORD b, DWORD c, DWORD d, DWORD x, int s, DWORD t)
     a = b + RotateLeft(a + Fn(b, c, d) + x + t, s);
 }
 
-// Little-endian words to bytes and back.
+// Little-endian words to bytes and back: plain copies where the machine
+// keeps its words little-endian (x86), byte by byte elsewhere.
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+void Encode(BYTE* out, const DWORD* in, size_t bytes)
+{
+    memcpy(out, in, bytes);
+}
+
+void Decode(DWORD* out, const BYTE* in, size_t bytes)
+{
+    memcpy(out, in, bytes);
+}
+#else
 void Encode(BYTE* out, const DWORD* in, size_t bytes)
 {
     for (size_t i = 0, j = 0; j < bytes; i++, j += 4) {
@@ -39,6 +52,11 @@ void Decode(DWORD* out, const BYTE* in, size_t bytes)
     for (size_t i = 0, j = 0; j < bytes; i++, j += 4)
         out[i] = in[j] | (in[j + 1] << 8) | (in[j + 2] << 16) | (static_cast<DWORD>(in[j + 3]) << 24);
 }
+#endif
+
+// The stream's own buffer: the file is read in large requests, while the
+// digest still takes it in 1024-byte pieces.
+const size_t kStreamBuffer = 256 * 1024;
 
 // Closes a stdio stream on every way out.
 class StreamCloser {
@@ -214,7 +232,9 @@ void CMD5::GetFileDigest(LPCSTR pszPath, CString& hex)
         FILE* stream = fopen(pszPath, "rb");
         if (stream == nullptr)
             return;
+        std::unique_ptr<char[]> streamBuffer(new char[kStreamBuffer]);
         StreamCloser closer(stream);
+        setvbuf(stream, streamBuffer.get(), _IOFBF, kStreamBuffer);
         size_t read;
         while ((read = fread(buffer, 1, sizeof buffer, stream)) > 0)
             md5.Update(buffer, static_cast<DWORD>(read));

@@ -126,7 +126,7 @@ LONG CCleanSweep::DeleteKeyTree(HKEY root, LPCSTR pszKeyPath, BOOL bDeleteItself
     LONG rc = key.Open(root, path, KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE);
     if (rc != ERROR_SUCCESS)
         return rc;
-    if (m_pBackupFile != nullptr && !ExportRegKey(root, path, m_pBackupFile))
+    if (m_pBackupFile != nullptr && !ExportOpenRegKey(key, root, path, m_pBackupFile))
         return ERROR_CAN_NOT_COMPLETE;
 
     rc = DeleteSubKeys(key, m_nDeletedKeys);

@@ -7,6 +7,13 @@
 
 CRegScanner* g_pRegScanner = nullptr;
 
+namespace {
+
+// The least time between two WM_SCAN_PATH or WM_FIX_PROGRESS messages sent.
+const DWORD kProgressIntervalMs = 25;
+
+}  // namespace
+
 const int g_fixProgressCodes[REGPROBLEM_TYPE_COUNT] = {20, 21, 22, 23, 24, 25, 26, 27, 17, 18, 19};
 
 const CRegScanner::ScannerProc CRegScanner::s_scanners[REGPROBLEM_TYPE_COUNT] = {
@@ -26,7 +33,8 @@ const CRegScanner::ScannerProc CRegScanner::s_scanners[REGPROBLEM_TYPE_COUNT] = 
 CRegScanner::CRegScanner(LogFile* pLog, CRegistryProblemArray* pProblems, CStringArray* pIgnoreTexts,
                          CIgnoreTypeArray* pIgnoreTypes, const CStringArray* pWhitelistKeys,
                          const CStringArray* pWhitelistValues, const CStringArray* pWhitelistValueNames)
-    : m_pProblems(pProblems), m_pIgnoreTexts(pIgnoreTexts), m_pIgnoreTypes(pIgnoreTypes), m_pLog(pLog)
+    : m_pProblems(pProblems), m_pIgnoreTexts(pIgnoreTexts), m_pIgnoreTypes(pIgnoreTypes), m_pLog(pLog),
+      m_pathGate(kProgressIntervalMs), m_progressGate(kProgressIntervalMs)
 {
     CopyExclusionLists(pWhitelistKeys, pWhitelistValues, pWhitelistValueNames);
     LoadAppPathNames();
@@ -129,7 +137,8 @@ BOOL CRegScanner::StartWorker(AFX_THREADPROC pfnProc, HWND hNotifyWnd)
 
 void CRegScanner::SendScanPath(LPCSTR pszPath) const
 {
-    SendMessageA(m_hNotifyWnd, WM_SCAN_PATH, 0, reinterpret_cast<LPARAM>(pszPath));
+    if (m_pathGate.Pass())
+        SendMessageA(m_hNotifyWnd, WM_SCAN_PATH, 0, reinterpret_cast<LPARAM>(pszPath));
 }
 
 UINT CRegScanner::ScanThreadProc(LPVOID pParam)
@@ -161,6 +170,7 @@ void CRegScanner::RunScan()
     for (int category = 0; category < REGPROBLEM_TYPE_COUNT; category++) {
         if (m_enabled[category] && !IsCancelled()) {
             SendMessageA(hNotifyWnd, WM_CATEGORY_START, 0, category);
+            m_pathGate.Open();
             (this->*s_scanners[category])();
             SendMessageA(hNotifyWnd, WM_CATEGORY_DONE, 0, category);
         } else {

@@ -3,6 +3,7 @@
 #include "CCleanSweep.h"
 #include "CIgnoreList.h"
 #include "CRegistryProblem.h"
+#include "CSendGate.h"
 #include <msi.h>
 #include <atomic>
 
@@ -10,6 +11,8 @@ class LogFile;
 
 // Notifications of the engine's worker threads, sent with SendMessageA to the
 // window given to StartScan or StartFix; the worker waits while they are handled.
+// WM_SCAN_PATH and WM_FIX_PROGRESS are thinned out: the first of each category
+// is sent, then at most one every 25 ms; all others are sent every time.
 #define WM_FIX_PROGRESS (WM_USER + 678)      // wParam progress code, lParam category
 #define WM_FIX_DONE (WM_USER + 679)          // 0, 0
 #define WM_SCAN_DONE (WM_USER + 680)         // 0, 0
@@ -156,7 +159,10 @@ protected:
     virtual void ShowFixMessage(LPCSTR pszText);
 
     BOOL IsCancelled() const { return m_cancel != 0; }
-    // Sends WM_SCAN_PATH with the text.
+    // Sends WM_SCAN_PATH with the text when it is the category's first or some
+    // tens of milliseconds have passed since the last one sent: the progress
+    // page shows one path per 100 ms, and every message costs the walk a
+    // thread switch. The others are dropped here.
     void SendScanPath(LPCSTR pszPath) const;
     // Reads a string value (REG_SZ or REG_EXPAND_SZ) into the buffer, up to its
     // first zero byte. FALSE, with an empty buffer, for a missing value, another
@@ -195,6 +201,8 @@ protected:
     CStringArray m_whitelistKeys;        // lower-cased copies
     CStringArray m_whitelistValues;
     CStringArray m_whitelistValueNames;
+    mutable CSendGate m_pathGate;        // thins WM_SCAN_PATH
+    CSendGate m_progressGate;            // thins WM_FIX_PROGRESS
 
 private:
     void CopyExclusionLists(const CStringArray* pKeys, const CStringArray* pValues,
@@ -206,10 +214,19 @@ private:
     // in a text value: a subkey whose file is missing is a problem named by the
     // subkey. A text pfnIgnored accepts is not judged.
     void ScanSubKeyFiles(LPCSTR pszKeyPath, LPCSTR pszValueName, int category, BOOL (*pfnIgnored)(LPCSTR pszText));
-    // The two tests of the COM/ActiveX scanner (paths below HKEY_CLASSES_ROOT).
+    // The five passes of the COM/ActiveX scanner. The first keeps the classes
+    // that have an AppID, with their AppIDs, for the second.
+    void ScanClassFiles(CStringArray& appIdClasses, CStringArray& appIds);
+    void ScanClassAppIds(const CStringArray& appIdClasses, const CStringArray& appIds);
+    void ScanNamedAppIds();
+    void ScanClsidReferences();
+    void ScanTypeLibraries();
+    // The tests of the COM/ActiveX scanner (paths below HKEY_CLASSES_ROOT).
     void CheckComFile(HKEY parent, LPCSTR pszSubKey, REGSAM access, const CString& problemKey, BOOL bCutIconIndex);
     void CheckComReference(const CString& keyPath, LPCSTR pszValueName, LPCSTR pszTargetRoot,
                            LPCSTR pszProblemValueName);
+    void CheckReference(const CString& keyPath, const CString& value, LPCSTR pszTargetRoot,
+                        LPCSTR pszProblemValueName);
     static UINT FixThreadProc(LPVOID pParam);
     void RunFix();
     // Repairs (with bRepair) the selected problems and logs every problem.

@@ -14,6 +14,7 @@ const char* const kClassFileKeys[] = {
     "InprocServer32", "InprocServer", "LocalServer32", "LocalServer",
     "InprocHandler32", "InprocHandler", "PersistentHandler", "DefaultIcon",
 };
+const unsigned kClassFileKeyCount = sizeof kClassFileKeys / sizeof kClassFileKeys[0];
 
 // Steps index to the next subkey and gives its name; FALSE after the last. A
 // name that does not fit (longer than any the registry allows) is passed over.
@@ -29,6 +30,28 @@ BOOL NextSubKey(HKEY key, DWORD& index, CString& name)
         }
         if (rc != ERROR_MORE_DATA)
             return FALSE;
+    }
+}
+
+// Which of the eight file keys a class has, one bit each in their order. A
+// subkey name too long for the buffer cannot be one of them. The list is read
+// to its end rather than counted first: a count of a class key may leave out
+// the merged per-user part of HKEY_CLASSES_ROOT.
+unsigned PresentFileKeys(HKEY classKey)
+{
+    unsigned present = 0;
+    for (DWORD index = 0;; index++) {
+        char buffer[32];
+        DWORD length = sizeof buffer;
+        const LONG rc = RegEnumKeyExA(classKey, index, buffer, &length, nullptr, nullptr, nullptr, nullptr);
+        if (rc == ERROR_MORE_DATA)
+            continue;
+        if (rc != ERROR_SUCCESS)
+            return present;
+        for (unsigned i = 0; i < kClassFileKeyCount; i++) {
+            if (lstrcmpiA(buffer, kClassFileKeys[i]) == 0)
+                present |= 1u << i;
+        }
     }
 }
 
@@ -55,10 +78,16 @@ void CRegScanner::CheckComReference(const CString& keyPath, LPCSTR pszValueName,
 {
     CRegKeyHandle key;
     char value[kReferenceBuffer];
-    if (key.Open(HKEY_CLASSES_ROOT, keyPath, kReadWrite) != ERROR_SUCCESS
-        || !ReadRegText(key, pszValueName, value, sizeof value) || value[0] == '\0')
-        return;
-    const CString reference = CString(pszTargetRoot) + "\\" + (value[0] == '{' ? CString(value) : "{" + CString(value) + "}");
+    if (key.Open(HKEY_CLASSES_ROOT, keyPath, kReadWrite) == ERROR_SUCCESS
+        && ReadRegText(key, pszValueName, value, sizeof value) && value[0] != '\0')
+        CheckReference(keyPath, value, pszTargetRoot, pszProblemValueName);
+}
+
+// The reference test of a value already read from HKEY_CLASSES_ROOT\keyPath.
+void CRegScanner::CheckReference(const CString& keyPath, const CString& value, LPCSTR pszTargetRoot,
+                                 LPCSTR pszProblemValueName)
+{
+    const CString reference = CString(pszTargetRoot) + "\\" + (value[0] == '{' ? value : "{" + value + "}");
     SendScanPath(reference);
     CRegKeyHandle target;
     if (target.Open(HKEY_CLASSES_ROOT, reference, KEY_READ) != ERROR_SUCCESS)
@@ -69,56 +98,88 @@ void CRegScanner::CheckComReference(const CString& keyPath, LPCSTR pszValueName,
 // files, class AppIDs, named AppIDs, CLSID references and type libraries.
 void CRegScanner::ScanComActiveX()
 {
-    CString name;
+    CStringArray appIdClasses, appIds;
+    ScanClassFiles(appIdClasses, appIds);
+    ScanClassAppIds(appIdClasses, appIds);
+    ScanNamedAppIds();
+    ScanClsidReferences();
+    ScanTypeLibraries();
+}
 
-    // 1. Files of the classes: servers, handlers and icons.
+// 1. Files of the classes: servers, handlers and icons. Each class is opened
+// once, its subkeys listed once, and only those of the eight that are there
+// are opened. Its AppID is read in the same open and kept, with the class,
+// for the second pass.
+void CRegScanner::ScanClassFiles(CStringArray& appIdClasses, CStringArray& appIds)
+{
     CRegKeyHandle classes;
-    if (classes.Open(HKEY_CLASSES_ROOT, "CLSID", kReadWrite) == ERROR_SUCCESS) {
-        for (DWORD index = 0; !IsCancelled() && NextSubKey(classes, index, name);) {
-            for (const char* fileKey : kClassFileKeys) {
-                CString path;
-                path.Format("CLSID\\%s\\%s", (LPCSTR)name, fileKey);
-                SendScanPath(path);
-                CheckComFile(HKEY_CLASSES_ROOT, path, kReadWrite, "HKEY_CLASSES_ROOT\\" + path, TRUE);
-            }
+    if (classes.Open(HKEY_CLASSES_ROOT, "CLSID", kReadWrite) != ERROR_SUCCESS)
+        return;
+    CString name;
+    for (DWORD index = 0; !IsCancelled() && NextSubKey(classes, index, name);) {
+        const CString classPath = "CLSID\\" + name;
+        SendScanPath(classPath);
+        CRegKeyHandle classKey;
+        if (classKey.Open(classes, name, KEY_READ) != ERROR_SUCCESS)
+            continue;
+        const unsigned present = PresentFileKeys(classKey);
+        for (unsigned i = 0; i < kClassFileKeyCount; i++) {
+            if (present & (1u << i))
+                CheckComFile(classKey, kClassFileKeys[i], kReadWrite,
+                             "HKEY_CLASSES_ROOT\\" + classPath + "\\" + kClassFileKeys[i], TRUE);
+        }
+        char appId[kReferenceBuffer];
+        if (ReadRegText(classKey, "AppID", appId, sizeof appId) && appId[0] != '\0') {
+            appIdClasses.Add(name);
+            appIds.Add(appId);
         }
     }
+}
 
-    // 2. Classes whose AppID names no AppID key.
-    if (classes.Open(HKEY_CLASSES_ROOT, "CLSID", kReadWrite) == ERROR_SUCCESS) {
-        for (DWORD index = 0; !IsCancelled() && NextSubKey(classes, index, name);)
-            CheckComReference("CLSID\\" + name, "AppID", "AppID", "AppID");
-    }
-    classes.Close();
+// 2. Classes whose AppID names no AppID key.
+void CRegScanner::ScanClassAppIds(const CStringArray& appIdClasses, const CStringArray& appIds)
+{
+    for (INT_PTR i = 0; !IsCancelled() && i < appIdClasses.GetSize(); i++)
+        CheckReference("CLSID\\" + appIdClasses[i], appIds[i], "AppID", "AppID");
+}
 
-    // 3. Named AppIDs (program names, not identifiers) whose AppID names no AppID key.
+// 3. Named AppIDs (program names, not identifiers) whose AppID names no AppID key.
+void CRegScanner::ScanNamedAppIds()
+{
     CRegKeyHandle appIds;
-    if (appIds.Open(HKEY_CLASSES_ROOT, "AppID", kReadWrite) == ERROR_SUCCESS) {
-        for (DWORD index = 0; !IsCancelled() && NextSubKey(appIds, index, name);) {
-            if (name.IsEmpty() || name[0] == '{')
-                continue;
-            const CString appIdPath = "AppID\\" + name;
-            SendScanPath(appIdPath);
-            CheckComReference(appIdPath, "AppID", "AppID", "AppID");
-        }
+    if (appIds.Open(HKEY_CLASSES_ROOT, "AppID", kReadWrite) != ERROR_SUCCESS)
+        return;
+    CString name;
+    for (DWORD index = 0; !IsCancelled() && NextSubKey(appIds, index, name);) {
+        if (name.IsEmpty() || name[0] == '{')
+            continue;
+        const CString appIdPath = "AppID\\" + name;
+        SendScanPath(appIdPath);
+        CheckComReference(appIdPath, "AppID", "AppID", "AppID");
     }
-    appIds.Close();
+}
 
-    // 4. Keys of the class root (ProgIDs and others) whose CLSID names no class.
+// 4. Keys of the class root (ProgIDs and others) whose CLSID names no class.
+void CRegScanner::ScanClsidReferences()
+{
     CRegKeyHandle root;
-    if (root.Open(HKEY_CLASSES_ROOT, nullptr, kReadWrite) == ERROR_SUCCESS) {
-        for (DWORD index = 0; !IsCancelled() && NextSubKey(root, index, name);) {
-            const CString clsidPath = name + "\\CLSID";
-            SendScanPath(clsidPath);
-            CheckComReference(clsidPath, nullptr, "CLSID", "{Default}");
-        }
+    if (root.Open(HKEY_CLASSES_ROOT, nullptr, kReadWrite) != ERROR_SUCCESS)
+        return;
+    CString name;
+    for (DWORD index = 0; !IsCancelled() && NextSubKey(root, index, name);) {
+        const CString clsidPath = name + "\\CLSID";
+        SendScanPath(clsidPath);
+        CheckComReference(clsidPath, nullptr, "CLSID", "{Default}");
     }
-    root.Close();
+}
 
-    // 5. Type libraries whose Win32 file is missing: TypeLib\library\version\locale\win32.
+// 5. Type libraries whose Win32 file is missing: TypeLib\library\version\locale\win32.
+void CRegScanner::ScanTypeLibraries()
+{
     CRegKeyHandle typeLibs;
     if (typeLibs.Open(HKEY_CLASSES_ROOT, "TypeLib", KEY_READ) != ERROR_SUCCESS)
         return;
+    CString name;
     for (DWORD index = 0; !IsCancelled() && NextSubKey(typeLibs, index, name);) {
         const CString libraryPath = "HKEY_CLASSES_ROOT\\TypeLib\\" + name + "\\";
         SendScanPath(libraryPath);

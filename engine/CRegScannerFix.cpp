@@ -171,6 +171,7 @@ void CRegScanner::RunFix()
 
 void CRegScanner::RepairAndLogProblems(BOOL bRepair, HWND hNotifyWnd)
 {
+    int lastCategory = -1;
     for (INT_PTR i = 0; m_pProblems != nullptr && i < m_pProblems->GetSize(); i++) {
         CRegistryProblem* problem = m_pProblems->GetAt(i);
         if (problem == nullptr)
@@ -178,7 +179,13 @@ void CRegScanner::RepairAndLogProblems(BOOL bRepair, HWND hNotifyWnd)
         ScanDetectedItem* item = m_pLog != nullptr ? new ScanDetectedItem(problem) : nullptr;
         const int category = problem->m_category;
         if (bRepair && problem->m_checked && IsCategoryEnabled(category)) {
-            SendMessageA(hNotifyWnd, WM_FIX_PROGRESS, g_fixProgressCodes[category], category);
+            // The first problem of each category is announced, the rest at
+            // most every few tens of milliseconds: no page acts on them.
+            if (category != lastCategory)
+                m_progressGate.Open();
+            lastCategory = category;
+            if (m_progressGate.Pass())
+                SendMessageA(hNotifyWnd, WM_FIX_PROGRESS, g_fixProgressCodes[category], category);
             if (RepairProblem(problem)) {
                 m_fixed[category]++;
                 m_totalFixed++;

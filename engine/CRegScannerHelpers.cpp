@@ -224,6 +224,7 @@ namespace {
 // TRUE when the command names an existing file under a reading the first cut
 // misses: a program given without ".exe" (it runs as name.exe), or a folder
 // whose name holds ".exe", ".dll" or ".ocx" (the file ends at a later one).
+// pszFile, the first reading, has been tested already and is not again.
 BOOL ExistsUnderAnotherReading(const char* pszCommand, const char* pszFile)
 {
     if (*PathFindExtensionA(pszFile) == '\0') {
@@ -244,7 +245,8 @@ BOOL ExistsUnderAnotherReading(const char* pszCommand, const char* pszFile)
             continue;
         char expanded[CRegScanner::PATH_BUFFER];
         const DWORD length = ExpandEnvironmentStringsA(text.substr(0, at + 4).c_str(), expanded, sizeof expanded);
-        if (length > 0 && length <= sizeof expanded && lstrlenA(expanded) < MAX_PATH && PathFileExistsA(expanded))
+        if (length > 0 && length <= sizeof expanded && lstrlenA(expanded) < MAX_PATH && lstrcmpA(expanded, pszFile) != 0
+            && PathFileExistsA(expanded))
             return TRUE;
     }
     return FALSE;

@@ -195,27 +195,40 @@ BOOL ExportRegKeyTree(LPCSTR pszRootName, LPCSTR pszKeyPath, FILE* stream)
     HKEY root = GetRegRootKey(pszRootName);
     if (root == nullptr || stream == nullptr)
         return FALSE;
+    CRegKeyHandle top;
+    if (top.Open(root, TrimRegKeyPath(pszKeyPath), KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE) != ERROR_SUCCESS)
+        return FALSE;
+    return ExportOpenRegKey(top, root, pszKeyPath, stream);
+}
+
+BOOL ExportOpenRegKey(const CRegKeyHandle& top, HKEY root, LPCSTR pszKeyPath, FILE* stream)
+{
+    LPCSTR rootName = GetRegRootName(root);
+    if (*rootName == '\0' || stream == nullptr)
+        return FALSE;
     const CString path = TrimRegKeyPath(pszKeyPath);
-    CString topName = pszRootName;
+    CString topName = rootName;
     if (!path.IsEmpty())
         topName += "\\" + path;
-    CRegKeyHandle top;
-    if (!IsRegNameWritable(topName) || top.Open(root, path, KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE) != ERROR_SUCCESS)
+    if (!IsRegNameWritable(topName))
         return FALSE;
 
     BOOL ok = WriteText(stream, "[" + topName + "]\n");
-    // Depth-first, parents before their subkeys, on a stack of our own.
+    // Depth-first, parents before their subkeys, on a stack of our own. The
+    // top key is the caller's; the keys below it are opened here.
     struct Level {
-        CRegKeyHandle key;
+        CRegKeyHandle owned;
+        const CRegKeyHandle* borrowed;
         DWORD index;
         CString fullName;
+        const CRegKeyHandle& Key() const { return borrowed != nullptr ? *borrowed : owned; }
     };
     std::vector<Level> stack;
-    stack.push_back(Level{std::move(top), 0, topName});
+    stack.push_back(Level{CRegKeyHandle(), &top, 0, topName});
     while (!stack.empty()) {
         Level& level = stack.back();
         CString name;
-        LONG rc = level.key.EnumKey(level.index, name);
+        LONG rc = level.Key().EnumKey(level.index, name);
         if (rc != ERROR_SUCCESS) {
             if (rc != ERROR_NO_MORE_ITEMS) {
                 WriteText(stream, kErrorLine);
@@ -228,21 +241,15 @@ BOOL ExportRegKeyTree(LPCSTR pszRootName, LPCSTR pszKeyPath, FILE* stream)
         CString childName = level.fullName + "\\" + name;
         CRegKeyHandle child;
         if (!IsRegNameWritable(name)
-            || child.Open(level.key, name, KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE) != ERROR_SUCCESS) {
+            || child.Open(level.Key(), name, KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE) != ERROR_SUCCESS) {
             WriteText(stream, kErrorLine);
             ok = FALSE;
             continue;
         }
         ok = WriteKeyBlock(child, childName, stream) && ok;
-        stack.push_back(Level{std::move(child), 0, childName});
+        stack.push_back(Level{std::move(child), nullptr, 0, childName});
     }
-    CRegKeyHandle topValues;
-    if (topValues.Open(root, path, KEY_QUERY_VALUE) == ERROR_SUCCESS) {
-        ok = WriteKeyBlock(topValues, topName, stream) && ok;
-    } else {
-        WriteText(stream, kErrorLine);
-        ok = FALSE;
-    }
+    ok = WriteKeyBlock(top, topName, stream) && ok;
     return FlushStream(stream) && ok;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 #include "afx.h"
+#include "CRegKeyHandle.h"
 #include <cstdio>
 #include <vector>
 
@@ -38,5 +39,8 @@ CString FormatRegValueLine(const CString& name, DWORD type, const std::vector<BY
 // once with its values (parents first), then the top key with its values.
 BOOL ExportRegKey(HKEY root, LPCSTR pszKeyPath, FILE* stream);
 BOOL ExportRegKeyTree(LPCSTR pszRootName, LPCSTR pszKeyPath, FILE* stream);
+// The same for root\pszKeyPath already open in key (with KEY_ENUMERATE_SUB_KEYS
+// and KEY_QUERY_VALUE), exported through that handle.
+BOOL ExportOpenRegKey(const CRegKeyHandle& key, HKEY root, LPCSTR pszKeyPath, FILE* stream);
 // Writes "\n[full name]\n" and the values of key\pszSubPath.
 BOOL ExportRegKeyValues(HKEY key, LPCSTR pszSubPath, FILE* stream, LPCSTR pszFullName);

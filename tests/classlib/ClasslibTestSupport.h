@@ -97,35 +97,7 @@ private:
     std::vector<DWORD> m_data;
 };
 
-// A 24-bit DIB section of width x height whose pixels come from colorAt(x, y).
-inline HBITMAP MakeBitmap(int width, int height, const std::function<COLORREF(int, int)>& colorAt)
-{
-    BITMAPINFO bmi = {};
-    bmi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    bmi.bmiHeader.biWidth = width;
-    bmi.bmiHeader.biHeight = -height;  // top-down
-    bmi.bmiHeader.biPlanes = 1;
-    bmi.bmiHeader.biBitCount = 24;
-    bmi.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(nullptr, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (!bitmap)
-        return nullptr;
-    const int stride = (width * 3 + 3) & ~3;
-    for (int y = 0; y < height; ++y) {
-        BYTE* row = static_cast<BYTE*>(bits) + y * stride;
-        for (int x = 0; x < width; ++x) {
-            COLORREF c = colorAt(x, y);
-            row[x * 3] = GetBValue(c);
-            row[x * 3 + 1] = GetGValue(c);
-            row[x * 3 + 2] = GetRValue(c);
-        }
-    }
-    GdiFlush();
-    return bitmap;
-}
-
-// The same picture as the bytes of a .bmp file.
+// A 24-bit .bmp file of width x height whose pixels come from colorAt(x, y).
 inline std::string MakeBmpFile(int width, int height, const std::function<COLORREF(int, int)>& colorAt)
 {
     const int stride = (width * 3 + 3) & ~3;
@@ -152,6 +124,19 @@ inline std::string MakeBmpFile(int width, int height, const std::function<COLORR
         bytes += row;
     }
     return bytes;
+}
+
+// The same picture as a DIB section.
+inline HBITMAP MakeBitmap(int width, int height, const std::function<COLORREF(int, int)>& colorAt)
+{
+    const std::string file = MakeBmpFile(width, height, colorAt);
+    const size_t offset = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(nullptr, reinterpret_cast<const BITMAPINFO*>(file.data() + sizeof(BITMAPFILEHEADER)),
+                                      DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (bitmap)
+        memcpy(bits, file.data() + offset, file.size() - offset);
+    return bitmap;
 }
 
 // Handles this thread's messages until done() holds or timeoutMs has passed;

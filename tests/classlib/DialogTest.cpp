@@ -153,31 +153,6 @@ TEST(Dialog, KeysGoThroughIsDialogMessageToOkAndCancel)
     EXPECT_EQ(dialog.okCalls, 1);
 }
 
-TEST(Dialog, ModelessAndChildDialogs)
-{
-    auto parentTemplate = SimpleTemplate(WS_VISIBLE);
-    TestDialog parent;
-    ASSERT_TRUE(parent.CreateIndirect(parentTemplate.Get()));
-    EXPECT_EQ(parent.initCalls, 1);
-    EXPECT_NE(parent.edit.m_hWnd, nullptr);
-
-    classlibtest::DialogTemplate pageTemplate(WS_CHILD | DS_CONTROL, 0, 0, 80, 40);
-    pageTemplate.Add("BUTTON", "In page", kButton, WS_TABSTOP, 2, 2, 40, 14)
-        .Add("EDIT", "", kEdit, WS_TABSTOP, 2, 20, 40, 12);
-    TestDialog page;
-    ASSERT_TRUE(page.CreateIndirect(pageTemplate.Get(), &parent));
-    EXPECT_EQ(page.GetParent(), &parent);
-    EXPECT_TRUE(page.GetStyle() & WS_CHILD);
-    EXPECT_TRUE(page.GetExStyle() & WS_EX_CONTROLPARENT);
-
-    // EndDialog on a modeless dialog hides it; it stays until destroyed.
-    page.EndDialog(IDOK);
-    EXPECT_TRUE(IsWindow(page.m_hWnd));
-    parent.DestroyWindow();
-    EXPECT_EQ(page.m_hWnd, nullptr);
-    EXPECT_EQ(parent.m_hWnd, nullptr);
-}
-
 TEST(Dialog, DataExchangeReportsAMissingControl)
 {
     class Missing : public CDialog {

@@ -27,37 +27,6 @@ int FileExceptionCause(F f)
 
 }  // namespace
 
-TEST(FileTest, BinaryFileWritesReadsSeeksAndTruncatesOnlyWhenTold)
-{
-    TempDir dir;
-    std::string path = dir.File("data.bin");
-    {
-        CFile f;
-        ASSERT_TRUE(f.Open(path.c_str(), CFile::modeCreate | CFile::modeReadWrite));
-        f.Write("line\nmore", 9);
-        EXPECT_EQ(f.Seek(-4, CFile::end), 5u);
-        char buf[16] = {};
-        EXPECT_EQ(f.Read(buf, sizeof buf), 4u);
-        EXPECT_STREQ(buf, "more");
-        EXPECT_EQ(f.Read(buf, sizeof buf), 0u);
-        f.SeekToBegin();
-        f.Write("LI", 2);
-        f.SetLength(6);
-        EXPECT_EQ(f.GetFileName(), "data.bin");
-    }
-    EXPECT_EQ(FileBytes(path), "LIne\nm");  // no newline translation
-    CFile(path.c_str(), CFile::modeCreate | CFile::modeNoTruncate | CFile::modeWrite).Write("O", 1);
-    EXPECT_EQ(FileBytes(path), "OIne\nm");
-    CFile(path.c_str(), CFile::modeWrite).Write("X", 1);
-    EXPECT_EQ(FileBytes(path), "XIne\nm");
-    CFile(path.c_str(), CFile::modeCreate | CFile::modeWrite);
-    EXPECT_EQ(FileBytes(path), "");
-    CFile::Rename(path.c_str(), dir.File("b.bin").c_str());
-    EXPECT_FALSE(testsupport::FileExists(path));
-    CFile::Remove(dir.File("b.bin").c_str());
-    EXPECT_FALSE(testsupport::FileExists(dir.File("b.bin")));
-}
-
 TEST(FileTest, FailuresAreReportedWithTheirCause)
 {
     TempDir dir;

@@ -149,8 +149,7 @@ private:
     HMODULE m_module = nullptr;
 };
 
-// Real mouse input: the pointer is put on a screen point and a move (or a
-// button change) is injected there.
+// Real mouse input: a move (or a button change) injected at a point of a window.
 inline void SendMouse(DWORD flags)
 {
     INPUT input = {};
@@ -159,21 +158,13 @@ inline void SendMouse(DWORD flags)
     SendInput(1, &input, sizeof input);
 }
 
-inline void MoveMouse(POINT screen)
-{
-    SetCursorPos(screen.x, screen.y);
-    SendMouse(MOUSEEVENTF_MOVE);
-}
-
 inline void MoveMouseTo(HWND hWnd, int x, int y)
 {
     POINT p = {x, y};
     ClientToScreen(hWnd, &p);
-    MoveMouse(p);
+    SetCursorPos(p.x, p.y);
+    SendMouse(MOUSEEVENTF_MOVE);
 }
-
-inline void LeftDown() { SendMouse(MOUSEEVENTF_LEFTDOWN); }
-inline void LeftUp() { SendMouse(MOUSEEVENTF_LEFTUP); }
 
 // What the window shows now, read back from the screen.
 class ScreenPixels {
@@ -240,21 +231,9 @@ inline LPCDLGTEMPLATEA GalleryTemplate(UINT id)
     return global ? static_cast<LPCDLGTEMPLATEA>(LockResource(global)) : nullptr;
 }
 
-// While it lives, the application's resource module is the gallery, so that
-// code loading "its" bitmaps finds the gallery's. Create no windows meanwhile:
-// the instance handle is the gallery's too.
-class GalleryResourceScope {
-public:
-    GalleryResourceScope() { m_app.m_hInstance = GalleryModule(); }
-
-private:
-    CWinApp m_app;
-};
-
 // Builds small GIF files in memory for the tests. The image data is coded as
 // LZW literals only (every pixel its own code, a clear code before the table
 // fills), which every decoder reads and which keeps the encoder tiny.
-
 class GifBuilder {
 public:
     // A logical screen with a global table of four colours.
@@ -262,104 +241,69 @@ public:
                BYTE backgroundIndex = 0)
     {
         m_bytes = gif89 ? "GIF89a" : "GIF87a";
-        Word(width);
-        Word(height);
-        m_bytes += (char)(0x80 | 0x10 | 1);  // table present, 2 bits of colour, 4 entries
-        m_bytes += (char)backgroundIndex;
-        m_bytes += (char)0;
+        Word(width).Word(height).Byte(0x80 | 0x10 | 1).Byte(backgroundIndex).Byte(0);   // 4 entries, 2 bits
         ColorTable(palette);
     }
-
     // Graphic control extension; transparent < 0 for none.
     GifBuilder& Control(int disposal, int delay, int transparent = -1)
     {
         m_bytes += "\x21\xF9\x04";
-        m_bytes += (char)((disposal << 2) | (transparent >= 0 ? 1 : 0));
-        Word(delay);
-        m_bytes += (char)(transparent >= 0 ? transparent : 0);
-        m_bytes += (char)0;
-        return *this;
+        return Byte((disposal << 2) | (transparent >= 0 ? 1 : 0)).Word(delay).Byte(transparent >= 0 ? transparent : 0)
+            .Byte(0);
     }
-
     // The looping application extension.
     GifBuilder& Netscape()
     {
         m_bytes += std::string("\x21\xFF\x0BNETSCAPE2.0\x03\x01\x00\x00\x00", 19);
         return *this;
     }
-
     GifBuilder& Comment(const std::string& text)
     {
         m_bytes += "\x21\xFE";
-        m_bytes += (char)text.size();
+        Byte(static_cast<int>(text.size()));
         m_bytes += text;
-        m_bytes += (char)0;
-        return *this;
+        return Byte(0);
     }
-
     // An image filled with one colour index; pixels (row by row) override it.
     GifBuilder& Image(int left, int top, int width, int height, BYTE fill,
                       const std::vector<BYTE>& pixels = {}, const std::vector<COLORREF>& local = {})
     {
         m_bytes += ',';
-        Word(left);
-        Word(top);
-        Word(width);
-        Word(height);
-        m_bytes += (char)(local.empty() ? 0 : 0x81);
+        Word(left).Word(top).Word(width).Word(height).Byte(local.empty() ? 0 : 0x81);
         if (!local.empty())
             ColorTable(local);
-        std::vector<BYTE> indices(pixels);
-        if (indices.empty())
-            indices.assign((size_t)width * height, fill);
-        LzwLiterals(indices);
+        LzwLiterals(pixels.empty() ? std::vector<BYTE>(static_cast<size_t>(width) * height, fill) : pixels);
         return *this;
     }
-
-    GifBuilder& Trailer()
-    {
-        m_bytes += ';';
-        return *this;
-    }
-
+    GifBuilder& Trailer() { return Byte(';'); }
     const std::string& Bytes() const { return m_bytes; }
 
 private:
-    void Word(int v)
+    GifBuilder& Byte(int v)
     {
-        m_bytes += (char)(v & 0xFF);
-        m_bytes += (char)((v >> 8) & 0xFF);
+        m_bytes += static_cast<char>(v & 0xFF);
+        return *this;
     }
-
+    GifBuilder& Word(int v) { return Byte(v).Byte(v >> 8); }
     void ColorTable(const std::vector<COLORREF>& palette)
     {
         for (size_t i = 0; i < 4; ++i) {
             COLORREF c = i < palette.size() ? palette[i] : 0;
-            m_bytes += (char)GetRValue(c);
-            m_bytes += (char)GetGValue(c);
-            m_bytes += (char)GetBValue(c);
+            Byte(GetRValue(c)).Byte(GetGValue(c)).Byte(GetBValue(c));
         }
     }
-
     void LzwLiterals(const std::vector<BYTE>& indices)
     {
-        const int minCodeSize = 2;
-        const int clear = 1 << minCodeSize;
+        const int minCodeSize = 2, clear = 1 << minCodeSize;
         std::string data;
         unsigned bits = 0;
         int count = 0;
         auto emit = [&](int code, int width) {
-            bits |= (unsigned)code << count;
-            count += width;
-            while (count >= 8) {
-                data += (char)(bits & 0xFF);
-                bits >>= 8;
-                count -= 8;
-            }
+            for (bits |= static_cast<unsigned>(code) << count, count += width; count >= 8; bits >>= 8, count -= 8)
+                data += static_cast<char>(bits & 0xFF);
         };
         // Follow the decoder's table so each code goes out at the width it reads.
-        int width = minCodeSize + 1;
-        int next = clear + 2;
+        int width = minCodeSize + 1, next = clear + 2;
         bool first = true;
         emit(clear, width);
         for (BYTE index : indices) {
@@ -370,23 +314,20 @@ private:
                 first = true;
             }
             emit(index, width);
-            if (!first) {
-                ++next;
-                if (next == (1 << width) && width < 12)
-                    ++width;
-            }
+            if (!first && ++next == (1 << width) && width < 12)
+                ++width;
             first = false;
         }
         emit(clear + 1, width);
         if (count)
-            data += (char)(bits & 0xFF);
-        m_bytes += (char)minCodeSize;
+            data += static_cast<char>(bits & 0xFF);
+        Byte(minCodeSize);
         for (size_t i = 0; i < data.size(); i += 255) {
             std::string chunk = data.substr(i, 255);
-            m_bytes += (char)chunk.size();
+            Byte(static_cast<int>(chunk.size()));
             m_bytes += chunk;
         }
-        m_bytes += (char)0;
+        Byte(0);
     }
 
     std::string m_bytes;

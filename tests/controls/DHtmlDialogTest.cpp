@@ -220,24 +220,6 @@ TEST_F(DHtmlDialogTest, EventMapGetsClicksAndKeysAndCancelsPaste)
     }
 }
 
-TEST_F(DHtmlDialogTest, MissingPageShowsACloseButton)
-{
-    EXPECT_FALSE(m_dialog.Navigate(m_dir.File("missing.htm").c_str()));
-    EXPECT_TRUE(m_dialog.IsFallbackPage());
-    EXPECT_EQ(m_dialog.completes, 1);
-    HWND close = m_dialog.GetElementHwnd(CDHtmlDialog::kFallbackCloseId);
-    ASSERT_NE(close, nullptr);
-    Settle(m_dialog);
-    RECT client;
-    GetClientRect(m_dialog, &client);
-    EXPECT_GT(ScreenPixels(m_dialog).Count(client, RGB(255, 255, 255), false), 50);
-    RECT button;
-    GetWindowRect(close, &button);
-    MapWindowPoints(nullptr, m_dialog, reinterpret_cast<POINT*>(&button), 2);
-    ClickAt(m_dialog, button);
-    EXPECT_TRUE(classlibtest::PumpUntil([&] { return !m_dialog.IsWindowVisible(); }));
-}
-
 // A modal dialog on a missing page can still be closed.
 class ModalPage : public CDHtmlDialog {
 public:

@@ -115,24 +115,6 @@ TEST_F(ScalerFixture, ATemplateWithoutAFontGetsEightPointTahoma)
     EXPECT_EQ(ControlLogFont(IDC_FIX_FIRST).lfHeight, -21);
 }
 
-TEST_F(ScalerFixture, RestoreGivesTheOldFontBackAndFreesTheNewOne)
-{
-    Make(IDD_FIXTURE);
-    HFONT old = ControlFont(IDC_FIX_THIRD);
-    ASSERT_TRUE(m_scaler.Apply(controlstest::GalleryModule(), m_dialog.m_hWnd, IDD_FIXTURE, 192.0));
-    HFONT scaled = ControlFont(IDC_FIX_THIRD);
-    EXPECT_NE(scaled, old);
-    EXPECT_EQ(ControlFont(IDC_FIX_FIRST), scaled);
-    EXPECT_EQ(ControlLogFont(IDC_FIX_FIRST).lfHeight, -24);   // the template's 9 points at 192 DPI
-    m_scaler.Restore();
-    EXPECT_EQ(ControlFont(IDC_FIX_THIRD), old);
-    EXPECT_EQ(ControlFont(IDC_FIX_FIRST), old);
-    EXPECT_EQ(GetObjectType(scaled), 0u);
-    // Nothing to read: nothing changes.
-    EXPECT_FALSE(m_scaler.Apply(controlstest::GalleryModule(), m_dialog.m_hWnd, 4321, 96.0));
-    EXPECT_EQ(ControlFont(IDC_FIX_THIRD), old);
-}
-
 // The horizontal base unit is the font's average width of the 52 letters,
 // rounded: (cx / 26 + 1) / 2. Fonts where cx / 26 is odd tell rounding from cutting.
 TEST_F(ScalerFixture, HorizontalBaseUnitIsTheRoundedHalfOfTheLettersWidthOver26)

@@ -7,19 +7,11 @@
 namespace {
 
 const UINT kHover = 1101;
-const UINT kWide = 1102;
 const UINT kPlain = 1103;
 
 const COLORREF kBlack = RGB(0, 0, 0);
 const COLORREF kWhite = RGB(255, 255, 255);
-const COLORREF kYellow = RGB(255, 255, 0);
 const COLORREF kBlue = RGB(0, 0, 255);
-
-// Exposes what the label keeps of its font.
-class LabelProbe : public CLabel {
-public:
-    const LOGFONTA& Font() const { return m_lf; }
-};
 
 class LabelTest : public ::testing::Test {
 protected:
@@ -27,14 +19,11 @@ protected:
     {
         auto t = controlstest::HostTemplate();
         t.Add("STATIC", "Registry Scan", kHover, SS_LEFT | SS_NOTIFY, 10, 10, 100, 12)
-            .Add("STATIC", "A long text that will be replaced", kWide, SS_LEFT, 10, 30, 180, 15)
             .Add("STATIC", "Plain", kPlain, SS_LEFT, 10, 50, 100, 12);
         ASSERT_TRUE(controlstest::CreateHost(host, t));
         ASSERT_TRUE(hover.SubclassDlgItem(kHover, &host));
-        ASSERT_TRUE(wide.SubclassDlgItem(kWide, &host));
         ASSERT_TRUE(plain.SubclassDlgItem(kPlain, &host));
         hover.MoveWindow(20, 20, 200, 24);
-        wide.MoveWindow(20, 60, 360, 30);
         plain.MoveWindow(20, 110, 200, 30);
         Park();
     }
@@ -75,62 +64,9 @@ protected:
 
     controlstest::ScreenLock lock;
     controlstest::HostDialog host;
-    LabelProbe hover;
-    CLabel wide;
+    CLabel hover;
     CLabel plain;
 };
-
-TEST_F(LabelTest, StartsWithItsTemplateTextAndFontAndIgnoresTextBeforeItsWindow)
-{
-    CLabel unbound;
-    unbound.SetText("ignored");
-    EXPECT_TRUE(unbound.GetText().IsEmpty());
-
-    EXPECT_EQ(CString("Registry Scan"), hover.GetText());
-    CLabel made;
-    ASSERT_TRUE(made.Create("Made here", WS_VISIBLE | SS_LEFT, CRect(20, 150, 200, 170), &host));
-    EXPECT_EQ(CString("Made here"), made.GetText());
-    LOGFONTA dialogFont = {};
-    GetObjectA(reinterpret_cast<HFONT>(host.SendMessage(WM_GETFONT)), sizeof dialogFont, &dialogFont);
-    EXPECT_STREQ(dialogFont.lfFaceName, hover.Font().lfFaceName);
-    EXPECT_EQ(dialogFont.lfHeight, hover.Font().lfHeight);
-
-    // The template's text is what the label draws.
-    hover.SetBkFillColor(kWhite);
-    hover.SetTextColor(kBlack);
-    controlstest::Settle(host);
-    controlstest::ScreenPixels screen(host);
-    EXPECT_GT(screen.Count(InHost(hover), kWhite, false), 0);
-
-    hover.SetLabelStyle(FALSE, "Arial", 14, kBlack, kWhite);
-    EXPECT_STREQ("Arial", hover.Font().lfFaceName);
-    HDC dc = GetDC(nullptr);
-    EXPECT_EQ(-MulDiv(14, GetDeviceCaps(dc, LOGPIXELSY), 72), hover.Font().lfHeight);
-    ReleaseDC(nullptr, dc);
-}
-
-TEST_F(LabelTest, FillsWithTheDefaultOrGivenColourUnlessTransparent)
-{
-    controlstest::Settle(host);
-    {
-        controlstest::ScreenPixels screen(host);
-        RECT empty = InHost(plain, 150);  // right of the short text
-        EXPECT_EQ(0, screen.Count(empty, GetSysColor(COLOR_3DFACE), false));
-    }
-    plain.SetBkFillColor(kYellow);
-    controlstest::Settle(host);
-    {
-        controlstest::ScreenPixels screen(host);
-        EXPECT_EQ(0, screen.Count(InHost(plain, 150), kYellow, false));
-    }
-    plain.SetTransparent(TRUE);
-    EXPECT_TRUE(plain.GetExStyle() & WS_EX_TRANSPARENT);
-    controlstest::Settle(host);
-    {
-        controlstest::ScreenPixels screen(host);
-        EXPECT_EQ(0, screen.Count(InHost(plain, 150), host.background, false));
-    }
-}
 
 TEST_F(LabelTest, TabsExpandToTheNextTabStop)
 {

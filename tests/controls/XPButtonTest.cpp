@@ -180,8 +180,8 @@ TEST_F(XPButtonTest, FacesThatFailedToLoadLeaveTheBackgroundAndTheButtonWorks)
     EXPECT_EQ(first, PixelOf(missing, 0, 0));
 
     controlstest::MoveMouseTo(missing, 50, 10);
-    controlstest::LeftDown();
-    controlstest::LeftUp();
+    controlstest::SendMouse(MOUSEEVENTF_LEFTDOWN);
+    controlstest::SendMouse(MOUSEEVENTF_LEFTUP);
     ASSERT_TRUE(classlibtest::PumpUntil([&] { return !host.clicks.empty(); }));
     EXPECT_EQ(std::vector<UINT>({kMissing}), host.clicks);
 
@@ -237,31 +237,6 @@ TEST_F(XPButtonTest, CaptionsInTheParentFontOrTheStyledFont)
     controlstest::Settle(host);
     controlstest::ScreenPixels screen(caption);
     EXPECT_GT(screen.Count(whole, RGB(204, 51, 51)), 0);
-}
-
-TEST_F(XPButtonTest, ParentWithoutAFontGivesTheDefaultGuiFont)
-{
-    CWnd parent;
-    ASSERT_TRUE(parent.CreateEx(0, AfxRegisterWndClass(0), "", WS_POPUP | WS_VISIBLE, 430, 520, 200, 40,
-                                nullptr, nullptr));
-    ASSERT_EQ(0, parent.SendMessage(WM_GETFONT));
-    ButtonProbe button;
-    ASSERT_TRUE(button.Create("Scan", WS_VISIBLE | BS_PUSHBUTTON, CRect(10, 10, 110, 10 + kFaceHeight),
-                              &parent, 77));
-    EXPECT_EQ(static_cast<DWORD>(BS_OWNERDRAW), button.GetStyle() & BS_TYPEMASK);
-    resources->Use([&] { button.SetBitmaps(kNormalBmp, kHotBmp, kPressedBmp, TRUE); });
-    controlstest::Settle(parent);
-    EXPECT_EQ(FaceColour(0, Left), PixelOf(button, 2, 1));
-
-    HDC dc = GetDC(button);
-    HGDIOBJ old = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
-    SIZE extent = {};
-    GetTextExtentPoint32A(dc, "Scan", 4, &extent);
-    SelectObject(dc, old);
-    ReleaseDC(button, dc);
-    EXPECT_EQ(extent.cx, button.CaptionSize().cx);
-    EXPECT_EQ(extent.cy, button.CaptionSize().cy);
-    parent.DestroyWindow();
 }
 
 }  // namespace

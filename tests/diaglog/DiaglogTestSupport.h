@@ -1,8 +1,6 @@
 #pragma once
 // Helpers of the diagnostic log tests: sample bytes and their digests, the
-// gatherers' XML lines, the environment for a scope, and a zip reader of the
-// tests' own (it walks the central directory, checks each local header
-// against it, inflates the data and checks size and CRC).
+// gatherers' XML lines and the environment for a scope.
 #include "LogElement.h"
 #include <regex>
 #include <set>
@@ -89,24 +87,5 @@ private:
     bool m_had = false;
 };
 
-
-struct Entry {
-    std::string name;
-    unsigned method = 0;
-    unsigned dosTime = 0;
-    unsigned dosDate = 0;
-    unsigned long crc = 0;
-    unsigned long compressedSize = 0;
-    unsigned long size = 0;
-    std::string data;   // the uncompressed bytes
-};
-
-struct Archive {
-    std::vector<Entry> entries;
-    std::string comment;
-};
-
-// Reads and verifies a whole archive; false with a reason on any defect.
-bool Read(const std::string& path, Archive& archive, std::string& error);
 
 }  // namespace diaglogtest

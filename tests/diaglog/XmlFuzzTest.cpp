@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include "xml_parser.h"
 #include "CMarkup.h"
+#include "ByteMutator.h"
 #include "GuardedBuffer.h"
 #include <cstring>
 #include <iterator>
@@ -44,60 +45,28 @@ const char* const kTokens[] = {
     " ", "\t", "\r\n", "%", "&amp;", "&", "a", "RegKey", "LogSettings", "x='1'", "\xE9", "!", "?",
 };
 
-class Fuzzer {
-public:
-    explicit Fuzzer(unsigned seed) : m_rng(seed) {}
-
-    size_t Pick(size_t n) { return n ? m_rng() % n : 0; }
-
-    std::string Next()
-    {
-        std::string s;
-        if (Pick(4) == 0) {
-            // A fresh document of tokens and stray bytes.
-            for (size_t i = 0, n = 1 + Pick(60); i < n; ++i)
-                s += Pick(5) ? std::string(kTokens[Pick(std::size(kTokens))]) : std::string(1, RandomByte());
-            return s;
-        }
-        s = kSeeds[Pick(std::size(kSeeds))];
-        for (size_t i = 0, n = 1 + Pick(4); i < n; ++i)
-            Mutate(s);
+// A fresh document of tokens, or a seed with tokens put in, a piece of
+// another seed spliced on, and bytes damaged.
+std::string NextInput(std::mt19937& random, testsupport::ByteMutator& mutator)
+{
+    auto pick = [&](size_t n) { return static_cast<size_t>(random() % n); };
+    std::string s;
+    if (pick(4) == 0) {
+        for (size_t n = 1 + pick(60); n > 0; --n)
+            s += kTokens[pick(std::size(kTokens))];
+        mutator.Mutate(s);
         return s;
     }
-
-private:
-    char RandomByte() { return static_cast<char>(1 + Pick(255)); }
-
-    void Mutate(std::string& s)
-    {
-        size_t at = Pick(s.size() + 1);
-        switch (Pick(6)) {
-        case 0:
-            if (!s.empty())
-                s[Pick(s.size())] = RandomByte();
-            break;
-        case 1:
-            s.insert(at, kTokens[Pick(std::size(kTokens))]);
-            break;
-        case 2:
-            s.erase(at, Pick(16));
-            break;
-        case 3:
-            s.resize(at);
-            break;
-        case 4:
-            s.insert(at, s.substr(Pick(s.size() + 1), Pick(40)));
-            break;
-        default: {
-            std::string other = kSeeds[Pick(std::size(kSeeds))];
-            s = s.substr(0, at) + other.substr(Pick(other.size() + 1));
-            break;
-        }
-        }
+    s = kSeeds[pick(std::size(kSeeds))];
+    for (size_t n = pick(4); n > 0; --n)
+        s.insert(pick(s.size() + 1), kTokens[pick(std::size(kTokens))]);
+    if (pick(6) == 0) {
+        std::string other = kSeeds[pick(std::size(kSeeds))];
+        s = s.substr(0, pick(s.size() + 1)) + other.substr(pick(other.size() + 1));
     }
-
-    std::mt19937 m_rng;
-};
+    mutator.Mutate(s);
+    return s;
+}
 
 // Reads the whole tree the way a caller would: every text, every attribute, the searches.
 void WalkTree(xml_node document)
@@ -175,10 +144,11 @@ TEST(XmlFuzz, RandomAndMutatedDocuments)
 {
     GuardedBuffer guard(kMaxInput + 1);
     ASSERT_TRUE(guard.Ok());
-    Fuzzer fuzzer(20240611u);
+    std::mt19937 random(20240611u);
+    testsupport::ByteMutator mutator(20240611u, 4, 40, false);
     for (int i = 0; i < kIterations; ++i) {
-        std::string input = fuzzer.Next();
-        unsigned long options = (i % 3 == 0) ? static_cast<unsigned long>(fuzzer.Pick(0x10000)) : all_options;
+        std::string input = NextInput(random, mutator);
+        unsigned long options = (i % 3 == 0) ? static_cast<unsigned long>(random() % 0x10000) : all_options;
         ParseGuarded(guard, input, options);
         ReadMarkup(Place(guard, input));
         if (HasFatalFailure()) {

@@ -9,7 +9,6 @@ using enginetest::AfterCancelAtFirstProblem;
 using enginetest::Found;
 using enginetest::Planted;
 using enginetest::PlantedFile;
-using enginetest::ScanPaths;
 using enginetest::TestScanner;
 using enginetest::ShellFolder;
 using enginetest::Text;
@@ -63,7 +62,6 @@ TEST(UninstallScanner, ReportsEntriesWhoseUninstallerIsGone)
         Text(Machine(kUninstall), tag + "_Unquoted", gone + "setup.exe -remove"),
     };
     EXPECT_EQ(Found(problems, tag, REGPROBLEM_UNINSTALL), expected);
-    EXPECT_EQ(ScanPaths(window).count(kUninstall + "\\" + tag + "_Empty"), 1u);
 
     const auto after = AfterCancelAtFirstProblem([](enginetest::TestScanner& e) { e.ScanUninstallEntries(); });
     EXPECT_EQ(after.first, 0);
@@ -154,7 +152,6 @@ TEST(SharedDllScanner, ReportsPathsThatAreGoneWithAnEmptyValue)
         Text(Machine(kSharedDlls), "C:\\" + tag + "\\Gone\\tools.exe files\\x.dll", ""),
     };
     EXPECT_EQ(Found(problems, tag, REGPROBLEM_SHAREDDLL), expected);
-    EXPECT_EQ(ScanPaths(window).count(present.Path()), 1u);
 
     const auto after = AfterCancelAtFirstProblem([](enginetest::TestScanner& e) { e.ScanSharedDlls(); });
     EXPECT_EQ(after.first, 0);
@@ -193,7 +190,6 @@ TEST(AppPathScanner, ReportsProgramsWhosePathIsGone)
         Text(Machine(kAppPaths), tag + "_quoted.exe", "\"" + gonePath + "\""),
     };
     EXPECT_EQ(Found(problems, tag, REGPROBLEM_APPPATH), expected);
-    EXPECT_EQ(ScanPaths(window).count(kAppPaths + "\\" + tag + "_present.exe"), 1u);
 
     const auto after = AfterCancelAtFirstProblem([](enginetest::TestScanner& e) { e.ScanAppPaths(); });
     EXPECT_EQ(after.first, 0);
@@ -225,11 +221,6 @@ TEST(HelpFileScanner, ReportsHelpFilesMissingFromTheirFolder)
         Text(Machine(kHtmlHelp), tag + "_gone.chm", "C:\\" + tag + "\\Html"),
     };
     EXPECT_EQ(Found(problems, tag, REGPROBLEM_HELPFILE), expected);
-    // The full name is tested the same with and without a final backslash on the folder.
-    const std::set<std::string> paths = ScanPaths(window);
-    EXPECT_EQ(paths.count(goneFolder + tag + "_gone.hlp"), 1u);
-    EXPECT_EQ(paths.count("C:\\" + tag + "\\Html\\" + tag + "_gone.chm"), 1u);
-    EXPECT_EQ(paths.count(temp.Path() + "\\" + tag + "_present.hlp"), 1u);
 
     const auto after = AfterCancelAtFirstProblem([](enginetest::TestScanner& e) { e.ScanHelpFiles(); });
     EXPECT_EQ(after.first, 0);

@@ -54,6 +54,10 @@ wait_equal() {
     done
 }
 
+# expect_notices "CODE ...": waits until the notices so far (the check's own
+# notices function lists them) are exactly these.
+expect_notices() { wait_equal "$1" notices; }
+
 # The four numbers of the last log line starting with NAME.
 log_rect() {
     grep -E "^$1 -?[0-9]+ -?[0-9]+ -?[0-9]+ -?[0-9]+$" "$log" | tail -1 | awk '{print $(NF-3), $(NF-2), $(NF-1), $NF}'
@@ -85,6 +89,28 @@ expect_pixels() {
         sleep 0.2
     done
 }
+
+# region_colours X Y W H: the distinct colours of that part of a new screenshot.
+region_colours() {
+    import -window root "$shot" 2>/dev/null || fail "no screenshot"
+    convert "$shot" -crop "$3x$4+$1+$2" +repage -depth 8 -unique-colors txt:- | grep -oE '#[0-9A-F]{6}' | sort -u | xargs
+}
+
+# expect_region X Y W H TEST COLOUR: waits until TEST COLOUR COLOURS holds for
+# the region's colours; the tests are has, lacks and only (nothing else).
+expect_region() {
+    local x=$1 y=$2 w=$3 h=$4 start=$SECONDS colours
+    shift 4
+    while :; do
+        colours=$(region_colours "$x" "$y" "$w" "$h")
+        "$@" "$colours" && return 0
+        ((SECONDS - start < 30)) || fail "region $x,$y ${w}x$h has '$colours', expected $*"
+        sleep 0.2
+    done
+}
+has() { [[ " $2 " == *" $1 "* ]]; }
+lacks() { [[ " $2 " != *" $1 "* ]]; }
+only() { [ "$2" == "$1" ]; }
 
 click_center() {
     local l t r b

@@ -18,8 +18,6 @@ notices() { grep -E '^html notify ' "$log" | awk '{print $3}' | xargs; }
 
 # expect_view "ITEM ...": waits until the list shows exactly these items.
 expect_view() { wait_equal "$1" view; }
-# expect_notices "CODE ...": waits until the codes so far are exactly these.
-expect_notices() { wait_equal "$1" notices; }
 
 # Where an item was last shown: sets L T R B and Y, the top of its images.
 at() {
@@ -47,27 +45,6 @@ press() {
     esac
 }
 
-# region_colours X Y W H: the distinct colours of that part of a new screenshot.
-region_colours() {
-    import -window root "$shot" 2>/dev/null || fail "no screenshot"
-    convert "$shot" -crop "$3x$4+$1+$2" +repage -depth 8 -unique-colors txt:- | grep -oE '#[0-9A-F]{6}' | sort -u | xargs
-}
-
-# expect_region X Y W H has|lacks|only COLOUR: waits until that part of the
-# screen has the colour, has none of it, or has nothing else.
-expect_region() {
-    local x=$1 y=$2 w=$3 h=$4 how=$5 colour=$6 start=$SECONDS colours
-    while :; do
-        colours=$(region_colours "$x" "$y" "$w" "$h")
-        case $how in
-        has) [[ " $colours " == *" $colour "* ]] && return 0 ;;
-        lacks) [[ " $colours " != *" $colour "* ]] && return 0 ;;
-        only) [ "$colours" == "$colour" ] && return 0 ;;
-        esac
-        ((SECONDS - start < 30)) || fail "region $x,$y ${w}x$h has '$colours', expected $how $colour"
-        sleep 0.2
-    done
-}
 # The link area of a row (after at).
 link_area() { at "$1"; echo "$((R - 40)) $((B - 15)) 40 15"; }
 

@@ -9,41 +9,11 @@
 
 namespace {
 
-// Keeps the "ShowTip" value that the configuration object writes back when
-// it is destroyed, and puts it back as it was.
-class SavedShowTip {
-public:
-    SavedShowTip()
-    {
-        HKEY key;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\" SETTINGS_PRODUCT, 0, KEY_READ, &key) != ERROR_SUCCESS)
-            return;
-        m_size = sizeof(m_data);
-        m_present = RegQueryValueExA(key, SETTING_SHOWTIP, nullptr, &m_type, m_data, &m_size) == ERROR_SUCCESS;
-        RegCloseKey(key);
-    }
-    ~SavedShowTip()
-    {
-        HKEY key;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\" SETTINGS_PRODUCT, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
-            return;
-        if (m_present)
-            RegSetValueExA(key, SETTING_SHOWTIP, 0, m_type, m_data, m_size);
-        else
-            RegDeleteValueA(key, SETTING_SHOWTIP);
-        RegCloseKey(key);
-    }
-
-private:
-    bool m_present = false;
-    DWORD m_type = 0, m_size = 0;
-    BYTE m_data[64] = {};
-};
-
 TEST(SettingsDocument, EveryElementIsReadInItsOrder)
 {
     testsupport::SharedStateLock lock;
-    SavedShowTip saved;
+    // The configuration object writes ShowTip back when it is destroyed.
+    testsupport::SavedValues saved({SETTING_SHOWTIP}, HKEY_LOCAL_MACHINE, "SOFTWARE\\" SETTINGS_PRODUCT);
     testsupport::TempDir folder;
     {
         CAppConfig config;

@@ -2,13 +2,17 @@
 // it finds, and optionally fixes it, for the end-to-end tests and the
 // benchmarks. Its own folder is the program folder: the fix's backups go to its
 // "Backup" folder and the after-fix log to its "Logs" folder.
-// Usage: scantool scan [category ...]
-//        scantool fix [--only TEXT] [category ...]
+// Usage: scantool scan [--rounds N] [category ...]
+//        scantool fix [--rounds N] [--only TEXT] [category ...]
 // Output: one line per problem, "category<TAB>key<TAB>value name<TAB>value"
 // (bytes below 0x20 written as \xNN), then "counts" and the eleven per-category
 // counts, tab-separated. A fix then prints "fixed" and the eleven fixed
 // counts, "backup<TAB>path", "renamelog<TAB>path" (the paths the fix chose,
 // also when it removed the files again for being empty) and "fixtime<TAB>ms".
+// With --rounds the scan runs N times, each with an engine of its own as the
+// application makes one per scan; the last round's problems are printed (and
+// fixed), and after every round and the fix a line "memory<TAB>stage<TAB>
+// working set KB<TAB>peak working set KB<TAB>committed KB<TAB>ms" follows.
 // Exit code 0 on success, 1 on a failure (including a break of the engine's
 // message contract, or a fix that could not back up), 2 on a usage error.
 #include "afx.h"
@@ -22,21 +26,25 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <io.h>
+#include <psapi.h>
+#include <memory>
 #include <string>
 
 namespace {
 
 const char kUsage[] =
-    "usage: scantool scan [category ...]\n"
-    "       scantool fix [--only TEXT] [category ...]\n"
+    "usage: scantool scan [--rounds N] [category ...]\n"
+    "       scantool fix [--rounds N] [--only TEXT] [category ...]\n"
     "  scan: scans the given categories (0 to 10) and prints every problem found\n"
     "  fix: scans the same way, then repairs every problem found, or with --only\n"
     "       only those whose key, value name or value contains TEXT (any case),\n"
-    "       and prints the fixed counts and the backup and rename-log paths\n";
+    "       and prints the fixed counts and the backup and rename-log paths\n"
+    "  --rounds: scans N times and prints the memory in use after each\n";
 
 struct Options {
     bool fix = false;
     CString only;  // lower-cased; empty: every problem
+    int rounds = 0;  // 0: one scan, no memory lines
     BYTE enabled[REGPROBLEM_TYPE_COUNT] = {};
 };
 
@@ -188,6 +196,12 @@ bool ParseOptions(int argc, char** argv, Options& options)
         return false;
     options.fix = strcmp(argv[1], "fix") == 0;
     int i = 2;
+    if (i + 1 < argc && strcmp(argv[i], "--rounds") == 0) {
+        options.rounds = atoi(argv[i + 1]);
+        if (options.rounds < 1 || options.rounds > 100)
+            return false;
+        i += 2;
+    }
     if (options.fix && i + 1 < argc && strcmp(argv[i], "--only") == 0) {
         options.only = argv[i + 1];
         options.only.MakeLower();
@@ -241,6 +255,22 @@ bool Matches(const CRegistryProblem& problem, const CString& only)
     return false;
 }
 
+// The process's memory as GetProcessMemoryInfo gives it, in KB, and the time taken.
+void PrintMemory(const Options& options, const char* stage, DWORD elapsedMs)
+{
+    if (options.rounds == 0)
+        return;
+    PROCESS_MEMORY_COUNTERS_EX counters{};
+    counters.cb = sizeof counters;
+    if (!GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                              sizeof counters))
+        return;
+    printf("memory\t%s\t%lu\t%lu\t%lu\t%lu\n", stage, static_cast<unsigned long>(counters.WorkingSetSize / 1024),
+           static_cast<unsigned long>(counters.PeakWorkingSetSize / 1024),
+           static_cast<unsigned long>(counters.PagefileUsage / 1024), static_cast<unsigned long>(elapsedMs));
+    fflush(stdout);
+}
+
 void PrintCounts(const char* label, const CRegScanner& engine, bool fixed)
 {
     printf("%s", label);
@@ -274,7 +304,9 @@ int RunFix(ToolEngine& engine, CRegistryProblemArray& problems, const Options& o
         return Fail("not exactly one WM_FIX_DONE");
     int fixed = 0;
     for (int category = 0; category < REGPROBLEM_TYPE_COUNT; category++) {
-        if (trace.Progress(category) != (engine.GetBackupPath().IsEmpty() ? 0 : selected[category]))
+        // Each category with a selected problem is announced; its further problems only now and then.
+        const int expected = engine.GetBackupPath().IsEmpty() ? 0 : selected[category];
+        if (trace.Progress(category) > expected || (expected > 0 && trace.Progress(category) == 0))
             return Fail("WM_FIX_PROGRESS does not match the selected problems");
         if (engine.GetFixedCount(category) > selected[category])
             return Fail("more problems fixed than selected");
@@ -295,29 +327,12 @@ int RunFix(ToolEngine& engine, CRegistryProblemArray& problems, const Options& o
     return 0;
 }
 
-int Run(const Options& options)
+// One scan by a new engine, checked against the engine's message contract.
+int ScanOnce(ToolEngine& engine, CRegistryProblemArray& problems, const Options& options, const MessageTrace& trace,
+             HWND hWnd)
 {
-    // Settings, statistics and the program folder's files are shared with the tests.
-    testsupport::SharedStateLock lock;
-    SetCurrentDirectoryA(CCleanSweep::GetProgramFolder());
-
-    // The engine's inputs, as the application gathers them.
-    g_appConfig.LoadWhitelist();
-    CStringArray ignoreTexts;
-    CIgnoreTypeArray ignoreTypes;
-    CIgnoreList(ignoreTexts, ignoreTypes, CIgnoreList::GetDefaultPath()).Load();
-    LogFile log{LogSettings()};
-    CRegistryProblemArray problems;
-
-    MessageTrace trace;
-    TraceWindow window(trace);
-    if (window.Get() == nullptr)
-        return Fail("cannot create the message window");
-
-    ToolEngine engine(&log, &problems, &ignoreTexts, &ignoreTypes, &g_appConfig.m_whitelistKeys,
-                      &g_appConfig.m_whitelistValues, &g_appConfig.m_whitelistValueNames);
     engine.SetCategories(options.enabled);
-    if (!engine.StartScan(window.Get()))
+    if (!engine.StartScan(hWnd))
         return Fail("cannot start the scan");
     PumpUntilEnded(engine.GetWorker()->m_hThread);
 
@@ -336,15 +351,58 @@ int Run(const Options& options)
     if (problems.GetSize() != trace.Problems() || counted != engine.GetTotalFound()
         || counted != problems.GetSize())
         return Fail("the problem array, the counters and the messages disagree");
+    return 0;
+}
+
+int Run(const Options& options)
+{
+    // Settings, statistics and the program folder's files are shared with the tests.
+    testsupport::SharedStateLock lock;
+    SetCurrentDirectoryA(CCleanSweep::GetProgramFolder());
+
+    // The engine's inputs, as the application gathers them.
+    g_appConfig.LoadWhitelist();
+    CStringArray ignoreTexts;
+    CIgnoreTypeArray ignoreTypes;
+    CIgnoreList(ignoreTexts, ignoreTypes, CIgnoreList::GetDefaultPath()).Load();
+    LogFile log{LogSettings()};
+    CRegistryProblemArray problems;
+
+    // Each round has its engine, its trace and its window; the last stay for the fix.
+    std::unique_ptr<ToolEngine> engine;
+    std::unique_ptr<TraceWindow> window;
+    std::unique_ptr<MessageTrace> trace;
+    const int rounds = options.rounds > 0 ? options.rounds : 1;
+    for (int round = 1; round <= rounds; round++) {
+        engine.reset();
+        window.reset();
+        trace.reset(new MessageTrace);
+        window.reset(new TraceWindow(*trace));
+        if (window->Get() == nullptr)
+            return Fail("cannot create the message window");
+        engine.reset(new ToolEngine(&log, &problems, &ignoreTexts, &ignoreTypes, &g_appConfig.m_whitelistKeys,
+                                    &g_appConfig.m_whitelistValues, &g_appConfig.m_whitelistValueNames));
+        const DWORD start = GetTickCount();
+        if (const int rc = ScanOnce(*engine, problems, options, *trace, window->Get()))
+            return rc;
+        char stage[32];
+        snprintf(stage, sizeof stage, "scan %d", round);
+        PrintMemory(options, stage, GetTickCount() - start);
+    }
 
     for (INT_PTR i = 0; i < problems.GetSize(); i++) {
         const CRegistryProblem* problem = problems[i];
         printf("%d\t%s\t%s\t%s\n", problem->m_category, Printable(problem->m_key).c_str(),
                Printable(problem->m_valueName).c_str(), Printable(problem->m_value).c_str());
     }
-    PrintCounts("counts", engine, false);
+    PrintCounts("counts", *engine, false);
     fflush(stdout);
-    return options.fix ? RunFix(engine, problems, options, trace, window.Get()) : 0;
+    if (!options.fix)
+        return 0;
+    const DWORD start = GetTickCount();
+    const int rc = RunFix(*engine, problems, options, *trace, window->Get());
+    PrintMemory(options, "fix", GetTickCount() - start);
+    return rc;
 }
 
 }  // namespace

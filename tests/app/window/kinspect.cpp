@@ -4,6 +4,7 @@
 //   kinspect menu             the rectangle of the open pop-up menu
 //   kinspect msgbox CAPTION   shows an unowned message box until it is closed
 //   kinspect box              the rectangle of the OK button of an open message box
+//   kinspect others           the program's other dialogs (tray pop-up, tip of the day) and their controls
 //   kinspect lines ID         the items of list box ID on the shown page, one a line
 // Numbers may be decimal or 0x hexadecimal. The exit code is 1 when the
 // main window (or the menu) is not there.
@@ -115,6 +116,21 @@ BOOL CALLBACK FindBox(HWND window, LPARAM param)
     return TRUE;
 }
 
+// Prints a dialog of the main window's process (param) but the main window, with its controls.
+BOOL CALLBACK PrintOther(HWND window, LPARAM param)
+{
+    char className[64] = "";
+    GetClassNameA(window, className, sizeof className);
+    DWORD process = 0, mainProcess = 0;
+    GetWindowThreadProcessId(window, &process);
+    GetWindowThreadProcessId(reinterpret_cast<HWND>(param), &mainProcess);
+    if (window != reinterpret_cast<HWND>(param) && process == mainProcess && strcmp(className, "#32770") == 0) {
+        PrintWindow(window, 0);
+        PrintTree(window, 1);
+    }
+    return TRUE;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -156,6 +172,8 @@ int main(int argc, char** argv)
         PrintTree(main, 1);
         return 0;
     }
+    if (strcmp(command, "others") == 0)
+        return EnumWindows(&PrintOther, reinterpret_cast<LPARAM>(main)) ? 0 : 1;
     if (strcmp(command, "post") == 0 && argc >= 5) {
         UINT message = strtoul(argv[2], nullptr, 0);
         WPARAM wParam = strtoul(argv[3], nullptr, 0);
