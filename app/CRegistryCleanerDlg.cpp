@@ -3,6 +3,7 @@
 #include <climits>
 #include "CAppConfig.h"
 #include "CCleanSweep.h"
+#include "CEmailCollectDHtmlDlg.h"
 #include "CRegistryCleanerApp.h"
 #include "CTipOfDayDlg.h"
 #include "CRegScanner.h"
@@ -701,7 +702,9 @@ void CRegistryCleanerDlg::ShowTipOfTheDay()
 
 void CRegistryCleanerDlg::ShowEmailSignUp()
 {
-    // The e-mail sign-up dialog is not built yet.
+    CEmailCollectDHtmlDlg dialog(g_appConfig, this);
+    dialog.DoModal();
+    SetRegistrySettingInt("", SETTING_PROMPTFOREMAIL, dialog.ShouldPromptAgain());
 }
 
 void CRegistryCleanerDlg::QueryUpdateServer()

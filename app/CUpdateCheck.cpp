@@ -3,6 +3,7 @@
 #include "CCleanSweep.h"
 #include "CWinApp.h"
 #include "RegistrySettings.h"
+#include "SystemUtils.h"
 #include "resource.h"
 #include <cstdlib>
 #include <cstring>
@@ -36,14 +37,6 @@ AuConfigRecord g_auWhitelistConfig = {sizeof(AuConfigRecord), kProductWord, kSet
 AuQueryRecord g_auProgramQuery = {};
 AuQueryRecord g_auWhitelistQuery = {};
 
-// A value of the process environment; empty when unset.
-CString GetSwitch(LPCSTR name)
-{
-    char value[MAX_PATH] = {};
-    DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
-    return length > 0 && length < sizeof value ? CString(value) : CString();
-}
-
 // A copy on the heap that lives until the program ends: the library may keep the pointer.
 LPCSTR KeepForTheRun(const CString& text)
 {
@@ -57,7 +50,7 @@ void PrepareAddresses(const CAppConfig& config, const CString& buildNumber)
 {
     if (g_auProgramConfig.address)
         return;
-    CString testHost = GetSwitch(CUpdateCheck::kHostSwitch);
+    CString testHost = GetEnvironmentText(CUpdateCheck::kHostSwitch);
     CString query;
     query.Format(kProgramQuery, (LPCSTR)config.m_vendId, 2, (LPCSTR)config.m_langId, (LPCSTR)config.m_cpId,
                  (LPCSTR)buildNumber);
@@ -94,7 +87,7 @@ BOOL CUpdateCheck::LoadUpdater()
 {
     if (m_library)
         return TRUE;
-    CString path = GetSwitch(kLibrarySwitch);
+    CString path = GetEnvironmentText(kLibrarySwitch);
     if (path.IsEmpty())
         path = CCleanSweep::GetProgramFolder() + kLibraryName;
     // A damaged file must fail quietly, without the system's error box.

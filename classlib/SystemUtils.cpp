@@ -123,3 +123,10 @@ int DecimalToInt(LPCSTR pszText)
         value = INT_MAX;
     return static_cast<int>(value);
 }
+
+CString GetEnvironmentText(LPCSTR pszName)
+{
+    char value[MAX_PATH] = {};
+    DWORD length = ::GetEnvironmentVariableA(pszName, value, sizeof value);
+    return length > 0 && length < sizeof value ? CString(value) : CString();
+}

@@ -39,3 +39,6 @@ CString GetProgramFolder(BOOL bWholePath = FALSE);
 // Decimal conversion: leading blanks, an optional sign, then digits; text
 // that starts with no digit reads as 0. Out-of-range numbers are clamped.
 int DecimalToInt(LPCSTR pszText);
+
+// A variable of the process environment; empty when unset or longer than MAX_PATH.
+CString GetEnvironmentText(LPCSTR pszName);

@@ -7,15 +7,6 @@ namespace {
 
 const char kAgent[] = "Keldrix AutoUpdate";
 
-// Time-outs on every level of handle: some WinInet versions do not pass them down.
-void SetTimeouts(HINTERNET handle)
-{
-    DWORD timeout = kHttpTimeoutMs;
-    for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT,
-                         INTERNET_OPTION_DATA_SEND_TIMEOUT, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT})
-        InternetSetOptionA(handle, option, &timeout, sizeof timeout);
-}
-
 // The sent GET request of an http:// or https:// address, or an invalid handle.
 // The session and connection handles stay with the caller.
 CInternetHandle SendGet(const std::string& url, CInternetHandle& session, CInternetHandle& connection)
@@ -36,14 +27,14 @@ CInternetHandle SendGet(const std::string& url, CInternetHandle& session, CInter
     session = CInternetHandle(InternetOpenA(kAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
     if (!session.IsValid())
         return CInternetHandle();
-    SetTimeouts(session);
+    session.SetTimeouts(kHttpTimeoutMs);
     DWORD retries = 1;
     InternetSetOptionA(session, INTERNET_OPTION_CONNECT_RETRIES, &retries, sizeof retries);
     connection = CInternetHandle(
         InternetConnectA(session, host, parts.nPort, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0));
     if (!connection.IsValid())
         return CInternetHandle();
-    SetTimeouts(connection);
+    connection.SetTimeouts(kHttpTimeoutMs);
 
     std::string object = std::string(path[0] ? path : "/") + extra;
     DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_UI |
@@ -54,7 +45,7 @@ CInternetHandle SendGet(const std::string& url, CInternetHandle& session, CInter
         HttpOpenRequestA(connection, "GET", object.c_str(), nullptr, nullptr, nullptr, flags, 0));
     if (!request.IsValid())
         return request;
-    SetTimeouts(request);
+    request.SetTimeouts(kHttpTimeoutMs);
     if (!HttpSendRequestA(request, nullptr, 0, nullptr, 0))
         request.Close();
     return request;

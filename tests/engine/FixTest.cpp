@@ -199,35 +199,10 @@ TEST(Fix, CountsOnlyWhatItRemovedAndGoesOnAfterAFailure)
     EXPECT_EQ(run.problems.GetSize(), 0);
 }
 
-// Which backup files stay: nothing selected leaves none (the log is packed
-// all the same), shortcuts only the rename log and its folder, registry
-// problems only the .reg file; one name from one time stamp.
+// A fix that only removes registry entries keeps only its .reg file (a fix of
+// nothing, and the paired rename log and folder, are fix_all.sh's).
 TEST(Fix, OnlyBackupFilesThatReceivedSomethingStay)
 {
-    TempDir files;
-    {
-        FixRun run;
-        run.Add(run.hklm + "\\Shared", "C:\\a.dll", "", 3)->m_checked = FALSE;
-        ASSERT_TRUE(run.Fix());
-        EXPECT_TRUE(FilesIn(run.backupDir.Path()).empty());
-        EXPECT_EQ(run.window.Count(WM_FIX_DONE), 1);
-        const std::set<std::string> logs = FilesIn(run.logDir.Path());
-        ASSERT_EQ(logs.size(), 1u);
-        EXPECT_EQ(logs.begin()->rfind("Keldrix-", 0), 0u);
-        EXPECT_EQ(logs.begin()->substr(logs.begin()->size() - 4), ".zip");
-    }
-    {
-        FixRun run;
-        const std::string shortcut = files.File("Broken.lnk");
-        ASSERT_TRUE(testsupport::WriteFileBytes(shortcut, "link"));
-        run.Add(shortcut, "C:\\gone.exe", "C:\\gone.exe", 8);
-        ASSERT_TRUE(run.Fix());
-        const std::string base = BaseName(run.engine.GetRenameLogPath());
-        EXPECT_EQ(BaseName(run.engine.GetBackupPath()), base);
-        EXPECT_EQ(FilesIn(run.backupDir.Path()), (std::set<std::string>{base, base + ".bak"}));
-        EXPECT_EQ(FilesIn(run.backupDir.File(base)), std::set<std::string>{"Broken.lnk"});
-        DeleteFileA((run.backupDir.File(base) + "\\Broken.lnk").c_str());
-    }
     {
         FixRun run;
         run.machine.SetDword("Shared", "C:\\a.dll", 1);

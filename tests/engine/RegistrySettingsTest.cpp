@@ -50,14 +50,10 @@ TEST(RegistrySettings, NumbersReadWithDecimalConversion)
 {
     TestKey key(HKEY_LOCAL_MACHINE);
     const std::string name = SettingsName(key);
-    const struct { std::string stored; int expected; } cases[] = {
-        {"12abc", 12}, {"abc", 0}, {"", 0}, {"  -42", -42}, {"+8", 8},
-        {std::string(198, ' ') + "5", 5},  // 199 bytes, no terminating NUL
-    };
-    for (const auto& c : cases) {
-        key.Set("", "n", REG_SZ, c.stored.data(), static_cast<DWORD>(c.stored.size()));
-        EXPECT_EQ(c.expected, GetRegistrySettingInt(name.c_str(), "n", 77)) << "'" << c.stored << "'";
-    }
+    // The conversion is DecimalToInt's (its own table); here the buffer's edges.
+    const std::string full = std::string(198, ' ') + "5";  // 199 bytes, no terminating NUL
+    key.Set("", "n", REG_SZ, full.data(), static_cast<DWORD>(full.size()));
+    EXPECT_EQ(5, GetRegistrySettingInt(name.c_str(), "n", 77));
     // Longer than the number buffer (199 characters and the NUL): the default.
     key.SetString("", "n", std::string(198, ' ') + "5");
     EXPECT_EQ(5, GetRegistrySettingInt(name.c_str(), "n", 77));

@@ -222,89 +222,40 @@ TEST(ScanEngine, DeletingTheEngineUnderARunningScanStopsAndWaitsForIt)
     EXPECT_LE(window.Count(WM_CATEGORY_DONE), 1);
 }
 
-// The progress page shows at most one path per 100 ms and counts the problem
-// and category messages. Over a long category the window still gets a fresh
-// path that often (but far from one per key), every problem in the order
-// stored, the category messages as ever, and a cancel ends the category at once.
-// The lock keeps the other class walks out while thousands of classes come and go.
-TEST(ScanEngine, ALongCategoryBringsFreshPathsEveryProblemAndAQuickCancel)
+// The progress page counts the problem and category messages: over a long
+// category the window gets a path at the category's start and every problem,
+// with its record, in the order stored. (How often paths come is bench/'s.)
+// The lock keeps the other class walks out while the classes come and go.
+TEST(ScanEngine, ALongCategoryAnnouncesEveryProblemInTheOrderStored)
 {
     testsupport::SharedStateLock lock;
     enginetest::Planted classes;
-    std::vector<std::string> broken;
-    for (int i = 0; i < 3000; i++) {
+    size_t broken = 0;
+    for (int i = 0; i < 400; i++) {
         const std::string guid = testsupport::NewGuid();
         const bool bad = i % 2 == 1;
         classes.KeyValue(HKEY_CLASSES_ROOT, "CLSID\\" + guid + "\\InprocServer32", "",
                          bad ? "C:\\KdxGone_" + guid + "\\x.dll" : "C:\\windows\\system32\\kernel32.dll");
-        if (bad)
-            broken.push_back("HKEY_CLASSES_ROOT\\CLSID\\" + guid + "\\InprocServer32");
+        broken += bad;
     }
     const BYTE comOnly[REGPROBLEM_TYPE_COUNT] = {1};
-    const Sequence expected = Expected("rssssssssss");
-    {
-        ScanRun run;
-        ASSERT_TRUE(run.Scan(comOnly));
-        EXPECT_EQ(run.window.Sequence(), expected);
-
-        const std::vector<Event>& events = run.window.events;
-        ASSERT_GE(events.size(), 3u);
-        EXPECT_EQ(events[1].message, static_cast<UINT>(WM_SCAN_PATH)) << "no path at the category's start";
-        std::vector<DWORD> pathTicks;
-        std::vector<std::string> announced, ours;
-        for (const Event& e : events) {
-            if (e.message == WM_SCAN_PATH)
-                pathTicks.push_back(e.tick);
-            if (e.message == WM_PROBLEM_FOUND)
-                announced.push_back(e.text);
-            if (e.message == WM_PROBLEM_FOUND && e.text.find("KdxGone_") != std::string::npos)
-                ours.push_back(e.text.substr(0, e.text.find('|')));
+    ScanRun run;
+    ASSERT_TRUE(run.Scan(comOnly));
+    EXPECT_EQ(run.window.Sequence(), Expected("rssssssssss"));
+    const std::vector<Event>& events = run.window.events;
+    ASSERT_GE(events.size(), 3u);
+    EXPECT_EQ(events[1].message, static_cast<UINT>(WM_SCAN_PATH)) << "no path at the category's start";
+    std::vector<std::string> announced;
+    size_t ours = 0;
+    for (const Event& e : events) {
+        if (e.message == WM_PROBLEM_FOUND) {
+            announced.push_back(e.text);
+            ours += e.text.find("KdxGone_") != std::string::npos;
         }
-        // Generous bounds: on average a path per 200 ms at least, never a second
-        // without one, and not many more than one per 25 ms.
-        const DWORD length = events.back().tick - events.front().tick;
-        DWORD longestGap = 0;
-        for (size_t i = 1; i < pathTicks.size(); i++)
-            longestGap = std::max(longestGap, pathTicks[i] - pathTicks[i - 1]);
-        printf("category 0: %lu ms, %u paths, longest gap %lu ms\n", static_cast<unsigned long>(length),
-               static_cast<unsigned>(pathTicks.size()), static_cast<unsigned long>(longestGap));
-        EXPECT_GE(pathTicks.size() * 200, static_cast<size_t>(length)) << length << " ms";
-        EXPECT_LT(longestGap, 1000u);
-        EXPECT_LE(pathTicks.size(), 2 + length / 20) << length << " ms";
-
-        ASSERT_EQ(announced.size(), static_cast<size_t>(run.problems.GetSize()));
-        for (INT_PTR i = 0; i < run.problems.GetSize(); i++) {
-            const CRegistryProblem* p = run.problems[i];
-            EXPECT_EQ(announced[i], std::string(p->m_key) + "|" + std::string(p->m_valueName) + "|"
-                                        + std::string(p->m_value));
-        }
-        // A class planted elsewhere meanwhile may shift the walk by one: nearly all of ours are found.
-        EXPECT_GE(ours.size() + 10, broken.size());
     }
-    {
-        ScanRun run;
-        DWORD cancelledAt = 0;
-        int paths = 0, pathsAfter = 0, problemsAfter = 0;
-        run.window.onMessage = [&](const Event& e) {
-            if (cancelledAt != 0) {
-                pathsAfter += e.message == WM_SCAN_PATH;
-                problemsAfter += e.message == WM_PROBLEM_FOUND;
-            } else if (e.message == WM_SCAN_PATH && ++paths == 5) {
-                run.engine.Cancel();
-                cancelledAt = e.tick;
-            }
-        };
-        ASSERT_TRUE(run.Scan(comOnly));
-        ASSERT_NE(cancelledAt, 0u) << "the category ended before the fifth path";
-        EXPECT_EQ(run.window.Sequence(), expected);
-        // The class being examined is finished; nothing after it is walked.
-        EXPECT_EQ(pathsAfter, 0);
-        EXPECT_LE(problemsAfter, 1);
-        for (const Event& e : run.window.events) {
-            if (e.message == WM_CATEGORY_DONE) {
-                EXPECT_LT(e.tick - cancelledAt, 1000u);
-            }
-        }
-        EXPECT_LT(run.problems.GetSize(), static_cast<INT_PTR>(broken.size()));
-    }
+    ASSERT_EQ(announced.size(), static_cast<size_t>(run.problems.GetSize()));
+    for (INT_PTR i = 0; i < run.problems.GetSize(); i++)
+        EXPECT_EQ(announced[i], enginetest::Text(*run.problems[i]));
+    // A class planted elsewhere meanwhile may shift the walk by one: nearly all of ours are found.
+    EXPECT_GE(ours + 10, broken);
 }

@@ -3,12 +3,17 @@
 //   kinspect post MSG W L     posts a message to the main window
 //   kinspect menu             the rectangle of the open pop-up menu
 //   kinspect msgbox CAPTION   shows an unowned message box until it is closed
-//   kinspect box              the rectangle of the OK button of an open message box
+//   kinspect box              the rectangle of the OK button of an open message box,
+//                             then the box's text on a line of its own
+//   kinspect rows ID          list view ID of the shown page: "col I L T R B" per
+//                             column, "row I CHECKED L T R B TEXT<tab>TEXT" per row
 //   kinspect others           the program's other dialogs (tray pop-up, tip of the day) and their controls
+//   kinspect dialog TITLE     the topmost dialog so titled and its controls
 //   kinspect lines ID         the items of list box ID on the shown page, one a line
 // Numbers may be decimal or 0x hexadecimal. The exit code is 1 when the
 // main window (or the menu) is not there.
 #include <windows.h>
+#include <commctrl.h>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -116,6 +121,54 @@ BOOL CALLBACK FindBox(HWND window, LPARAM param)
     return TRUE;
 }
 
+// A rectangle that message writes into buffer, a page of the list's process, in screen coordinates.
+RECT RemoteRect(HANDLE process, char* buffer, HWND window, UINT message, WPARAM wParam, LONG left)
+{
+    RECT r = {left, 0, 0, 0};
+    WriteProcessMemory(process, buffer, &r, sizeof r, nullptr);
+    SendMessageA(window, message, wParam, reinterpret_cast<LPARAM>(buffer));
+    ReadProcessMemory(process, buffer, &r, sizeof r, nullptr);
+    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+int PrintRows(HWND main, int id)
+{
+    HWND list = nullptr;
+    for (HWND page = GetWindow(main, GW_CHILD); page && !list; page = GetWindow(page, GW_HWNDNEXT))
+        list = IsWindowVisible(page) ? GetDlgItem(page, id) : nullptr;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(main, &pid);
+    HANDLE process = list ? OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid) : nullptr;
+    auto* buffer = static_cast<char*>(process ? VirtualAllocEx(process, nullptr, 4096, MEM_COMMIT, PAGE_READWRITE) : nullptr);
+    if (!buffer)
+        return 1;
+    HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
+    for (int i = 0; i < SendMessageA(header, HDM_GETITEMCOUNT, 0, 0); ++i) {
+        RECT r = RemoteRect(process, buffer, header, HDM_GETITEMRECT, i, 0);
+        printf("col %d %ld %ld %ld %ld\n", i, r.left, r.top, r.right, r.bottom);
+    }
+    for (int i = 0; i < SendMessageA(list, LVM_GETITEMCOUNT, 0, 0); ++i) {
+        char texts[2][512] = {};
+        for (int sub = 0; sub < 2; ++sub) {
+            LVITEMA item = {};
+            item.iSubItem = sub;
+            item.pszText = buffer + 1024;
+            item.cchTextMax = 512;
+            WriteProcessMemory(process, buffer, &item, sizeof item, nullptr);
+            SendMessageA(list, LVM_GETITEMTEXTA, i, reinterpret_cast<LPARAM>(buffer));
+            ReadProcessMemory(process, buffer + 1024, texts[sub], sizeof texts[sub] - 1, nullptr);
+        }
+        UINT state = static_cast<UINT>(SendMessageA(list, LVM_GETITEMSTATE, i, LVIS_STATEIMAGEMASK));
+        RECT r = RemoteRect(process, buffer, list, LVM_GETITEMRECT, i, LVIR_LABEL);
+        printf("row %d %d %ld %ld %ld %ld %s\t%s\n", i, (state >> 12) == 2 ? 1 : 0, r.left, r.top, r.right, r.bottom,
+               texts[0], texts[1]);
+    }
+    VirtualFreeEx(process, buffer, 0, MEM_RELEASE);
+    CloseHandle(process);
+    return 0;
+}
+
 // Prints a dialog of the main window's process (param) but the main window, with its controls.
 BOOL CALLBACK PrintOther(HWND window, LPARAM param)
 {
@@ -142,6 +195,12 @@ int main(int argc, char** argv)
         MessageBoxA(nullptr, "A message box of the window tests.", argv[2], MB_OK);
         return 0;
     }
+    if (strcmp(command, "dialog") == 0 && argc >= 3) {
+        HWND dialog = FindWindowA("#32770", argv[2]);
+        if (dialog)
+            PrintWindow(dialog, 0), PrintTree(dialog, 1);
+        return dialog ? 0 : 1;
+    }
     if (strcmp(command, "menu") == 0 || strcmp(command, "box") == 0) {
         const bool menu = command[0] == 'm';
         HWND found = nullptr;
@@ -151,6 +210,11 @@ int main(int argc, char** argv)
         RECT r = {};
         GetWindowRect(menu ? found : GetDlgItem(found, IDOK), &r);
         printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
+        if (!menu) {
+            char text[1024];
+            Text(GetDlgItem(found, 0xFFFF), text, sizeof text);  // a message box's text control
+            printf("%s\n", text);
+        }
         return 0;
     }
     HWND main = MainWindow();
@@ -172,6 +236,8 @@ int main(int argc, char** argv)
         PrintTree(main, 1);
         return 0;
     }
+    if (strcmp(command, "rows") == 0 && argc >= 3)
+        return PrintRows(main, atoi(argv[2]));
     if (strcmp(command, "others") == 0)
         return EnumWindows(&PrintOther, reinterpret_cast<LPARAM>(main)) ? 0 : 1;
     if (strcmp(command, "post") == 0 && argc >= 5) {

@@ -22,6 +22,7 @@ prog="$WINEPREFIX/drive_c/Program Files/Keldrix"
 shots="$build/screenshots"
 work=$(mktemp -d)
 settings='HKEY_LOCAL_MACHINE\Software\Keldrix'
+software='HKEY_LOCAL_MACHINE\Software'
 token="KdxWin$$x$RANDOM"
 gone="C:\\KdxGone_$token"
 cv='HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion'
@@ -63,12 +64,17 @@ cleanup() {
   # The program's settings as they were before the test.
   wine reg delete "$settings" /f >/dev/null 2>&1
   [ -s "$work/settings.reg" ] && wine regedit /S "Z:${work//\//\\}\\settings.reg"
+  wine reg delete "$software" /v PromptForEmail /f >/dev/null 2>&1
+  [ -n "${prompt_before:-}" ] && wine reg add "$software" /v PromptForEmail /d "$prompt_before" /f >/dev/null
   rm -rf "$prog" "$work"
 }
 trap cleanup EXIT
 
 inspect() { wine "$inspector" "$@" 2>/dev/null | tr -d '\r'; }
-tree() { inspect tree >"$work/tree.txt" && cat "$work/tree.txt"; }
+# The main window's tree, or with dialog_title set the topmost dialog so titled.
+tree() {
+  if [ -n "${dialog_title:-}" ]; then inspect dialog "$dialog_title"; else inspect tree; fi >"$work/tree.txt" && cat "$work/tree.txt"
+}
 
 fail() {
   echo "FAIL ($check): $*" >&2
@@ -151,6 +157,8 @@ pixel() { convert "$work/shot.png" -crop "1x1+$1+$2" -depth 8 txt:- | tail -1 | 
 screenshot() { import -window root "$work/shot.png" && cp "$work/shot.png" "$shots/$1.png"; }
 
 start_keldrix() {
+  # No e-mail prompt in the way, unless a check asks for it with prompt_for_email=1.
+  wine reg add "$software" /v PromptForEmail /d "${prompt_for_email:-0}" /f >/dev/null
   (cd "$prog" && exec wine ./Keldrix.exe "$@") >/dev/null 2>&1 &
   pid=$!
   pids+=("$pid")
@@ -185,6 +193,7 @@ no_instance() { ! inspect tree >/dev/null; }
 wait_until 60 "end of an earlier instance" no_instance
 wine reg export "$settings" "Z:${work//\//\\}\\settings.reg" /y >/dev/null 2>&1 || rm -f "$work/settings.reg"
 wine reg delete "$settings" /f >/dev/null 2>&1
+prompt_before=$(wine reg query "$software" /v PromptForEmail 2>/dev/null | tr -d '\r' | awk '$1 == "PromptForEmail" { print $3 }')
 rm -rf "$prog"
 mkdir -p "$prog"
 cp "$exe" "$bin"/AutoUpdate.dll "$bin"/settings.xml "$bin"/LogSettings.xml "$bin"/*.gif "$bin"/*.htm "$bin"/*.html "$bin"/help.chm "$prog"/ \

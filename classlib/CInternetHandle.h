@@ -22,6 +22,16 @@ public:
     CInternetHandle& operator=(const CInternetHandle&) = delete;
 
     BOOL IsValid() const { return m_h != nullptr; }
+    // Sets the connect, send and receive time-outs on this handle. Some
+    // WinInet versions (Wine's) do not pass a session's time-outs down, so
+    // every handle of a transfer gets them.
+    void SetTimeouts(DWORD timeoutMs) const
+    {
+        for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
+                             INTERNET_OPTION_RECEIVE_TIMEOUT, INTERNET_OPTION_DATA_SEND_TIMEOUT,
+                             INTERNET_OPTION_DATA_RECEIVE_TIMEOUT})
+            InternetSetOptionA(m_h, option, &timeoutMs, sizeof timeoutMs);
+    }
     operator HINTERNET() const { return m_h; }
     void Close()
     {

@@ -1,29 +1,25 @@
-// The startup scanners: Run commands and Start-menu order entries, and the
-// walk of the program shortcuts (the shortcut finds themselves are checked
-// end to end by scan_shortcuts.sh on a small mapped drive).
+// The scanners' own rules that the end-to-end scripts do not reach (each
+// category's main find is fix_all.sh's, the shortcut finds scan_shortcuts.sh's):
+// nothing is stored after a cancel, the fonts rule, menu groups without the
+// all-users folder, and the drive walk of the program shortcuts.
 #include <gtest/gtest.h>
 #include "EngineTestSupport.h"
 #include <shlobj.h>
 
 using enginetest::AfterCancelAtFirstProblem;
+using enginetest::Event;
 using enginetest::Found;
 using enginetest::Planted;
 using enginetest::PlantedFile;
 using enginetest::PlantedFolder;
-using enginetest::TestScanner;
-using enginetest::ShellFolder;
-using enginetest::Text;
-using enginetest::Event;
 using enginetest::RecordingWindow;
+using enginetest::TestScanner;
 
 namespace {
 
-const std::string kRun = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const std::string kShellFolders = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 const std::string kMenuOrder =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MenuOrder\\Start Menu\\Programs";
-const std::string kMenuOrder2 =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MenuOrder\\Start Menu2\\Programs";
 
 // Saves a shell link to a file that is not there.
 void SaveBrokenLink(const std::string& path)
@@ -45,62 +41,68 @@ void SaveBrokenLink(const std::string& path)
     CoUninitialize();
 }
 
-std::string UserPrograms()
-{
-    char folder[MAX_PATH] = "";
-    if (!SHGetSpecialFolderPathA(nullptr, folder, CSIDL_PROGRAMS, FALSE) || folder[0] == '\0')
-        throw std::runtime_error("no Programs folder of the user");
-    return folder;
-}
-
-
 }  // namespace
 
-TEST(StartupScanner, ReportsRunCommandsAndMenuGroupsThatAreGone)
+// A cancel at a scanner's find: nothing is judged or stored after it (a key
+// whose last child was the find at the cancel is not "empty" afterwards), and
+// a scan cancelled before it starts walks nothing.
+TEST(ScannerRules, NothingIsStoredAfterACancel)
 {
-    // Another test here takes the all-users Programs folder away for a while.
-    testsupport::SharedStateLock sharedState;
-    enginetest::FixedKeysLock fixedKeys;
-    const std::string tag = testsupport::UniqueName("KdxStartup");
-    testsupport::TempDir temp;
-    PlantedFile program(temp.File(tag + "_app.exe"));
-    const std::string common = ShellFolder(HKEY_LOCAL_MACHINE, "Common Programs");
-    const std::string user = UserPrograms();
-    PlantedFolder userGroup(user + "\\" + tag + "_UserGroup");
-    PlantedFolder commonGroup(common + "\\" + tag + "_CommonGroup");
-
-    Planted planted;
-    const std::string machineGone = "\"C:\\" + tag + "\\Old\\upd.exe\" /background";
-    const std::string userGone = "C:\\" + tag + "\\user.exe /tray";
-    planted.Value(HKEY_LOCAL_MACHINE, kRun, tag + "_Gone", machineGone);
-    planted.Value(HKEY_LOCAL_MACHINE, kRun, tag + "_Present", "\"" + program.Path() + "\" -min");
-    planted.Value(HKEY_LOCAL_MACHINE, kRun, tag + "_Rundll", "rundll32.exe C:\\" + tag + "\\gone.dll,Start");
-    planted.Value(HKEY_LOCAL_MACHINE, kRun, tag + "_Empty", "");
-    planted.Value(HKEY_CURRENT_USER, kRun, tag + "_UserGone", userGone);
-    planted.Value(HKEY_CURRENT_USER, kRun, tag + "_Expanded", "%SystemRoot%\\system32\\notepad.exe /x",
-                  REG_EXPAND_SZ);
-    planted.Dword(HKEY_CURRENT_USER, kRun, tag + "_Number", 1);
-    planted.Value(HKEY_CURRENT_USER, kRun, "", "C:\\" + tag + "\\default.exe");  // the default value is no item
-    planted.Key(HKEY_CURRENT_USER, kMenuOrder + "\\" + tag + "_GoneGroup");
-    planted.Key(HKEY_CURRENT_USER, kMenuOrder + "\\" + tag + "_UserGroup");
-    planted.Key(HKEY_CURRENT_USER, kMenuOrder2 + "\\" + tag + "_CommonGroup");
-    planted.Key(HKEY_CURRENT_USER, kMenuOrder2 + "\\" + tag + "_GoneGroup2");
+    testsupport::SharedStateLock lock;  // no other class walk while ours plants and walks
+    const std::string tag = testsupport::UniqueName("KdxStop");
+    testsupport::TestKey key;
+    key.CreateKey("holder\\last");
+    for (const char* name : {"a", "b", "c"}) {
+        const std::string path = "C:\\" + tag + "\\" + name + ".exe";
+        key.Set("", name, REG_SZ, path.c_str(), static_cast<DWORD>(path.size() + 1));
+    }
+    const struct {
+        void (*scan)(TestScanner&);
+        std::string mark;
+        bool noPathsAfter;  // nor is any path walked after it
+    } cases[] = {
+        {[](TestScanner& e) { e.ScanEmptyKeys(); }, enginetest::Leaf(key.SubKey()) + "\\holder\\last|", true},
+        {[](TestScanner& e) { e.ScanFilePaths(); }, tag, false},
+    };
+    for (const auto& c : cases) {
+        const auto after = AfterCancelAtFirstProblem(c.scan, c.mark);
+        EXPECT_EQ(after.first, 0) << c.mark;
+        EXPECT_TRUE(!c.noPathsAfter || after.second == 0) << c.mark;
+    }
 
     RecordingWindow window;
     CRegistryProblemArray problems;
     TestScanner engine(problems, window);
-    engine.ScanStartupItems();
+    engine.Cancel();
+    engine.ScanComActiveX();
+    EXPECT_EQ(problems.GetSize(), 0);
+    EXPECT_TRUE(window.events.empty());
+}
 
-    const std::set<std::string> expected = {
-        Text("HKEY_LOCAL_MACHINE\\" + kRun, tag + "_Gone", machineGone),
-        Text("HKEY_CURRENT_USER\\" + kRun, tag + "_UserGone", userGone),
-        Text("HKEY_CURRENT_USER\\" + kMenuOrder, tag + "_GoneGroup", common + "\\" + tag + "_GoneGroup"),
-        Text("HKEY_CURRENT_USER\\" + kMenuOrder2, tag + "_GoneGroup2", common + "\\" + tag + "_GoneGroup2"),
+// The fonts rule itself, for every way the two fonts folders may be known.
+TEST(FontScanner, RuleWithOneOrNeitherFolderKnown)
+{
+    struct Rules : CRegScanner {
+        using CRegScanner::IsFontMissing;
     };
-    EXPECT_EQ(Found(problems, tag, REGPROBLEM_STARTUP), expected);
-
-    const auto after = AfterCancelAtFirstProblem([](enginetest::TestScanner& e) { e.ScanStartupItems(); });
-    EXPECT_EQ(after.first, 0);
+    testsupport::TempDir user, shell;
+    PlantedFile inUser(user.File("u.kdx")), inShell(shell.File("s.kdx"));
+    const CString u(user.Path().c_str()), s(shell.Path().c_str());
+    const struct {
+        const char* file;
+        const CString* userFolder;
+        const CString* shellFolder;
+        bool missing;
+    } cases[] = {
+        {"u.kdx", &u, &s, false}, {"s.kdx", &u, &s, false}, {"gone.kdx", &u, &s, true},
+        {"u.kdx", &u, nullptr, false}, {"s.kdx", &u, nullptr, true}, {"gone.kdx", &u, nullptr, true},
+        {"s.kdx", nullptr, &s, false}, {"u.kdx", nullptr, &s, true}, {"gone.kdx", nullptr, &s, true},
+        {"gone.kdx", nullptr, nullptr, false}, {"", &u, &s, false},
+        {inUser.Path().c_str(), nullptr, &s, false}, {"C:\\kdx_gone\\gone.kdx", &u, &s, true},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Rules::IsFontMissing(c.file, c.userFolder, c.shellFolder) != FALSE, c.missing)
+            << c.file << " user " << (c.userFolder != nullptr) << " shell " << (c.shellFolder != nullptr);
 }
 
 TEST(StartupScanner, MenuGroupsAreNotJudgedWithoutTheAllUsersFolder)
