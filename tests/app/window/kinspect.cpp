@@ -3,10 +3,12 @@
 //   kinspect post MSG W L     posts a message to the main window
 //   kinspect menu             the rectangle of the open pop-up menu
 //   kinspect msgbox CAPTION   shows an unowned message box until it is closed
-//   kinspect box              the rectangle of the OK button of an open message box,
+//   kinspect box              the rectangle of the OK (or else Yes) button of an open message box,
 //                             then the box's text on a line of its own
 //   kinspect rows ID          list view ID of the shown page: "col I L T R B" per
-//                             column, "row I CHECKED L T R B TEXT<tab>TEXT" per row
+//                             column, "row I MARK L T R B TEXT<tab>TEXT..." per row, every column's
+//                             text; MARK is 1 for a ticked row, or a selected one in a list without boxes
+//   kinspect folder CSIDL     the path of a special folder (created when missing)
 //   kinspect others           the program's other dialogs (tray pop-up, tip of the day) and their controls
 //   kinspect dialog TITLE     the topmost dialog so titled and its controls
 //   kinspect lines ID         the items of list box ID on the shown page, one a line
@@ -14,6 +16,7 @@
 // main window (or the menu) is not there.
 #include <windows.h>
 #include <commctrl.h>
+#include <shlobj.h>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -108,13 +111,13 @@ BOOL CALLBACK FindMenu(HWND window, LPARAM param)
     return TRUE;
 }
 
-// A shown dialog other than the main window that has an OK button.
+// A shown dialog other than the main window that has an OK or a Yes button.
 BOOL CALLBACK FindBox(HWND window, LPARAM param)
 {
     char className[64] = "";
     GetClassNameA(window, className, sizeof className);
     if (strcmp(className, "#32770") == 0 && IsWindowVisible(window) && !GetDlgItem(window, kScanButton) &&
-        GetDlgItem(window, IDOK)) {
+        (GetDlgItem(window, IDOK) || GetDlgItem(window, IDYES))) {
         *reinterpret_cast<HWND*>(param) = window;
         return FALSE;
     }
@@ -148,21 +151,24 @@ int PrintRows(HWND main, int id)
         RECT r = RemoteRect(process, buffer, header, HDM_GETITEMRECT, i, 0);
         printf("col %d %ld %ld %ld %ld\n", i, r.left, r.top, r.right, r.bottom);
     }
+    const bool boxes = SendMessageA(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_CHECKBOXES;
     for (int i = 0; i < SendMessageA(list, LVM_GETITEMCOUNT, 0, 0); ++i) {
-        char texts[2][512] = {};
-        for (int sub = 0; sub < 2; ++sub) {
+        UINT state = static_cast<UINT>(SendMessageA(list, LVM_GETITEMSTATE, i, LVIS_STATEIMAGEMASK | LVIS_SELECTED));
+        const bool mark = boxes ? (state & LVIS_STATEIMAGEMASK) >> 12 == 2 : (state & LVIS_SELECTED) != 0;
+        RECT r = RemoteRect(process, buffer, list, LVM_GETITEMRECT, i, LVIR_LABEL);
+        printf("row %d %d %ld %ld %ld %ld ", i, mark ? 1 : 0, r.left, r.top, r.right, r.bottom);
+        for (int sub = 0; sub < SendMessageA(header, HDM_GETITEMCOUNT, 0, 0); ++sub) {
+            char text[1024] = "";
             LVITEMA item = {};
             item.iSubItem = sub;
             item.pszText = buffer + 1024;
-            item.cchTextMax = 512;
+            item.cchTextMax = sizeof text;
             WriteProcessMemory(process, buffer, &item, sizeof item, nullptr);
             SendMessageA(list, LVM_GETITEMTEXTA, i, reinterpret_cast<LPARAM>(buffer));
-            ReadProcessMemory(process, buffer + 1024, texts[sub], sizeof texts[sub] - 1, nullptr);
+            ReadProcessMemory(process, buffer + 1024, text, sizeof text - 1, nullptr);
+            printf(sub ? "\t%s" : "%s", text);
         }
-        UINT state = static_cast<UINT>(SendMessageA(list, LVM_GETITEMSTATE, i, LVIS_STATEIMAGEMASK));
-        RECT r = RemoteRect(process, buffer, list, LVM_GETITEMRECT, i, LVIR_LABEL);
-        printf("row %d %d %ld %ld %ld %ld %s\t%s\n", i, (state >> 12) == 2 ? 1 : 0, r.left, r.top, r.right, r.bottom,
-               texts[0], texts[1]);
+        printf("\n");
     }
     VirtualFreeEx(process, buffer, 0, MEM_RELEASE);
     CloseHandle(process);
@@ -208,13 +214,21 @@ int main(int argc, char** argv)
         if (!found)
             return 1;
         RECT r = {};
-        GetWindowRect(menu ? found : GetDlgItem(found, IDOK), &r);
+        HWND button = menu ? found : GetDlgItem(found, IDOK) ? GetDlgItem(found, IDOK) : GetDlgItem(found, IDYES);
+        GetWindowRect(button, &r);
         printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
         if (!menu) {
             char text[1024];
             Text(GetDlgItem(found, 0xFFFF), text, sizeof text);  // a message box's text control
             printf("%s\n", text);
         }
+        return 0;
+    }
+    if (strcmp(command, "folder") == 0 && argc >= 3) {
+        char path[MAX_PATH] = "";
+        if (SHGetFolderPathA(nullptr, atoi(argv[2]) | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, path) != S_OK)
+            return 1;
+        printf("%s\n", path);
         return 0;
     }
     HWND main = MainWindow();

@@ -1,0 +1,128 @@
+#!/usr/bin/env bash
+# The startup manager on the real Keldrix.exe: entries planted in the four
+# places are listed and sorted, Toggle disables and enables one, a refused
+# disable says why, Remove asks and removes (the registry checked each time).
+#   startup-window-test.sh CHECK KELDRIX_EXE KINSPECT_EXE BUILD_DIR
+source "$(dirname "${BASH_SOURCE[0]}")/window-lib.sh"
+
+msconfig='HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Shared Tools\MSConfig'
+store="$msconfig\\startupreg"
+user=${token}_user machine=${token}_machine dup=${token}_dup
+startup_dir=$(winepath -u "$(inspect folder 7)")          # CSIDL_STARTUP
+common_dir=$(winepath -u "$(inspect folder 24)")          # CSIDL_COMMON_STARTUP
+[ -d "$startup_dir" ] && [ -d "$common_dir" ] || fail "no startup folders"
+
+remove_planted() {
+  local name
+  for name in "$user" "$dup"; do wine reg delete "$userrun" /v "$name" /f; done
+  for name in "$machine" "$dup"; do wine reg delete "$machinerun" /v "$name" /f; done
+  for name in "$user" "$dup"; do wine reg delete "$store\\$name" /f; done
+  rm -f "$startup_dir/${token}_link.lnk" "$common_dir/${token}_common.lnk"
+  ((store_made)) && wine reg delete "$msconfig" /f
+} >/dev/null 2>&1
+store_made=0
+wine reg query "$msconfig" >/dev/null 2>&1 || store_made=1
+trap 'remove_planted; cleanup' EXIT
+
+# The row of program $1 in location $2: SELECTED L T R B PROGRAM<tab>COMMAND<tab>LOCATION<tab>STATUS.
+tab=$'\t'
+row_of() { inspect rows 1105 | sed -n 's/^row [0-9]* //p' | grep -F " $1$tab" | grep -F "$tab$2$tab"; }
+status_is() { [ "$(row_of "$1" "$2" | cut -f4)" == "$3" ]; }
+no_row() { [ -z "$(row_of "$1" "$2")" ]; }
+selected() { [ "$(row_of "$1" "$2" | cut -d' ' -f1)" == 1 ]; }
+select_row() {
+  local l t r b
+  read -r l t r b < <(row_of "$1" "$2" | cut -d' ' -f2-5)
+  [ -n "$b" ] || fail "no row $1 in $2"
+  xdotool mousemove $((l + 10)) $(((t + b) / 2)) click 1
+  wait_until 30 "row $1 selected" selected "$1" "$2"
+}
+sorted() { inspect rows 1105 | sed -n 's/^row [0-9]* //p' | cut -d' ' -f6- | cut -f1 | LC_ALL=C sort -c ${1:-} 2>/dev/null; }
+# The owner-drawn buttons take a second click on the same spot as a double
+# click: each press is made on the other side of the last one.
+side=20
+press() {
+  local l t r b
+  read -r l t r b < <(ctl_line "$1" | cut -d' ' -f7-10)
+  side=$((-side))
+  xdotool mousemove $(((l + r) / 2 + side)) $(((t + b) / 2)) click 1
+}
+box_open() { inspect box >"$work/box.txt"; }
+# Prints the open message box's text and clicks its first button (OK or Yes).
+answer_box() {
+  wait_until 30 "a message box" box_open
+  sed -n 2p "$work/box.txt"
+  read -r l t r b <"$work/box.txt"
+  xdotool mousemove $(((l + r) / 2)) $(((t + b) / 2)) click 1
+  wait_until 30 "the message box closed" eval '! box_open'
+}
+value_of() { wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$2 *REG_SZ *//p"; }
+
+case $check in
+startup_page)
+  wine reg add "$userrun" /v "$user" /d "\"C:\\Kdx\\user.exe\" /min" /f >/dev/null
+  wine reg add "$machinerun" /v "$machine" /d "C:\\Kdx\\machine.exe" /f >/dev/null
+  wine reg add "$userrun" /v "$dup" /d "C:\\Kdx\\dup-user.exe" /f >/dev/null
+  wine reg add "$machinerun" /v "$dup" /d "C:\\Kdx\\dup-machine.exe" /f >/dev/null
+  echo link >"$startup_dir/${token}_link.lnk"
+  echo common >"$common_dir/${token}_common.lnk"
+  start_keldrix
+  wait_until 60 "main window" main_visible
+  click_ctl 1001
+  wait_until 30 "startup page" page_shows 1105
+
+  for place in "$user HKEY_CURRENT_USER/Run" "$machine HKLM/Run" "${token}_link Startup" "${token}_common Common Startup"; do
+    status_is "${place%% *}" "${place#* }" Enabled || fail "not listed: $place"
+  done
+  [ "$(row_of "$user" HKEY_CURRENT_USER/Run | cut -f2)" == '"C:\Kdx\user.exe" /min' ] || fail "command of $user"
+  sorted || fail "not sorted by program"
+  read -r l t < <(ctl_line 1105 | cut -d' ' -f7-8)
+  xdotool mousemove $((l + 60)) $((t + 8)) click 1
+  wait_until 30 "descending order after a click on Program" sorted -r
+  screenshot page-startup
+
+  # Toggle: the Run value into the store and back as it was.
+  select_row "$user" HKEY_CURRENT_USER/Run
+  press 1114
+  wait_until 30 "$user disabled" status_is "$user" HKEY_CURRENT_USER/Run Disabled
+  [ -z "$(value_of "$userrun" "$user")" ] || fail "the disabled entry is still in the Run key"
+  [ "$(value_of "$store\\$user" command)" == '"C:\Kdx\user.exe" /min' ] || fail "no record of $user"
+  press 1114
+  wait_until 30 "$user enabled" status_is "$user" HKEY_CURRENT_USER/Run Enabled
+  [ "$(value_of "$userrun" "$user")" == '"C:\Kdx\user.exe" /min' ] || fail "$user is not back as it was"
+  wine reg query "$store\\$user" >/dev/null 2>&1 && fail "the record stays after the enable"
+
+  # A second item of a kept name is refused, and the user is told why.
+  select_row "$dup" HKEY_CURRENT_USER/Run
+  press 1114
+  wait_until 30 "$dup disabled" status_is "$dup" HKEY_CURRENT_USER/Run Disabled
+  select_row "$dup" HKLM/Run
+  press 1114
+  said=$(answer_box)
+  [[ $said == "A disabled item named \"$dup\" is already kept."* ]] || fail "refusal said: $said"
+  status_is "$dup" HKLM/Run Enabled || fail "the refused row changed"
+  [ "$(value_of "$machinerun" "$dup")" == 'C:\Kdx\dup-machine.exe' ] || fail "the refused entry moved"
+  [ "$(value_of "$store\\$dup" command)" == 'C:\Kdx\dup-user.exe' ] || fail "the kept record was overwritten"
+
+  # Remove asks, then deletes exactly the row's entry: a Run value, a record.
+  select_row "$machine" HKLM/Run
+  press 1113
+  said=$(answer_box)
+  [ "$said" == "You are about to change the registry settings. Please confirm you want to perform this operation." ] \
+    || fail "question: $said"
+  wait_until 30 "removed row gone" no_row "$machine" HKLM/Run
+  [ -z "$(value_of "$machinerun" "$machine")" ] || fail "the removed entry is still in the Run key"
+  select_row "$dup" HKEY_CURRENT_USER/Run
+  press 1113
+  answer_box >/dev/null
+  wait_until 30 "removed disabled row gone" no_row "$dup" HKEY_CURRENT_USER/Run
+  wine reg query "$store\\$dup" >/dev/null 2>&1 && fail "the removed record is still kept"
+  [ -n "$(value_of "$machinerun" "$dup")" ] || fail "Remove took another entry"
+  exit_keldrix
+  ;;
+
+*)
+  fail "unknown check"
+  ;;
+esac
+echo "PASS: $check"
