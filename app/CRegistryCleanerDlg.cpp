@@ -670,10 +670,7 @@ void CRegistryCleanerDlg::CreateFirstRunTasks()
 {
     // The weekly scan task and the at-logon task; tasks that exist already
     // are left as they are, so a second call changes nothing.
-    CString folder = CCleanSweep::GetProgramFolder();
-    if (folder.GetLength() > 0 && folder[folder.GetLength() - 1] == '\\')
-        folder = folder.Left(folder.GetLength() - 1);
-    CreateScheduledScanTask(ProductName(), "Runs Keldrix at Scheduled Time.", folder);
+    CreateScheduledScanTask(ProductName(), kScanTaskComment, GetTaskWorkingFolder());
 }
 
 // --- the last-scan pop-up and the tip of the day ------------------------------

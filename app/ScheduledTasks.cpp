@@ -3,12 +3,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include "CCleanSweep.h"
 #include "CComPtr.h"
 #include "CComScope.h"
 
 const char kScanTaskParameters[] = "-t";
 const char kStartupTaskParameters[] = "-Tray";
 const char kStartupTaskSuffix[] = " Startup";
+const char kScanTaskComment[] = "Runs Keldrix at Scheduled Time.";
 
 namespace {
 
@@ -158,6 +160,14 @@ CString EveryPhrase(WORD interval, LPCSTR unit)
 
 }  // namespace
 
+CString GetTaskWorkingFolder()
+{
+    CString folder = CCleanSweep::GetProgramFolder();
+    if (folder.GetLength() > 0 && folder[folder.GetLength() - 1] == '\\')
+        folder = folder.Left(folder.GetLength() - 1);
+    return folder;
+}
+
 TASK_TRIGGER MakeLogonTrigger()
 {
     TASK_TRIGGER trigger = {};
@@ -253,15 +263,77 @@ HRESULT CreateScheduledScanTask(LPCSTR pszTaskName, LPCSTR pszComment, LPCSTR ps
     return CreateWorkItem(startupName.c_str(), pszWorkingDirectory, pszComment, kStartupTaskParameters, &logon);
 }
 
-HRESULT ScheduleScanTask(LPCSTR pszTaskName, LPCSTR pszComment, LPCSTR pszWorkingDirectory)
+HRESULT ScheduleScanTask(LPCSTR pszTaskName, LPCSTR pszComment, LPCSTR pszWorkingDirectory,
+                         const WeeklyScheduleEditor& editor)
 {
     const std::wstring name = Wide(pszTaskName);
+    // Our own editor saves the task only with its trigger: a task saved
+    // without one may come back with a trigger the scheduler made up.
+    if (editor && !TaskPageOffered(name.c_str()))
+        return EditWeeklySchedule(pszTaskName, pszComment, pszWorkingDirectory, editor);
     if (!TaskExists(name.c_str())) {
         HRESULT hr = CreateWorkItem(name.c_str(), pszWorkingDirectory, pszComment, kScanTaskParameters);
         if (FAILED(hr))
             return hr;
     }
     return EditScheduledTask(pszTaskName);
+}
+
+bool TaskPageOffered(LPCWSTR pwszTaskName)
+{
+    SchedulerSession scheduler;
+    if (FAILED(scheduler.Start()))
+        return false;
+    CComPtr<ITask> task;
+    if (scheduler.Activate(pwszTaskName, task) != S_OK) {
+        if (FAILED(scheduler->NewWorkItem(pwszTaskName, CLSID_CTask, IID_ITask, reinterpret_cast<IUnknown**>(&task))) ||
+            !task.Get())
+            return false;
+    }
+    CComPtr<IProvideTaskPage> provider;
+    return SUCCEEDED(task->QueryInterface(IID_IProvideTaskPage, provider.Out()));
+}
+
+HRESULT EditWeeklySchedule(LPCSTR pszTaskName, LPCSTR pszComment, LPCSTR pszWorkingDirectory,
+                           const WeeklyScheduleEditor& editor)
+{
+    const std::wstring name = Wide(pszTaskName);
+    TASK_TRIGGER trigger = MakeWeeklyScanTrigger(3, 0);
+    SchedulerSession scheduler;
+    HRESULT hr = scheduler.Start();
+    if (FAILED(hr))
+        return hr;
+    CComPtr<ITask> task;
+    const bool exists = scheduler.Activate(name.c_str(), task) == S_OK;
+    // The first weekly trigger, kept open to be changed.
+    CComPtr<ITaskTrigger> weekly;
+    WORD count = 0;
+    if (exists && SUCCEEDED(task->GetTriggerCount(&count))) {
+        for (WORD i = 0; i < count; ++i) {
+            TASK_TRIGGER data = {};
+            data.cbTriggerSize = sizeof data;
+            if (SUCCEEDED(task->GetTrigger(i, &weekly)) && SUCCEEDED(weekly->GetTrigger(&data)) &&
+                data.TriggerType == TASK_TIME_TRIGGER_WEEKLY) {
+                trigger = data;
+                break;
+            }
+            weekly.Release();
+        }
+    }
+    if (!editor(trigger))
+        return S_FALSE;
+    // A schedule the user has just set is meant to run.
+    trigger.rgFlags &= ~TASK_TRIGGER_FLAG_DISABLED;
+    if (!exists)
+        return CreateWorkItem(name.c_str(), pszWorkingDirectory, pszComment, kScanTaskParameters, &trigger);
+    if (weekly.Get()) {
+        hr = weekly->SetTrigger(&trigger);
+        if (FAILED(hr))
+            Report(stdout, "Failed calling ITaskTrigger::SetTrigger: ", hr);
+    } else {
+        hr = AddTrigger(task.Get(), trigger);
+    }
+    return SUCCEEDED(hr) ? SaveTask(task.Get()) : hr;
 }
 
 HRESULT EditScheduledTask(LPCSTR pszTaskName)

@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 #include <mstask.h>
+#include <functional>
 #include "CString.h"
 #include "CStringArray.h"
 
@@ -14,6 +15,15 @@ extern const char kScanTaskParameters[];      // "-t": scan at once
 extern const char kStartupTaskParameters[];   // "-Tray": start hidden in the tray
 // Appended to the scan task's name to name the at-logon task.
 extern const char kStartupTaskSuffix[];
+// The comment the program gives its tasks.
+extern const char kScanTaskComment[];
+
+// The program's folder without its trailing backslash: the tasks' working folder.
+CString GetTaskWorkingFolder();
+
+// Lets the user change the days and time of a weekly trigger; false when the
+// user cancels (the trigger is then left as it was).
+using WeeklyScheduleEditor = std::function<bool(TASK_TRIGGER& trigger)>;
 
 // True when the task exists and opens.
 bool TaskExists(LPCWSTR pwszTaskName);
@@ -32,8 +42,23 @@ HRESULT CreateWorkItem(LPCWSTR pwszTaskName, LPCSTR pszWorkingDirectory, LPCSTR 
 // S_OK when both tasks exist afterwards.
 HRESULT CreateScheduledScanTask(LPCSTR pszTaskName, LPCSTR pszComment, LPCSTR pszWorkingDirectory);
 
-// Makes the scan task without a trigger when it does not exist, then edits it.
-HRESULT ScheduleScanTask(LPCSTR pszTaskName, LPCSTR pszComment, LPCSTR pszWorkingDirectory);
+// Makes the scan task without a trigger when it does not exist, then edits it
+// in the system's schedule page. Where the system offers no such page and an
+// editor is given, EditWeeklySchedule is used instead. S_FALSE when the user
+// cancelled that editor.
+HRESULT ScheduleScanTask(LPCSTR pszTaskName, LPCSTR pszComment, LPCSTR pszWorkingDirectory,
+                         const WeeklyScheduleEditor& editor = nullptr);
+
+// True when the system offers its own schedule page for the task (or, when it
+// does not exist, for a new task of that name, which is not saved).
+bool TaskPageOffered(LPCWSTR pwszTaskName);
+
+// The editor changes the task's first weekly trigger, or a new one (Sunday and
+// Thursday at 3:00) when it has none; on OK the trigger is stored enabled and
+// the task saved, the task being made with it when it does not exist. On
+// cancel nothing is made or changed and the result is S_FALSE.
+HRESULT EditWeeklySchedule(LPCSTR pszTaskName, LPCSTR pszComment, LPCSTR pszWorkingDirectory,
+                           const WeeklyScheduleEditor& editor);
 
 // Shows the system's schedule page of the task in a property sheet; the page
 // stores the changes. E_NOINTERFACE when the system offers no such page.

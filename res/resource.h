@@ -20,6 +20,7 @@
 #define IDD_TIP_OF_DAY          314  // tip of the day (HTML dialog)
 #define IDD_EMAIL_SIGNUP        320  // e-mail sign-up (HTML dialog)
 #define IDD_STATS_POPUP         321  // sliding statistics pop-up (HTML dialog)
+#define IDD_SCHEDULE_EDIT       330  // the weekly schedule of the scan task
 
 // ---------------------------------------------------------------------------
 // Main window (121): the nine image buttons
@@ -167,6 +168,11 @@
 #define IDC_SCHED_HEADING       1367
 #define IDC_SCHED_NOTE          1368
 #define IDC_SCHED_LIST          1108
+// The weekly schedule dialog (330): a box per day, Sunday first, then the time.
+#define IDC_SCHED_DAY_FIRST     1400
+#define IDC_SCHED_DAY_LAST      1406
+#define IDC_SCHED_HOUR          1407
+#define IDC_SCHED_MINUTE        1408
 
 // ---------------------------------------------------------------------------
 // Statistics page (107): found, fixed and ignored numbers per category

@@ -199,6 +199,45 @@ TEST_F(ScheduledTasks, FirstRunCreatesBothTasksOnceAndRestoresAMissingStartupTas
     }
 }
 
+// Our own schedule editor (Wine offers no system page) starts from the first
+// weekly trigger and changes it, or adds one; what is set is stored enabled.
+TEST_F(ScheduledTasks, OwnEditorEditsTheFirstWeeklyTriggerOrAddsOne)
+{
+    TaskPair tasks;
+    ASSERT_FALSE(TaskPageOffered(Wide(tasks.Scan()).c_str()));
+    EXPECT_FALSE(TaskExists(Wide(tasks.Scan()).c_str())) << "the probe saved a task";
+    ASSERT_EQ(CreateScheduledScanTask(tasks.Scan().c_str(), "c", "C:\\d"), S_OK);
+    CStringArray before;
+    ASSERT_TRUE(GetTaskTriggerText(Wide(tasks.Scan()).c_str(), before));
+    TASK_TRIGGER offered = {};
+    auto tuesdayAt2145 = [&offered](TASK_TRIGGER& t) {
+        offered = t;
+        t.Type.Weekly.rgfDaysOfTheWeek = TASK_TUESDAY;
+        t.wStartHour = 21;
+        t.wStartMinute = 45;
+        t.rgFlags |= TASK_TRIGGER_FLAG_DISABLED;
+        return true;
+    };
+    const struct {
+        std::string name;
+        CString offered, after;
+    } cases[] = {
+        {tasks.Scan(), before[0], "At 21:45 every Tue of every week, starting 1/1/2006"},
+        {tasks.Startup(), "At 3:00 every Sun, Thu of every week, starting 1/1/2006",
+         "At log on|At 21:45 every Tue of every week, starting 1/1/2006"},
+    };
+    for (const auto& c : cases) {
+        ASSERT_EQ(EditWeeklySchedule(c.name.c_str(), "c", "C:\\d", tuesdayAt2145), S_OK);
+        EXPECT_STREQ(FormatTaskTrigger(offered), c.offered);
+        CStringArray lines;
+        ASSERT_TRUE(GetTaskTriggerText(Wide(c.name).c_str(), lines));
+        CString joined;
+        for (int i = 0; i < lines.GetSize(); ++i)
+            joined += (i ? "|" : "") + lines[i];
+        EXPECT_STREQ(joined, c.after);
+    }
+}
+
 TEST_F(ScheduledTasks, MissingTaskHasNoTriggerText)
 {
     CStringArray lines;

@@ -11,6 +11,7 @@
 //   kinspect folder CSIDL     the path of a special folder (created when missing)
 //   kinspect others           the program's other dialogs (tray pop-up, tip of the day) and their controls
 //   kinspect dialog TITLE     the topmost dialog so titled and its controls
+//   kinspect lines ID         the items of list box ID on the shown page, one a line
 // Numbers may be decimal or 0x hexadecimal. The exit code is 1 when the
 // main window (or the menu) is not there.
 #include <windows.h>
@@ -43,6 +44,18 @@ HWND MainWindow()
     HWND found = nullptr;
     EnumWindows(&FindMain, reinterpret_cast<LPARAM>(&found));
     return found;
+}
+
+// Control id of the visible page (or of the main window itself).
+HWND ShownControl(HWND main, int id)
+{
+    for (HWND page = GetWindow(main, GW_CHILD); page; page = GetWindow(page, GW_HWNDNEXT)) {
+        char className[64] = "";
+        GetClassNameA(page, className, sizeof className);
+        if (strcmp(className, "#32770") == 0 && IsWindowVisible(page) && GetDlgItem(page, id))
+            return GetDlgItem(page, id);
+    }
+    return GetDlgItem(main, id);
 }
 
 void Text(HWND window, char* buffer, int size)
@@ -221,6 +234,17 @@ int main(int argc, char** argv)
     HWND main = MainWindow();
     if (!main)
         return 1;
+    if (strcmp(command, "lines") == 0 && argc >= 3) {
+        HWND list = ShownControl(main, atoi(argv[2]));
+        // Wide: Wine hands another process's ANSI list text over as wide characters.
+        for (int i = 0; list && i < SendMessageW(list, LB_GETCOUNT, 0, 0); ++i) {
+            wchar_t text[1024] = L"";
+            if (SendMessageW(list, LB_GETTEXTLEN, i, 0) < 1024)
+                SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
+            printf("%ls\n", text);
+        }
+        return list ? 0 : 1;
+    }
     if (strcmp(command, "tree") == 0) {
         PrintWindow(main, 0);
         PrintTree(main, 1);
