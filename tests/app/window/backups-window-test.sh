@@ -3,7 +3,7 @@
 # (Fix Errors on the results page) leaves a backup, the page lists it, and Restore brings
 # the registry and the moved shortcut back exactly; a damaged backup is kept
 # and reported, with nothing of it imported; Remove takes only the ticked row.
-#   backups-window-test.sh CHECK KELDRIX_EXE KINSPECT_EXE BUILD_DIR
+#   backups-window-test.sh CHECK KELDRIX_EXE PROBE_EXE BUILD_DIR
 source "$(dirname "${BASH_SOURCE[0]}")/window-lib.sh"
 
 links="$WINEPREFIX/drive_c/KdxLinks_$token"

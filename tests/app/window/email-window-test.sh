@@ -3,7 +3,7 @@
 # update check at start: validation as the user types, the paste block, a web
 # host that never answers, and "do not show again" read on every close; and
 # its form post against the same loopback web host (email_post).
-#   email-window-test.sh CHECK KELDRIX_EXE KINSPECT_EXE BUILD_DIR
+#   email-window-test.sh CHECK KELDRIX_EXE PROBE_EXE BUILD_DIR
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$here/window-lib.sh"
 FIRST=28672 LAST=28673 EMAIL=28674 CONFIRM=28675 SUBMIT=28677 NOSHOW=28678

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Keldrix as a user has it: installed by scripts/install.sh and started by the
 # run command, and the whole road of a scan in a fresh prefix of its own.
-#   installed-window-test.sh CHECK KELDRIX_EXE KINSPECT_EXE BUILD_DIR
+#   installed-window-test.sh CHECK KELDRIX_EXE PROBE_EXE BUILD_DIR
 here=$(dirname "${BASH_SOURCE[0]}")
 root=$(cd "$here/../../.." && pwd)
 road_prefix=""

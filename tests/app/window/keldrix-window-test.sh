@@ -2,7 +2,7 @@
 # Drives the real Keldrix.exe with real input (xdotool) under the test display
 # and judges it by its windows, the settings it stores, its log archive and
 # screenshots (see window-lib.sh for the set-up every check shares).
-#   keldrix-window-test.sh CHECK KELDRIX_EXE KINSPECT_EXE BUILD_DIR
+#   keldrix-window-test.sh CHECK KELDRIX_EXE PROBE_EXE BUILD_DIR
 source "$(dirname "${BASH_SOURCE[0]}")/window-lib.sh"
 
 case $check in

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The last-scan pop-up and the tip of the day in the real Keldrix.exe.
-#   popup-window-test.sh CHECK KELDRIX_EXE KINSPECT_EXE BUILD_DIR
+#   popup-window-test.sh CHECK KELDRIX_EXE PROBE_EXE BUILD_DIR
 source "$(dirname "${BASH_SOURCE[0]}")/window-lib.sh"
 
 # The pop-up's or the tip's line, or that of their control $2 with the text $1.

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The review-and-fix road on the real Keldrix.exe: the results list (ticks,
 # "Ignore"), Fix Errors with its backup, the statistics and the about page.
-#   results-window-test.sh CHECK KELDRIX_EXE KINSPECT_EXE BUILD_DIR
+#   results-window-test.sh CHECK KELDRIX_EXE PROBE_EXE BUILD_DIR
 source "$(dirname "${BASH_SOURCE[0]}")/window-lib.sh"
 
 app_key="$apppaths\\${token}_bad.exe"

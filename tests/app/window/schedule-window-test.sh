@@ -2,7 +2,7 @@
 # The schedule page of the real Keldrix.exe: its list of the scan task's
 # triggers, and Set Schedule with the program's own weekly schedule dialog
 # (Wine's scheduler offers no schedule page of its own), driven by xdotool.
-#   schedule-window-test.sh CHECK KELDRIX_EXE KINSPECT_EXE BUILD_DIR
+#   schedule-window-test.sh CHECK KELDRIX_EXE PROBE_EXE BUILD_DIR
 source "$(dirname "${BASH_SOURCE[0]}")/window-lib.sh"
 
 scan_task="$taskdir/Keldrix.job"

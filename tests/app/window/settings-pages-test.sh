@@ -2,7 +2,7 @@
 # The settings pages of the real Keldrix.exe: the ignore list (shown, sorted,
 # an entry removed; the file and the next scan agree) and the options (each
 # click writes its value; the next scan and the next start honour them).
-#   settings-pages-test.sh CHECK KELDRIX_EXE KINSPECT_EXE BUILD_DIR
+#   settings-pages-test.sh CHECK KELDRIX_EXE PROBE_EXE BUILD_DIR
 source "$(dirname "${BASH_SOURCE[0]}")/window-lib.sh"
 
 rows() { inspect rows 1291 | grep '^row '; }

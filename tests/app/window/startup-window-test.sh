@@ -2,7 +2,7 @@
 # The startup manager on the real Keldrix.exe: entries planted in the four
 # places are listed and sorted, Toggle disables and enables one, a refused
 # disable says why, Remove asks and removes (the registry checked each time).
-#   startup-window-test.sh CHECK KELDRIX_EXE KINSPECT_EXE BUILD_DIR
+#   startup-window-test.sh CHECK KELDRIX_EXE PROBE_EXE BUILD_DIR
 source "$(dirname "${BASH_SOURCE[0]}")/window-lib.sh"
 
 msconfig='HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Shared Tools\MSConfig'

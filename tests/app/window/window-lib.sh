@@ -1,9 +1,9 @@
 # Sourced by the window-test scripts: the set-up every check shares (settings
 # saved and cleared, the program installed on C: of the test prefix) and the
 # helpers that drive the real Keldrix.exe with real input (xdotool) and judge
-# it by its windows (kinspect.exe reads them from outside), its settings, its
+# it by its windows (kwinprobe.exe reads them from outside), its settings, its
 # log archive and screenshots of the white root. A script sources it with
-#   CHECK KELDRIX_EXE KINSPECT_EXE BUILD_DIR
+#   CHECK KELDRIX_EXE PROBE_EXE BUILD_DIR
 # as its arguments.
 # The program runs installed on C: of the test prefix (scripts/install.sh), so
 # that its shortcut scan walks the prefix's drive and not the host's disk.
@@ -203,7 +203,7 @@ fixed_names=(FixedComErrors FixedUninstallErrors FixedFontErrors FixedSharedDllE
 found_names=(TotalComErrors TotalUninstallErrors TotalFontErrors TotalSharedDllErrors TotalAppPathErrors
              TotalHelpFileErrors TotalWinStartUpErrors TotalFilePathErrors TotalProgramShortcutErrors
              TotalEmtyRegKeyErrors TotalShellExtensionErrors)
-# The backups page's list (1202): rows by kinspect.
+# The backups page's list (1202): rows by kwinprobe.
 # Row $1 of the list: CHECKED L T R B NAME<tab>DATE.
 row_line() { inspect rows 1202 | awk -v i="$1" '$1 == "row" && $2 == i { sub(/^row [0-9]+ /, ""); print; exit }'; }
 row_checked() { [ "$(row_line "$1" | cut -d' ' -f1)" == 1 ]; }

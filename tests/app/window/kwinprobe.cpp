@@ -1,17 +1,17 @@
 // Looks at a running Keldrix.exe from outside, for the window tests:
-//   kinspect tree             the main window and every control below it
-//   kinspect post MSG W L     posts a message to the main window
-//   kinspect menu             the rectangle of the open pop-up menu
-//   kinspect msgbox CAPTION   shows an unowned message box until it is closed
-//   kinspect box              the rectangle of the OK (or else Yes) button of an open message box,
+//   kwinprobe tree             the main window and every control below it
+//   kwinprobe post MSG W L     posts a message to the main window
+//   kwinprobe menu             the rectangle of the open pop-up menu
+//   kwinprobe msgbox CAPTION   shows an unowned message box until it is closed
+//   kwinprobe box              the rectangle of the OK (or else Yes) button of an open message box,
 //                             then the box's text on a line of its own
-//   kinspect rows ID          list view ID of the shown page: "col I L T R B" per
+//   kwinprobe rows ID          list view ID of the shown page: "col I L T R B" per
 //                             column, "row I MARK L T R B TEXT<tab>TEXT..." per row, every column's
 //                             text; MARK is 1 for a ticked row, or a selected one in a list without boxes
-//   kinspect folder CSIDL     the path of a special folder (created when missing)
-//   kinspect others           the program's other dialogs (tray pop-up, tip of the day) and their controls
-//   kinspect dialog TITLE     the topmost dialog so titled and its controls
-//   kinspect lines ID         the items of list box ID on the shown page, one a line
+//   kwinprobe folder CSIDL     the path of a special folder (created when missing)
+//   kwinprobe others           the program's other dialogs (tray pop-up, tip of the day) and their controls
+//   kwinprobe dialog TITLE     the topmost dialog so titled and its controls
+//   kwinprobe lines ID         the items of list box ID on the shown page, one a line
 // Numbers may be decimal or 0x hexadecimal. The exit code is 1 when the
 // main window (or the menu) is not there.
 #include <windows.h>
