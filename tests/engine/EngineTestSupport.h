@@ -29,6 +29,7 @@ struct Event {
     std::string text;  // WM_SCAN_PATH: the path; WM_PROBLEM_FOUND: "key|name|value"
     int category;      // WM_PROBLEM_FOUND: the record's category
     BOOL scanning;     // what the engine reported while the message was handled
+    DWORD tick;        // when it was handled
 };
 
 // A hidden message-only window of the calling thread that records every engine
@@ -100,7 +101,8 @@ private:
         auto* self = reinterpret_cast<RecordingWindow*>(GetWindowLongPtrA(hWnd, GWLP_USERDATA));
         if (self == nullptr || message < WM_FIX_PROGRESS || message > WM_CATEGORY_SKIPPED)
             return DefWindowProcA(hWnd, message, wParam, lParam);
-        Event e{message, wParam, lParam, std::string(), -1, self->m_engine ? self->m_engine->IsScanning() : FALSE};
+        Event e{message, wParam, lParam, std::string(), -1, self->m_engine ? self->m_engine->IsScanning() : FALSE,
+                GetTickCount()};
         if (message == WM_SCAN_PATH && lParam != 0)
             e.text = reinterpret_cast<LPCSTR>(lParam);
         if (message == WM_PROBLEM_FOUND && lParam != 0) {

@@ -226,12 +226,14 @@ TEST(ScanEngine, DeletingTheEngineUnderARunningScanStopsAndWaitsForIt)
 // category the window gets a path at the category's start and every problem,
 // with its record, in the order stored. (How often paths come is bench/'s.)
 // The lock keeps the other class walks out while the classes come and go.
-TEST(ScanEngine, ALongCategoryAnnouncesEveryProblemInTheOrderStored)
+// What the progress page relies on while the path messages are thinned out:
+// a fresh path all along a long category and every problem, in order.
+TEST(ScanEngine, ALongCategoryBringsFreshPathsAndEveryProblemInOrder)
 {
     testsupport::SharedStateLock lock;
     enginetest::Planted classes;
     size_t broken = 0;
-    for (int i = 0; i < 400; i++) {
+    for (int i = 0; i < 3000; i++) {
         const std::string guid = testsupport::NewGuid();
         const bool bad = i % 2 == 1;
         classes.KeyValue(HKEY_CLASSES_ROOT, "CLSID\\" + guid + "\\InprocServer32", "",
@@ -245,6 +247,17 @@ TEST(ScanEngine, ALongCategoryAnnouncesEveryProblemInTheOrderStored)
     const std::vector<Event>& events = run.window.events;
     ASSERT_GE(events.size(), 3u);
     EXPECT_EQ(events[1].message, static_cast<UINT>(WM_SCAN_PATH)) << "no path at the category's start";
+    // Generous bounds: never a second without a path, and not many more than one per 20 ms.
+    std::vector<DWORD> pathTicks;
+    for (const Event& e : events)
+        if (e.message == WM_SCAN_PATH)
+            pathTicks.push_back(e.tick);
+    const DWORD length = events.back().tick - events.front().tick;
+    DWORD longestGap = events.back().tick - pathTicks.back();
+    for (size_t i = 1; i < pathTicks.size(); i++)
+        longestGap = std::max(longestGap, pathTicks[i] - pathTicks[i - 1]);
+    EXPECT_LT(longestGap, 1000u) << length << " ms, " << pathTicks.size() << " paths";
+    EXPECT_LE(pathTicks.size(), 2 + length / 20) << length << " ms";
     std::vector<std::string> announced;
     size_t ours = 0;
     for (const Event& e : events) {
