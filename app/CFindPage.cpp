@@ -56,11 +56,6 @@ CString CFindPage::ShortenPath(const CString& path)
     return path.Left(5) + "..." + path.Right(50);
 }
 
-CRegistryCleanerDlg* CFindPage::GetMainWindow() const
-{
-    return dynamic_cast<CRegistryCleanerDlg*>(CWnd::FromHandlePermanent(::GetParent(m_hWnd)));
-}
-
 void CFindPage::ShowText(CLabel& label, const CString& text)
 {
     ShowLabelText(label, text);
@@ -164,14 +159,14 @@ void CFindPage::ResetCategoryRows()
 void CFindPage::OnBack()
 {
     m_cancelled = FALSE;
-    if (CRegistryCleanerDlg* main = GetMainWindow())
+    if (CRegistryCleanerDlg* main = MainWindowOf(m_hWnd))
         main->ShowScanCategoriesPage();
 }
 
 void CFindPage::OnNext()
 {
     m_cancelled = FALSE;
-    CRegistryCleanerDlg* main = GetMainWindow();
+    CRegistryCleanerDlg* main = MainWindowOf(m_hWnd);
     if (!main)
         return;
     if (m_problemCount == 0)
@@ -296,7 +291,7 @@ void CFindPage::StoreScanStatistics()
 
 LRESULT CFindPage::OnScanFinished(WPARAM, LPARAM)
 {
-    CRegistryCleanerDlg* main = GetMainWindow();
+    CRegistryCleanerDlg* main = MainWindowOf(m_hWnd);
     // With "repairafterfind" the engine fixes right away: the window stays
     // locked until that fix has ended.
     m_fixPending = !m_cancelled && GetRegistrySettingInt(SETTINGS_PRODUCT, SETTING_REPAIRAFTERFIND, 0) == 1;
@@ -343,7 +338,7 @@ LRESULT CFindPage::OnRepairFinished(WPARAM, LPARAM)
     m_next.EnableWindow(TRUE);
     SetFaces(m_back, IDB_BACK, IDB_BACK_HOT, IDB_BACK);
     SetFaces(m_next, IDB_NEXT, IDB_NEXT_HOT, IDB_NEXT);
-    if (CRegistryCleanerDlg* main = GetMainWindow())
+    if (CRegistryCleanerDlg* main = MainWindowOf(m_hWnd))
         main->EndFix();
     return 0;
 }

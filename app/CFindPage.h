@@ -44,7 +44,6 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
-    CRegistryCleanerDlg* GetMainWindow() const;
     // Shows text in a label (also as its window text, for readers of the window).
     static void ShowText(CLabel& label, const CString& text);
     void ShowTotal(CLabel& label);

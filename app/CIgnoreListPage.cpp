@@ -46,11 +46,6 @@ void CIgnoreListPage::DoDataExchange(CDataExchange* pDX)
     DDX_Control(pDX, IDC_TAB_SCHEDULE, m_scheduleTab);
 }
 
-CRegistryCleanerDlg* CIgnoreListPage::GetMainWindow() const
-{
-    return dynamic_cast<CRegistryCleanerDlg*>(CWnd::FromHandlePermanent(::GetParent(m_hWnd)));
-}
-
 BOOL CIgnoreListPage::OnInitDialog()
 {
     CPropertyPage::OnInitDialog();
@@ -169,12 +164,12 @@ void CIgnoreListPage::OnRemove()
 
 void CIgnoreListPage::OnOptionsTab()
 {
-    if (CRegistryCleanerDlg* main = GetMainWindow())
+    if (CRegistryCleanerDlg* main = MainWindowOf(m_hWnd))
         main->ShowOptionsPage();
 }
 
 void CIgnoreListPage::OnScheduleTab()
 {
-    if (CRegistryCleanerDlg* main = GetMainWindow())
+    if (CRegistryCleanerDlg* main = MainWindowOf(m_hWnd))
         main->ShowSchedulePage();
 }

@@ -56,7 +56,6 @@ private:
     // Sorts by a column: ascending for a new column, else the other way round.
     void Sort(int column);
     void FreeRows();
-    CRegistryCleanerDlg* GetMainWindow() const;
 
     CDialogFontScaler m_fontScaler;
     CListCtrl m_list;

@@ -56,11 +56,6 @@ void COptionsPage::DoDataExchange(CDataExchange* pDX)
     DDX_Control(pDX, IDC_TAB_OPTIONS, m_optionsTab);
 }
 
-CRegistryCleanerDlg* COptionsPage::GetMainWindow() const
-{
-    return dynamic_cast<CRegistryCleanerDlg*>(CWnd::FromHandlePermanent(::GetParent(m_hWnd)));
-}
-
 BOOL COptionsPage::OnInitDialog()
 {
     CPropertyPage::OnInitDialog();
@@ -197,19 +192,19 @@ HBRUSH COptionsPage::OnCtlColor(CDC* pDC, CWnd*, UINT)
 
 void COptionsPage::OnUpdateNow()
 {
-    if (CRegistryCleanerDlg* main = GetMainWindow())
+    if (CRegistryCleanerDlg* main = MainWindowOf(m_hWnd))
         main->QueryUpdateServer();
 }
 
 void COptionsPage::OnScheduleTab()
 {
-    if (CRegistryCleanerDlg* main = GetMainWindow())
+    if (CRegistryCleanerDlg* main = MainWindowOf(m_hWnd))
         main->ShowSchedulePage();
 }
 
 void COptionsPage::OnIgnoreListTab()
 {
-    if (CRegistryCleanerDlg* main = GetMainWindow())
+    if (CRegistryCleanerDlg* main = MainWindowOf(m_hWnd))
         main->ShowIgnoreListPage();
 }
 

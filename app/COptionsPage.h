@@ -52,7 +52,6 @@ private:
     void OnOptionBox(int option);
     // Toggles an enabled box, then writes it as its own click would.
     void OnOptionLabel(int option);
-    CRegistryCleanerDlg* GetMainWindow() const;
 
     CDialogFontScaler m_fontScaler;
     CLabel m_title;

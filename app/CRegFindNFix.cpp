@@ -39,11 +39,6 @@ CRegFindNFix::~CRegFindNFix()
         ::DeleteObject(m_ctlBrush);
 }
 
-CRegistryCleanerDlg* CRegFindNFix::GetMainWindow() const
-{
-    return dynamic_cast<CRegistryCleanerDlg*>(CWnd::FromHandlePermanent(::GetParent(m_hWnd)));
-}
-
 int CRegFindNFix::CategoryOfBox(UINT id)
 {
     for (int i = 0; i < REGPROBLEM_TYPE_COUNT; ++i)
@@ -200,7 +195,7 @@ void CRegFindNFix::OnStartScan()
                                     &g_appConfig.m_whitelistValues, &g_appConfig.m_whitelistValueNames);
     g_pRegScanner->SetCategories(categories);
 
-    CRegistryCleanerDlg* main = GetMainWindow();
+    CRegistryCleanerDlg* main = MainWindowOf(m_hWnd);
     if (!main)
         return;
     main->SetNavButtonSkins();

@@ -29,7 +29,6 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
-    CRegistryCleanerDlg* GetMainWindow() const;
     // The category of a check box id, or -1.
     static int CategoryOfBox(UINT id);
     // Stores a box's state in its category's switch value.

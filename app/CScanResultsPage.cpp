@@ -67,11 +67,6 @@ CScanResultsPage::~CScanResultsPage()
     FreeCategories();
 }
 
-CRegistryCleanerDlg* CScanResultsPage::GetMainWindow() const
-{
-    return dynamic_cast<CRegistryCleanerDlg*>(CWnd::FromHandlePermanent(::GetParent(m_hWnd)));
-}
-
 BOOL CScanResultsPage::IsEngineBusy()
 {
     return g_pRegScanner && g_pRegScanner->IsScanning();
@@ -303,7 +298,7 @@ void CScanResultsPage::OnBack()
 {
     if (IsEngineBusy())
         return;
-    if (CRegistryCleanerDlg* main = GetMainWindow())
+    if (CRegistryCleanerDlg* main = MainWindowOf(m_hWnd))
         main->ReturnToScanProgressPage();
 }
 
@@ -321,7 +316,7 @@ void CScanResultsPage::EnableButtons(BOOL enable)
 
 void CScanResultsPage::OnFixErrors()
 {
-    CRegistryCleanerDlg* main = GetMainWindow();
+    CRegistryCleanerDlg* main = MainWindowOf(m_hWnd);
     if (!main || IsEngineBusy())
         return;
     if (m_problems->GetSize() == 0) {
@@ -356,7 +351,7 @@ void CScanResultsPage::OnFixDone()
 {
     EnableButtons(TRUE);
     m_fixErrors.ShowWindow(SW_SHOW);
-    if (CRegistryCleanerDlg* main = GetMainWindow())
+    if (CRegistryCleanerDlg* main = MainWindowOf(m_hWnd))
         main->EndFix();
 }
 

@@ -51,7 +51,6 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
-    CRegistryCleanerDlg* GetMainWindow() const;
     void FillList();
     void FreeCategories();
     // The counter line from the problems really checked.

@@ -43,11 +43,6 @@ void CSchedulePage::DoDataExchange(CDataExchange* pDX)
     DDX_Control(pDX, IDC_PAGE_TITLE, m_title);
 }
 
-CRegistryCleanerDlg* CSchedulePage::GetMainWindow() const
-{
-    return dynamic_cast<CRegistryCleanerDlg*>(CWnd::FromHandlePermanent(::GetParent(m_hWnd)));
-}
-
 BOOL CSchedulePage::OnInitDialog()
 {
     CPropertyPage::OnInitDialog();
@@ -96,12 +91,12 @@ void CSchedulePage::OnSetSchedule()
 
 void CSchedulePage::OnOptionsTab()
 {
-    if (CRegistryCleanerDlg* main = GetMainWindow())
+    if (CRegistryCleanerDlg* main = MainWindowOf(m_hWnd))
         main->ShowOptionsPage();
 }
 
 void CSchedulePage::OnIgnoreListTab()
 {
-    if (CRegistryCleanerDlg* main = GetMainWindow())
+    if (CRegistryCleanerDlg* main = MainWindowOf(m_hWnd))
         main->ShowIgnoreListPage();
 }

@@ -24,7 +24,6 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
-    CRegistryCleanerDlg* GetMainWindow() const;
     // Empties the list and fills it with the scan task's schedule.
     void FillList();
 

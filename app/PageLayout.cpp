@@ -1,4 +1,5 @@
 #include "PageLayout.h"
+#include "CRegistryCleanerDlg.h"
 #include "CImageLabel.h"
 #include "CLabel.h"
 #include "SystemUtils.h"
@@ -24,4 +25,9 @@ BOOL PaintPageBackground(CDC* dc, CBitmap& background)
     if (background.m_hObject)
         DrawBitmap(dc, &background, 0, 0);
     return TRUE;
+}
+
+CRegistryCleanerDlg* MainWindowOf(HWND page)
+{
+    return dynamic_cast<CRegistryCleanerDlg*>(CWnd::FromHandlePermanent(::GetParent(page)));
 }

@@ -5,6 +5,7 @@
 class CBitmap;
 class CDC;
 class CLabel;
+class CRegistryCleanerDlg;
 class CString;
 
 // Re-lays a page (or the main window) out from its own template at 96 dots
@@ -16,3 +17,5 @@ void ShowLabelText(CLabel& label, const CString& text);
 // A page's WM_ERASEBKGND: its background bitmap at its own size at the
 // origin; TRUE (erased).
 BOOL PaintPageBackground(CDC* dc, CBitmap& background);
+// The main window a page sits on; NULL for a page shown elsewhere.
+CRegistryCleanerDlg* MainWindowOf(HWND page);
