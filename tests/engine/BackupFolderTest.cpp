@@ -60,6 +60,8 @@ TEST_P(RegFileRoundTrip, ReaderGivesBackWhatTheExporterWrote)
     BackupStream backup;
     CCleanSweep sweep;
     ASSERT_TRUE(WriteRegBackupHeader(backup.Get(), GetParam()));
+    // A value named twice: the importer writes both, so the last one stands.
+    fprintf(backup.Get(), "[HKEY_CURRENT_USER\\%s]\n\"exp\\\"and\\\\ed\"=\"stale\"\n", key.Sub("lone").c_str());
     ASSERT_TRUE(ExportRegKey(HKEY_CURRENT_USER, key.SubKey().c_str(), backup.Get()));
     ASSERT_TRUE(sweep.ExportValue(HKEY_CURRENT_USER, key.Sub("lone").c_str(), "exp\"and\\ed", backup.Get()));
     fputs("\n;Error\n", backup.Get());
@@ -69,6 +71,16 @@ TEST_P(RegFileRoundTrip, ReaderGivesBackWhatTheExporterWrote)
     ASSERT_TRUE(reader.ReadFile(backup.Path().c_str())) << reader.GetError();
     EXPECT_EQ(ReaderTree(reader, key), enginetest::Snapshot(key));
     CString difference;
+    EXPECT_TRUE(reader.MatchesRegistry(difference)) << difference;
+    // The same bytes under another type are no restore.
+    DWORD type = 0;
+    std::string bytes;
+    ASSERT_TRUE(key.Get("tree", "path", type, bytes));
+    ASSERT_EQ(type, static_cast<DWORD>(REG_SZ));
+    key.Set("tree", "path", REG_EXPAND_SZ, bytes.data(), static_cast<DWORD>(bytes.size()));
+    EXPECT_FALSE(reader.MatchesRegistry(difference));
+    EXPECT_NE(difference.Find("\"path\" of"), -1) << difference;
+    key.Set("tree", "path", REG_SZ, bytes.data(), static_cast<DWORD>(bytes.size()));
     EXPECT_TRUE(reader.MatchesRegistry(difference)) << difference;
     // A lost key and a changed byte are each found.
     ASSERT_EQ(RegDeleteKeyA(HKEY_CURRENT_USER, key.Sub("tree\\empty").c_str()), ERROR_SUCCESS);
@@ -106,6 +118,7 @@ TEST(RegFileReader, MalformedFilesAreRefusedWholeAndNothingIsImported)
         {2, "\"a\"=\"x\" tail", 3, "follows the closing quote"},
         {2, "\"a\"=-", 3, "deletions"},
         {2, "\"a\"=dword:123", 3, "eight"},
+        {2, "\"a\"=dword:000000123", 3, "eight"},
         {2, "\"a\"=hex:1,02", 3, "two hexadecimal digits"},
         {2, "\"a\"=hex:01 02", 3, "commas"},
         {2, "\"a\"=hex(zz):00", 3, "type number"},
@@ -163,6 +176,9 @@ TEST(BackupRestore, ADamagedOrUnimportedBackupIsKeptAndNamed)
         fputs("\"broken\"=hex:0\n", damaged.regFile);
         PlantedBackup refused(backups, "refused");
         ASSERT_TRUE(refused.sweep.DeleteValue(HKEY_CURRENT_USER, key.Sub("locked").c_str(), "v"));
+        PlantedBackup both(backups, "both");
+        fputs("\"broken\"=hex:0\n", both.regFile);
+        ASSERT_TRUE(testsupport::WriteFileBytes(both.base + ".bak", "no shortcut\r\n"));
     }
     CBackupFolder folder(backups.Path().c_str());
     CString failure;
@@ -173,6 +189,10 @@ TEST(BackupRestore, ADamagedOrUnimportedBackupIsKeptAndNamed)
     EXPECT_FALSE(key.ValueExists("open", "w"));
     EXPECT_EQ(FileBytes(shortcut), "lnk");
     EXPECT_TRUE(Exists(backups.File("damaged.reg")));
+    // Both parts failed: each reason, the registry's first.
+    EXPECT_FALSE(folder.Restore("both", failure));
+    EXPECT_EQ(failure.Find("both: the registry backup is damaged"), 0) << failure;
+    EXPECT_NE(failure.Find("; 1 of 1 shortcuts were not restored (the line \"no shortcut\""), -1) << failure;
     // Imported but not there: the key refuses the editor's writes.
     {
         enginetest::NarrowedKey narrowed(HKEY_CURRENT_USER, key.Sub("locked"), KEY_READ);
@@ -180,7 +200,7 @@ TEST(BackupRestore, ADamagedOrUnimportedBackupIsKeptAndNamed)
     }
     EXPECT_NE(failure.Find("refused: the registry was not restored (the value \"v\""), -1) << failure;
     EXPECT_TRUE(Exists(backups.File("refused.reg")));
-    EXPECT_EQ(folder.List().size(), 2u);
+    EXPECT_EQ(folder.List().size(), 3u);
     EXPECT_FALSE(folder.Restore("gone", failure));
 }
 
@@ -214,25 +234,29 @@ TEST(BackupRenameLog, MovesBackOnlyOntoFreePathsAndKeepsTheLogUntilAllAreBack)
 {
     TempDir backups, place;
     const std::string folder = backups.File("Bak"), log = folder + ".bak";
-    const std::string a = place.File("a, with comma.lnk"), b = place.File("b.lnk");
+    const std::string a = place.File("a, with comma.lnk"), b = place.File("b.lnk"), c = place.File("c.lnk");
     ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
     ASSERT_TRUE(testsupport::WriteFileBytes(folder + "\\a, with comma.lnk", "A"));
     ASSERT_TRUE(testsupport::WriteFileBytes(folder + "\\b.lnk", "B"));
+    ASSERT_TRUE(testsupport::WriteFileBytes(folder + "\\c.lnk", "C"));
     ASSERT_TRUE(testsupport::WriteFileBytes(log, a + "," + folder + "\\a, with comma.lnk\r\n" + b + "," + folder
-                                                     + "\\b.lnk\r\n"));
+                                                     + "\\b.lnk\r\n" + c + "," + folder + "\\c.lnk\r\n"));
     ASSERT_TRUE(testsupport::WriteFileBytes(b, "someone else's"));
+    ASSERT_TRUE(testsupport::WriteFileBytes(c, "someone else's"));
     // A backup of shortcuts alone: no registry editor, only the moves.
     const CBackupFolder backup(backups.Path().c_str());
     CString failure;
     EXPECT_FALSE(backup.Restore("Bak", failure));
-    EXPECT_EQ(failure.Find("Bak: 1 of 2 shortcuts"), 0) << failure;
+    // The message names the first that failed, and why.
+    EXPECT_STREQ(failure, ("Bak: 2 of 3 shortcuts were not restored (" + b + " is taken by another file)").c_str());
     EXPECT_EQ(FileBytes(a), "A");
     EXPECT_EQ(FileBytes(b), "someone else's");
     EXPECT_TRUE(Exists(log));
-    // Once the place is free the rest comes back, and the log and folder go.
-    ASSERT_TRUE(DeleteFileA(b.c_str()));
+    // Once the places are free the rest comes back, and the log and folder go.
+    ASSERT_TRUE(DeleteFileA(b.c_str()) && DeleteFileA(c.c_str()));
     EXPECT_TRUE(backup.Restore("Bak", failure)) << failure;
     EXPECT_EQ(FileBytes(b), "B");
+    EXPECT_EQ(FileBytes(c), "C");
     EXPECT_FALSE(Exists(log));
     EXPECT_FALSE(Exists(folder));
 }
@@ -253,6 +277,22 @@ TEST(BackupList, OneRowPerBaseNameAndRemoveTakesOnlyItsOwn)
         EXPECT_EQ(row.sortKey.GetLength(), 14);
         EXPECT_NE(row.dateText.Find(", 20"), -1) << row.dateText;
     }
+    // Unsorted, the list shows the last found on top: the folder's own order, reversed.
+    std::vector<std::string> found;
+    WIN32_FIND_DATAA entry;
+    const HANDLE search = FindFirstFileA(backups.File("*.*").c_str(), &entry);
+    ASSERT_NE(search, INVALID_HANDLE_VALUE);
+    do {
+        std::string name = entry.cFileName;
+        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && entry.nFileSizeLow > 0) {
+            CString lower = name.substr(0, name.rfind('.')).c_str();
+            name = lower.MakeLower().str();
+            if (std::find(found.begin(), found.end(), name) == found.end())
+                found.insert(found.begin(), name);
+        }
+    } while (FindNextFileA(search, &entry));
+    FindClose(search);
+    EXPECT_EQ(names, found);
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, std::vector<std::string>({"..", "one", "two"}));
 

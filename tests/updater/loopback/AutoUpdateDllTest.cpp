@@ -214,4 +214,23 @@ TEST_F(AutoUpdateDll, NextStartRemovesTheOldBuild)
     EXPECT_FALSE(Exists(ProgramPath() + ".old"));
 }
 
+// A staged build that cannot be moved into the program's place (held open
+// without delete sharing): the running build is put back under its own name.
+TEST_F(AutoUpdateDll, NextStartPutsTheProgramBackWhenTheNewBuildCannotMoveIn)
+{
+    const std::string program = ProgramPath(), staged = program + ".new";
+    const std::string before = testsupport::FileBytes(program);
+    ASSERT_FALSE(before.empty());
+    ASSERT_TRUE(testsupport::WriteFileBytes(staged, before + "STAGED"));
+    const HANDLE held = CreateFileA(staged.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    Begin(m_record, "/noupdate.xml", 2.0);
+    CloseHandle(held);
+    // (Compared as a whole: a failure shows which file, not megabytes of it.)
+    EXPECT_TRUE(testsupport::FileBytes(program) == before) << "the program is gone or another build";
+    EXPECT_FALSE(Exists(program + ".old"));
+    EXPECT_TRUE(testsupport::FileBytes(staged) == before + "STAGED") << "the staged build was lost";
+    EXPECT_TRUE(DeleteFileA(staged.c_str()));
+}
+
 }  // namespace
