@@ -202,6 +202,18 @@ TEST(BackupRestore, ADamagedOrUnimportedBackupIsKeptAndNamed)
     EXPECT_TRUE(Exists(backups.File("refused.reg")));
     EXPECT_EQ(folder.List().size(), 3u);
     EXPECT_FALSE(folder.Restore("gone", failure));
+
+    // The row ".." (of a file "...bak") would make the folder's parent the
+    // rename folder, and move files out of the program's own folder.
+    TempDir program;
+    const std::string inner = program.File("Backup"), taken = program.File("taken.lnk");
+    ASSERT_TRUE(CreateDirectoryA(inner.c_str(), nullptr));
+    ASSERT_TRUE(testsupport::WriteFileBytes(program.File("Keldrix.exe"), "exe"));
+    ASSERT_TRUE(testsupport::WriteFileBytes(inner + "\\...bak", taken + "," + inner + "\\..\\Keldrix.exe\r\n"));
+    EXPECT_FALSE(CBackupFolder(inner.c_str()).Restore("..", failure));
+    EXPECT_STREQ(failure, "\"..\" names no backup");
+    EXPECT_EQ(FileBytes(program.File("Keldrix.exe")), "exe");
+    EXPECT_FALSE(Exists(taken));
 }
 
 TEST(BackupRenameLog, LinesSplitAtTheCommaBeforeTheRenameFolder)
