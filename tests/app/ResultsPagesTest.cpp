@@ -1,13 +1,42 @@
 // The pure rules of the results and statistics pages: the row text of each
 // category (from the program's own string table), Select All / Select None
-// with the groups' counts, and the ignore-list and last-scan figures.
+// with the groups' counts, and the ignore-list and last-scan figures. Then
+// both pages made from their own templates: the results page over the
+// application's problem array, driven through its list and buttons, and the
+// statistics page over the settings store.
 #include <gtest/gtest.h>
 #include <memory>
+#include <string>
 #include <vector>
+#include "CRegistryCleanerApp.h"
 #include "CScanResultsPage.h"
 #include "CStatistic.h"
+#include "RegistrySettings.h"
+#include "TestSupport.h"
 
 namespace {
+
+// A plain hidden window of the test thread: the parent of the pages made here.
+HWND PageParent()
+{
+    static HWND parent = [] {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = DefWindowProcA;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "KeldrixPagesTestParent";
+        RegisterClassA(&wc);
+        return CreateWindowExA(0, wc.lpszClassName, "", WS_OVERLAPPEDWINDOW, 0, 0, 800, 600, nullptr, nullptr,
+                               wc.hInstance, nullptr);
+    }();
+    return parent;
+}
+
+CString ControlText(const CWnd& page, UINT id)
+{
+    char text[256] = "";
+    ::GetDlgItemTextA(page.m_hWnd, id, text, sizeof text);
+    return text;
+}
 
 TEST(ResultsPage, RowTextOfEveryCategory)
 {
@@ -115,6 +144,127 @@ TEST(StatisticsPage, IgnoredCountsAndLastScanText)
     }
     EXPECT_STREQ(CStatistic::LastScanText(""), "Never");
     EXPECT_STREQ(CStatistic::LastScanText("Dec 07, 2026 02:30:00"), "Dec 07, 2026 02:30:00");
+}
+
+// The results page as the main window shows it, over the application's own
+// problem array. Every showing (Back, then Next, included) rebuilds the groups
+// from the problems' ticks as they stand.
+class ResultsPageTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_NE(nullptr, PageParent());
+        ASSERT_EQ(0, theApp.m_problems.GetSize());
+        ASSERT_TRUE(page.Create(CWnd::FromHandle(PageParent())));
+        list = ::GetDlgItem(page.m_hWnd, IDC_RESULTS_LIST);
+        ASSERT_NE(nullptr, list);
+    }
+    void TearDown() override
+    {
+        page.DestroyWindow();
+        for (INT_PTR i = 0; i < theApp.m_problems.GetSize(); ++i)
+            delete theApp.m_problems[i];
+        theApp.m_problems.RemoveAll();
+    }
+
+    CRegistryProblem* Add(const char* name, int category)
+    {
+        CRegistryProblem* problem = new CRegistryProblem("HKEY_LOCAL_MACHINE\\Fonts", name, "C:\\Gone\\x.ttf", category);
+        theApp.m_problems.Add(problem);
+        return problem;
+    }
+    // The height of the rows shown, as the list's scroll range holds it.
+    int ShownHeight() const
+    {
+        SCROLLINFO info = {};
+        info.cbSize = sizeof info;
+        info.fMask = SIF_RANGE;
+        ::GetScrollInfo(list, SB_VERT, &info);
+        return info.nMax;
+    }
+    void Click(int x, int y) const
+    {
+        ::SendMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+        ::SendMessageA(list, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+    }
+    void Press(UINT button) const
+    {
+        ::SendMessageA(page.m_hWnd, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(::GetDlgItem(page.m_hWnd, button)));
+    }
+    CString Counter() const { return ControlText(page, IDC_RESULTS_COUNTER); }
+
+    CScanResultsPage page;
+    HWND list = nullptr;
+};
+
+TEST_F(ResultsPageTest, AfterARebuildTheHeaderBoxAndTheCounterFollowTheRealTicks)
+{
+    // Three fonts of one group, then a File Path problem, each group a header
+    // of one line. The fonts' rows are alike: one height each.
+    CRegistryProblem* fonts[] = {Add("a.ttf", REGPROBLEM_FONT), Add("b.ttf", REGPROBLEM_FONT),
+                                 Add("c.ttf", REGPROBLEM_FONT)};
+    CRegistryProblem* file = Add("d.txt", REGPROBLEM_FILEPATH);
+    page.BuildCategories();
+    EXPECT_STREQ(Counter(), "4 of 4 Errors Selected for Repair");
+    const int header = ShownHeight() / 2;
+    ASSERT_GT(header, 16);
+    const int mid = header / 2;  // the glyph and the box of the first header
+
+    // The fonts' group opened; the second font's box unticked.
+    Click(10, mid);
+    const int row = (ShownHeight() - 2 * header) / 3;
+    ASSERT_GT(row, 16);
+    Click(25, header + row + row / 2);
+    ASSERT_FALSE(fonts[1]->m_checked);
+    EXPECT_STREQ(Counter(), "3 of 4 Errors Selected for Repair");
+
+    // Back and Next: the groups anew, the untick kept and counted.
+    page.BuildCategories();
+    EXPECT_STREQ(Counter(), "3 of 4 Errors Selected for Repair");
+    EXPECT_EQ(2 * header, ShownHeight()) << "the groups start closed";
+    // The header box of a partly ticked group ticks the whole group; then clears it.
+    Click(25, mid);
+    for (CRegistryProblem* font : fonts)
+        EXPECT_TRUE(font->m_checked) << font->m_valueName;
+    EXPECT_STREQ(Counter(), "4 of 4 Errors Selected for Repair");
+    Click(25, mid);
+    for (CRegistryProblem* font : fonts)
+        EXPECT_FALSE(font->m_checked) << font->m_valueName;
+    EXPECT_STREQ(Counter(), "1 of 4 Errors Selected for Repair");
+
+    // Select All leaves the File Path problem as it is: cleared, it stays out of the count.
+    Press(IDC_RESULTS_SELECT_NONE);
+    EXPECT_STREQ(Counter(), "0 of 4 Errors Selected for Repair");
+    Press(IDC_RESULTS_SELECT_ALL);
+    EXPECT_FALSE(file->m_checked);
+    EXPECT_STREQ(Counter(), "3 of 4 Errors Selected for Repair");
+}
+
+// "Errors Cleaned" adds up the fixed column; "ErrorsFixed" and "FixedTotals",
+// which the fix writes beside it, are not read for it.
+TEST(StatisticsPage, ErrorsCleanedIsTheSumOfTheFixedColumn)
+{
+    testsupport::SharedStateLock lock;
+    std::vector<std::string> names(g_fixedCountNames, g_fixedCountNames + REGPROBLEM_TYPE_COUNT);
+    names.push_back(SETTING_ERRORSFIXED);
+    names.push_back(SETTING_FIXEDTOTALS);
+    testsupport::SavedValues saved(names);
+    const int fixedCounts[REGPROBLEM_TYPE_COUNT] = {1, 0, 2, 0, 0, 0, 4, 0, 0, 0, 0};
+    for (int i = 0; i < REGPROBLEM_TYPE_COUNT; ++i)
+        SetRegistrySettingInt(SETTINGS_PRODUCT, g_fixedCountNames[i], fixedCounts[i]);
+    SetRegistrySettingInt(SETTINGS_PRODUCT, SETTING_ERRORSFIXED, 5);
+    SetRegistrySettingInt(SETTINGS_PRODUCT, SETTING_FIXEDTOTALS, 8);
+
+    CStatistic page;
+    ASSERT_TRUE(page.Create(CWnd::FromHandle(PageParent())));
+    EXPECT_STREQ(ControlText(page, IDC_STAT_FIXED_STARTUP), "4");
+    EXPECT_STREQ(ControlText(page, IDC_STAT_ERRORS_CLEANED), "Errors Cleaned: 7");
+    // Each showing reads the column afresh.
+    SetRegistrySettingInt(SETTINGS_PRODUCT, g_fixedCountNames[REGPROBLEM_COM], 3);
+    page.FillPage();
+    EXPECT_STREQ(ControlText(page, IDC_STAT_ERRORS_CLEANED), "Errors Cleaned: 9");
+    page.DestroyWindow();
 }
 
 }  // namespace

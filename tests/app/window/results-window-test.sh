@@ -157,6 +157,21 @@ results_ignore)
   wait_until 120 "end of the scan" has_setting errs
   [ "$(setting errs)" == 1 ] || fail "the next scan found $(setting errs) problems"
   [ "$(setting TotalHelpFileErrors)" == 0 ] || fail "the ignored help file was reported again"
+
+  # "Ignore" on the last row left empties the list: "Fix Errors" then goes
+  # back to the scan categories page, with no message and no fix.
+  wait_until 30 "Next enabled" ctl_enabled 1306
+  click_ctl 1306
+  wait_until 30 "results page after the next scan" page_shows 1297
+  wait_until 30 "the one problem ticked" counter_is 1 1
+  expand_group 0
+  wait_until 30 "startup group open" test "$(list_items 2 | wc -l)" == 2
+  ignore_row 1
+  wait_until 30 "the last row ignored" counter_is 0 0
+  click_ctl 1297
+  wait_until 30 "scan categories page from Fix Errors" page_shows 1021
+  inspect box >/dev/null && fail "a message box after Fix Errors with nothing left"
+  wine reg query "$userrun" /v "${token}_bad" >/dev/null 2>&1 || fail "the ignored Run entry was removed"
   exit_keldrix
   ;;
 
