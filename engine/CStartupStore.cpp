@@ -77,6 +77,19 @@ CString ReadText(HKEY root, const CString& path, LPCSTR pszName)
     return text;
 }
 
+// TRUE only when root\path surely holds no value of the name: the key or
+// the value is not there (a value that cannot be read may still be).
+BOOL ValueMissing(HKEY root, const CString& path, LPCSTR pszName)
+{
+    CRegKeyHandle key;
+    LONG rc = key.Open(root, path, KEY_QUERY_VALUE);
+    if (rc == ERROR_SUCCESS) {
+        RegValue value;
+        rc = key.QueryValue(pszName, value.type, value.data);
+    }
+    return rc == ERROR_FILE_NOT_FOUND;
+}
+
 BOOL KeyExists(HKEY root, const CString& path)
 {
     CRegKeyHandle key;
@@ -404,6 +417,9 @@ BOOL CStartupStore::EnableValue(StartupItem& item, CString& failure)
             failure = CString(source->location) + " already holds another item named \"" + name + "\".";
             return FALSE;
         }
+    } else if (!ValueMissing(source->root, runKey, name)) {
+        failure = "\"" + name + "\" could not be written back to " + source->location + "; it stays disabled.";
+        return FALSE;
     } else if (!WriteVerified(source->root, runKey, {{name, command}})) {
         // The name was free: what was written of it goes again.
         CRegKeyHandle key;

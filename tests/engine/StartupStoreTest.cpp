@@ -488,6 +488,11 @@ TEST(StartupStore, EnableOverwritesNothingAndLosesNothing)
     EXPECT_NE(failure.Find("already holds another item named \"Taken\""), -1) << failure;
     EXPECT_FALSE(store.Enable(shortcut, failure));
     EXPECT_NE(failure.Find("could not be put back"), -1) << failure;
+    {
+        // A Run key that takes writes but cannot be read may hold the name: no blind write.
+        enginetest::NarrowedKey narrowed(HKEY_CURRENT_USER, bed.user.Sub("cv\\Run"), KEY_SET_VALUE);
+        EXPECT_FALSE(store.Enable(value, failure));
+    }
     EXPECT_EQ(value.enabled + shortcut.enabled, 0);
     EXPECT_EQ(bed.State({link, copy}), before);
     EXPECT_EQ(StoreBed::Disabled(store), 2);
