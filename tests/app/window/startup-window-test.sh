@@ -20,12 +20,14 @@ remove_planted() {
   rm -f "$startup_dir/${token}_link.lnk" "$common_dir/${token}_common.lnk"
   wine reg delete "$msconfig\\startupfolder\\$link_record" /f
   rm -f "$pss_dir/${token}_link.lnkStartup"
+  ((pss_made)) && rmdir "$pss_dir"
   ((store_made)) && wine reg delete "$msconfig" /f
 } >/dev/null 2>&1
 # A disabled Startup shortcut: its record (its path with "^" for "\") and its copy.
 link_record=$(winepath -w "$startup_dir/${token}_link.lnk" | tr '\\' '^')
 pss_dir=$(winepath -u "$(inspect folder 36)")/pss           # CSIDL_WINDOWS
-store_made=0
+store_made=0 pss_made=0
+[ -d "$pss_dir" ] || pss_made=1
 wine reg query "$msconfig" >/dev/null 2>&1 || store_made=1
 trap 'remove_planted; cleanup' EXIT
 
