@@ -1,10 +1,13 @@
 #include "CStartupStore.h"
+#include "CComPtr.h"
+#include "CComScope.h"
 #include "CFileFind.h"
 #include "CRegKeyHandle.h"
-#include "Directory.h"
 #include "ReadFileBytes.h"
+#include <objbase.h>
 #include <shlobj.h>
 #include <shlwapi.h>
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -13,6 +16,11 @@ const char kRunBase[] = "Software\\Microsoft\\Windows\\CurrentVersion";
 const char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 const char kRegistryRecords[] = "startupreg";
 const char kFolderRecords[] = "startupfolder";
+// The system's configuration tool reads every value of a record as text. A
+// Run value that is not that text (another type, such as an expandable
+// string, or no terminating zero) is kept whole beside it in a value of our
+// own, which that tool ignores, so that enabling puts it back as it was.
+const char kOriginalValue[] = "KeldrixOriginal";
 // Shortcut copies are compared whole; a startup shortcut is far smaller.
 const DWORD kMaxCompared = 64u * 1024 * 1024;
 
@@ -69,10 +77,32 @@ CString ReadText(HKEY root, const CString& path, LPCSTR pszName)
     return text;
 }
 
+// TRUE only when root\path surely holds no value of the name: the key or
+// the value is not there (a value that cannot be read may still be).
+BOOL ValueMissing(HKEY root, const CString& path, LPCSTR pszName)
+{
+    CRegKeyHandle key;
+    LONG rc = key.Open(root, path, KEY_QUERY_VALUE);
+    if (rc == ERROR_SUCCESS) {
+        RegValue value;
+        rc = key.QueryValue(pszName, value.type, value.data);
+    }
+    return rc == ERROR_FILE_NOT_FOUND;
+}
+
 BOOL KeyExists(HKEY root, const CString& path)
 {
     CRegKeyHandle key;
     return key.Open(root, path, KEY_QUERY_VALUE) == ERROR_SUCCESS;
+}
+
+// A value's data as text, up to its first zero byte, whatever its type.
+CString DataText(const RegValue& value)
+{
+    const auto zero = std::find(value.data.begin(), value.data.end(), BYTE(0));
+    if (zero == value.data.begin())
+        return CString();
+    return CString(reinterpret_cast<LPCSTR>(value.data.data()), static_cast<int>(zero - value.data.begin()));
 }
 
 RegValue TextValue(const CString& text)
@@ -188,8 +218,7 @@ std::vector<StartupItem> CStartupStore::List() const
         CString name;
         RegValue value;
         for (DWORD index = 0; key.EnumValue(index, name, value.type, value.data) == ERROR_SUCCESS; index++) {
-            value.data.push_back(0);
-            const CString command = reinterpret_cast<LPCSTR>(value.data.data());
+            const CString command = DataText(value);
             if (!name.IsEmpty() && !command.IsEmpty())
                 items.push_back(StartupItem{name, command, source.location, 1});
         }
@@ -203,7 +232,7 @@ std::vector<StartupItem> CStartupStore::List() const
             if (finder.IsDirectory())
                 continue;
             const CString fileName = finder.GetFileName();
-            items.push_back(StartupItem{fileName.Left(fileName.ReverseFind('.')), ResolveShortcutTarget(finder.GetFilePath()),
+            items.push_back(StartupItem{fileName.Left(fileName.ReverseFind('.')), ResolveShortcut(finder.GetFilePath()),
                                         common ? "Common Startup" : "Startup", 1});
         }
     }
@@ -224,6 +253,27 @@ std::vector<StartupItem> CStartupStore::List() const
         }
     }
     return items;
+}
+
+CString CStartupStore::ResolveShortcut(const CString& path)
+{
+    CString file = path, lower = path;
+    lower.MakeLower();
+    if (lower.Find(".lnk") < 0)
+        file += ".lnk";
+    CComScope com;
+    CComPtr<IShellLinkA> link;
+    CComPtr<IPersistFile> persist;
+    WCHAR widePath[MAX_PATH];
+    char target[1024] = "";
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.Out()))
+        || FAILED(link->QueryInterface(IID_IPersistFile, persist.Out()))
+        || MultiByteToWideChar(CP_ACP, 0, file, -1, widePath, MAX_PATH) == 0
+        || FAILED(persist->Load(widePath, STGM_READ))
+        || link->GetPath(target, sizeof target, nullptr, SLGP_RAWPATH) != S_OK)
+        return CString();
+    target[sizeof target - 1] = '\0';
+    return target;
 }
 
 int CStartupStore::Compare(const StartupItem& a, const StartupItem& b, int column)
@@ -259,12 +309,12 @@ BOOL CStartupStore::DisableValue(StartupItem& item, CString& failure)
     const RegistrySource& source = *FindSource(item.location);
     const CString runKey = RunKeyPath(source.root, source.keyText);
     const CString record = RecordPath(kRegistryRecords, item.program);
-    RegValue command;
+    RegValue original;
     if (item.program.IsEmpty() || item.program.Find('\\') >= 0) {
         failure = "\"" + item.program + "\" has a name that the store of disabled items cannot hold.";
         return FALSE;
     }
-    if (!ReadValue(source.root, runKey, item.program, command)) {
+    if (!ReadValue(source.root, runKey, item.program, original)) {
         failure = "\"" + item.program + "\" is no longer in " + item.location + ".";
         return FALSE;
     }
@@ -274,12 +324,14 @@ BOOL CStartupStore::DisableValue(StartupItem& item, CString& failure)
                   + "\" is already kept. Enable or remove it before you disable this one.";
         return FALSE;
     }
-    const BOOL isString = command.type == REG_SZ || command.type == REG_EXPAND_SZ;
-    if (isString && (command.data.empty() || command.data.back() != 0))
-        command.data.push_back(0);
-    if (!WriteVerified(HKEY_LOCAL_MACHINE, record,
-                       {{"item", TextValue(item.program)}, {"command", command},
-                        {"hkey", TextValue(source.rootText)}, {"key", TextValue(source.keyText)}})) {
+    const RegValue command = TextValue(DataText(original));
+    std::vector<std::pair<CString, RegValue>> values = {{"item", TextValue(item.program)},
+                                                        {"command", command},
+                                                        {"hkey", TextValue(source.rootText)},
+                                                        {"key", TextValue(source.keyText)}};
+    if (!(original == command))
+        values.push_back({kOriginalValue, original});
+    if (!WriteVerified(HKEY_LOCAL_MACHINE, record, values)) {
         SHDeleteKeyA(HKEY_LOCAL_MACHINE, record);
         failure = "\"" + item.program + "\" could not be recorded as disabled; it was left in " + item.location + ".";
         return FALSE;
@@ -317,7 +369,7 @@ BOOL CStartupStore::DisableShortcut(StartupItem& item, CString& failure)
         return FALSE;
     }
     const BOOL recorded = WriteVerified(HKEY_LOCAL_MACHINE, record,
-                                        {{"item", TextValue(item.program)}, {"command", TextValue(ResolveShortcutTarget(path))},
+                                        {{"item", TextValue(item.program)}, {"command", TextValue(ResolveShortcut(path))},
                                          {"location", TextValue(item.location)}, {"path", TextValue(path)},
                                          {"backup", TextValue(copy)}});
     if (!recorded || !m_sweep.ShredFile(path, 0)) {
@@ -347,19 +399,32 @@ BOOL CStartupStore::EnableValue(StartupItem& item, CString& failure)
     const CString name = ReadText(HKEY_LOCAL_MACHINE, record, "item");
     const RegistrySource* source = FindSource(ReadText(HKEY_LOCAL_MACHINE, record, "hkey") + "/"
                                               + ReadText(HKEY_LOCAL_MACHINE, record, "key"));
+    // The value as it was; records without our copy of it (ours from before it,
+    // or the configuration tool's) hold it in "command".
     RegValue command;
-    if (source == nullptr || name.IsEmpty() || !ReadValue(HKEY_LOCAL_MACHINE, record, "command", command)) {
+    if (source == nullptr || name.IsEmpty()
+        || (!ReadValue(HKEY_LOCAL_MACHINE, record, kOriginalValue, command)
+            && !ReadValue(HKEY_LOCAL_MACHINE, record, "command", command))) {
         failure = "The store holds no complete record of \"" + item.program + "\".";
         return FALSE;
     }
     const CString runKey = RunKeyPath(source->root, source->keyText);
+    // A value of the name that is not this item's belongs to another program
+    // (or to this one, set up anew): it is not overwritten.
     RegValue present;
     if (ReadValue(source->root, runKey, name, present)) {
         if (!(present == command)) {
             failure = CString(source->location) + " already holds another item named \"" + name + "\".";
             return FALSE;
         }
+    } else if (!ValueMissing(source->root, runKey, name)) {
+        failure = "\"" + name + "\" could not be written back to " + source->location + "; it stays disabled.";
+        return FALSE;
     } else if (!WriteVerified(source->root, runKey, {{name, command}})) {
+        // The name was free: what was written of it goes again.
+        CRegKeyHandle key;
+        if (key.Open(source->root, runKey, KEY_SET_VALUE) == ERROR_SUCCESS)
+            RegDeleteValueA(key, name);
         failure = "\"" + name + "\" could not be written back to " + source->location + "; it stays disabled.";
         return FALSE;
     }

@@ -46,6 +46,11 @@ public:
     CString GetStartupFolder(BOOL bCommon) const;
     CString GetPssFolder() const;
 
+    // The target of a shortcut as it is written in it (not resolved, no
+    // variables expanded); ".lnk" is added to a path without it. Empty when
+    // the shortcut cannot be read.
+    static CString ResolveShortcut(const CString& path);
+
     // The list's order by column 0 program, 1 command, 2 location (byte order)
     // or 3 status (disabled first): -1, 0 or 1; other columns compare equal.
     static int Compare(const StartupItem& a, const StartupItem& b, int column);

@@ -16,11 +16,18 @@ remove_planted() {
   local name
   for name in "$user" "$dup"; do wine reg delete "$userrun" /v "$name" /f; done
   for name in "$machine" "$dup"; do wine reg delete "$machinerun" /v "$name" /f; done
-  for name in "$user" "$dup"; do wine reg delete "$store\\$name" /f; done
+  for name in "$user" "$dup" "$machine"; do wine reg delete "$store\\$name" /f; done
   rm -f "$startup_dir/${token}_link.lnk" "$common_dir/${token}_common.lnk"
+  wine reg delete "$msconfig\\startupfolder\\$link_record" /f
+  rm -f "$pss_dir/${token}_link.lnkStartup"
+  ((pss_made)) && rmdir "$pss_dir"
   ((store_made)) && wine reg delete "$msconfig" /f
 } >/dev/null 2>&1
-store_made=0
+# A disabled Startup shortcut: its record (its path with "^" for "\") and its copy.
+link_record=$(winepath -w "$startup_dir/${token}_link.lnk" | tr '\\' '^')
+pss_dir=$(winepath -u "$(inspect folder 36)")/pss           # CSIDL_WINDOWS
+store_made=0 pss_made=0
+[ -d "$pss_dir" ] || pss_made=1
 wine reg query "$msconfig" >/dev/null 2>&1 || store_made=1
 trap 'remove_planted; cleanup' EXIT
 
@@ -54,6 +61,24 @@ answer_box() {
   sed -n 2p "$work/box.txt"
   read -r l t r b <"$work/box.txt"
   xdotool mousemove $(((l + r) / 2)) $(((t + b) / 2)) click 1
+  wait_until 30 "the message box closed" eval '! box_open'
+}
+# Column $1 (1 = Program ... 4 = Status) of every row, top to bottom.
+column_of_rows() { inspect rows 1105 | sed -n 's/^row [0-9]* //p' | cut -d' ' -f6- | cut -f"$1"; }
+column_sorted() { column_of_rows "$1" | LC_ALL=C sort -c ${2:-} 2>/dev/null; }
+# Clicks heading $1, $2 pixels from its left edge (a second click elsewhere
+# than the first, or the header takes the two as a double click).
+click_heading() {
+  local l t r b
+  read -r l t r b < <(inspect rows 1105 | awk -v i="$1" '$1 == "col" && $2 == i { print $3, $4, $5, $6 }')
+  [ -n "$b" ] || fail "no column heading $1"
+  xdotool mousemove $((l + $2)) $(((t + b) / 2)) click 1
+}
+# Clicks No in the open Yes/No box: the button right of Yes, as wide as it.
+answer_no() {
+  wait_until 30 "a message box" box_open
+  read -r l t r b <"$work/box.txt"
+  xdotool mousemove $((r + (r - l) * 2 / 3)) $(((t + b) / 2)) click 1
   wait_until 30 "the message box closed" eval '! box_open'
 }
 value_of() { wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$2 *REG_SZ *//p"; }
@@ -118,6 +143,73 @@ startup_page)
   wait_until 30 "removed disabled row gone" no_row "$dup" HKEY_CURRENT_USER/Run
   wine reg query "$store\\$dup" >/dev/null 2>&1 && fail "the removed record is still kept"
   [ -n "$(value_of "$machinerun" "$dup")" ] || fail "Remove took another entry"
+  exit_keldrix
+  ;;
+
+startup_all)
+  # Disable All and Enable All move every row but the one that cannot move,
+  # and say why; the Location and Status headings sort; No keeps the row.
+  wine reg add "$userrun" /v "$user" /d "C:\\Kdx\\user.exe" /f >/dev/null
+  wine reg add "$machinerun" /v "$machine" /d "C:\\Kdx\\machine.exe" /f >/dev/null
+  wine reg add "$userrun" /v "$dup" /d "C:\\Kdx\\dup-user.exe" /f >/dev/null
+  wine reg add "$machinerun" /v "$dup" /d "C:\\Kdx\\dup-machine.exe" /f >/dev/null
+  echo link >"$startup_dir/${token}_link.lnk"
+  start_keldrix
+  wait_until 60 "main window" main_visible
+  click_ctl 1001
+  wait_until 30 "startup page" page_shows 1105
+  for place in "$user HKEY_CURRENT_USER/Run" "$machine HKLM/Run" "$dup HKEY_CURRENT_USER/Run" "$dup HKLM/Run" \
+               "${token}_link Startup"; do
+    status_is "${place%% *}" "${place#* }" Enabled || fail "not listed: $place"
+  done
+  column_sorted 3 && fail "the rows are in location order before the sort: the check would prove nothing"
+  click_heading 2 20
+  wait_until 30 "rows in location order" column_sorted 3
+
+  # The second item named $dup cannot be kept beside the first: it alone stays.
+  press 1115
+  said=$(answer_box)
+  [[ $said == "A disabled item named \"$dup\" is already kept."* ]] || fail "Disable All said: $said"
+  for place in "$user HKEY_CURRENT_USER/Run" "$machine HKLM/Run" "${token}_link Startup"; do
+    status_is "${place%% *}" "${place#* }" Disabled || fail "not disabled: $place"
+  done
+  [ "$({ row_of "$dup" HKEY_CURRENT_USER/Run; row_of "$dup" HKLM/Run; } | cut -f4 | sort | tr '\n' ' ')" \
+    == "Disabled Enabled " ] || fail "both or neither $dup moved"
+  [ -z "$(value_of "$userrun" "$user")$(value_of "$machinerun" "$machine")" ] || fail "a disabled entry stays in Run"
+  [ "$(value_of "$store\\$machine" command)" == 'C:\Kdx\machine.exe' ] || fail "no record of $machine"
+  wine reg query "$msconfig\\startupfolder\\$link_record" >/dev/null 2>&1 || fail "no record of the shortcut"
+  [ ! -e "$startup_dir/${token}_link.lnk" ] || fail "the disabled shortcut stays in its folder"
+
+  click_heading 3 20
+  wait_until 30 "disabled rows first" column_sorted 4
+  [ "$(column_of_rows 4 | head -1)" == Disabled ] || fail "no disabled row first"
+  click_heading 3 50
+  wait_until 30 "enabled rows first" column_sorted 4 -r
+
+  # Another program now has a Run value named $user: its enable is refused.
+  wine reg add "$userrun" /v "$user" /d "C:\\Other\\user.exe" /f >/dev/null
+  press 1116
+  said=$(answer_box)
+  [ "$said" == "HKEY_CURRENT_USER/Run already holds another item named \"$user\"." ] || fail "Enable All said: $said"
+  for place in "$machine HKLM/Run" "$dup HKEY_CURRENT_USER/Run" "$dup HKLM/Run" "${token}_link Startup"; do
+    status_is "${place%% *}" "${place#* }" Enabled || fail "not enabled: $place"
+  done
+  status_is "$user" HKEY_CURRENT_USER/Run Disabled || fail "the refused row moved"
+  [ "$(value_of "$userrun" "$user")" == 'C:\Other\user.exe' ] || fail "the other program's entry was overwritten"
+  [ "$(value_of "$store\\$user" command)" == 'C:\Kdx\user.exe' ] || fail "the refused item's record is gone"
+  [ "$(value_of "$machinerun" "$machine")" == 'C:\Kdx\machine.exe' ] || fail "$machine is not back"
+  [ "$(cat "$startup_dir/${token}_link.lnk" 2>/dev/null)" == link ] || fail "the shortcut is not back"
+
+  # No to the Remove question: nothing changes.
+  rows_before=$(inspect rows 1105 | grep -c '^row ')
+  select_row "$user" HKEY_CURRENT_USER/Run
+  press 1113
+  answer_no
+  # The list answers once the button's handler has returned.
+  [ "$(inspect rows 1105 | grep -c '^row ')" == "$rows_before" ] || fail "a row went after No"
+  status_is "$user" HKEY_CURRENT_USER/Run Disabled || fail "the row changed after No"
+  [ "$(value_of "$store\\$user" command)" == 'C:\Kdx\user.exe' ] || fail "the record went after No"
+  [ "$(value_of "$userrun" "$user")" == 'C:\Other\user.exe' ] || fail "the Run value changed after No"
   exit_keldrix
   ;;
 
