@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Sets up and builds Keldrix, installs it into the build folder's Wine prefix
-# (C:\Program Files\Keldrix, as its installer would) and starts it from there.
+# Sets up and builds Keldrix (only the files an installation holds), installs
+# it into the build folder's Wine prefix (C:\Program Files\Keldrix, as its
+# installer would) and starts it from there.
 #   run.sh [--no-build] [PROGRAM ARGUMENTS...]
 # --no-build skips set-up and build (the build folder must hold a build).
 # With no display it runs under a virtual one, waits for the "Keldrix" window,
@@ -18,7 +19,9 @@ while [ $# -gt 0 ]; do
 done
 if ((build_first)); then
   bash "$root/scripts/setup.sh"
-  bash "$root/scripts/build.sh"
+  # Only what an installation holds (install-files.txt): the program, its
+  # updater library and the companion files; the test command builds the rest.
+  bash "$root/scripts/build.sh" Keldrix AutoUpdate keldrix_companions
 fi
 source "$root/scripts/wineenv.sh"
 if ((headless)) || [ ! -f "$WINEPREFIX/.keldrix-ready" ]; then
