@@ -46,15 +46,22 @@ if ((headless)); then
     kill "$pid" 2>/dev/null
     exit 1
   fi
-  # The window draws its pages once shown: wait until two screenshots agree.
+  # The windows draw once shown: a window that has not painted yet is a black
+  # box (no painted window holds a solid black square). Wait until the screen
+  # has none and two screenshots agree, then cut the main window out.
+  screen="$build/run-screen.png"
   prev=""
-  for _ in $(seq 1 100); do
-    import -window "$id" "$shot" 2>/dev/null || true
-    sum=$(md5sum <"$shot")
-    [ "$sum" == "$prev" ] && break
-    prev=$sum
+  for _ in $(seq 1 300); do
+    import -window root "$screen" 2>/dev/null || true
+    sum=$(md5sum <"$screen")
+    black=$(convert "$screen" -fill white +opaque black -morphology Dilate Square:8 -format '%[min]' info: 2>/dev/null) || black=0
+    [ "$black" != 0 ] && [ "$sum" == "$prev" ] && break
+    [ "$black" != 0 ] && prev=$sum || prev=""
     sleep 0.2
   done
+  eval "$(xdotool getwindowgeometry --shell "$id")"
+  convert "$screen" -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$shot"
+  rm -f "$screen"
   # A WM_CLOSE from outside ends the program as its tray menu's Exit does.
   wine taskkill /im Keldrix.exe >/dev/null 2>&1 || true
   for _ in $(seq 1 600); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done

@@ -32,8 +32,21 @@ marked() {
 }
 prompt_is() { [ "$(wine reg query "$software" /v PromptForEmail 2>/dev/null | tr -d '\r' | awk '$1 == "PromptForEmail" { print $3 }')" == "$1" ]; }
 
+# A window not yet painted is a black box: no painted window holds a solid black square.
+no_black_box() {
+  import -window root "$work/shown.png" 2>/dev/null &&
+    [ "$(convert "$work/shown.png" -fill white +opaque black -morphology Dilate Square:8 -format '%[min]' info:)" != 0 ]
+}
+dialog_mapped() { [ -n "$(xdotool search --onlyvisible --name "^$dialog_title\$" 2>/dev/null)" ]; }
+
+# Started with 2, the value shows whether the program wrote it when the dialog closed.
 prompt_for_email=1
+[ "$check" == email_keep_prompt ] && prompt_for_email=2
+expected_prompt=0
 start_keldrix
+# The dialog shows once its page is painted: from the moment it is mapped.
+wait_until 90 "e-mail sign-up window" dialog_mapped
+no_black_box || { cp "$work/shown.png" "$shots/email-black-box.png"; fail "the sign-up dialog showed before it painted"; }
 wait_until 90 "e-mail sign-up dialog" dialog_open
 case $check in
 email_typing)
@@ -72,8 +85,14 @@ email_close_box | email_escape)
   click_ctl $NOSHOW && click_ctl $FIRST && xdotool key $key
   wait_until 30 "dialog closed" eval '! dialog_open'
   ;;
+email_keep_prompt)
+  # Closed without "do not show again": the prompt comes again at the next start.
+  click_ctl $FIRST && xdotool key alt+F4
+  wait_until 30 "dialog closed" eval '! dialog_open'
+  expected_prompt=1
+  ;;
 *) fail "unknown check" ;;
 esac
-wait_until 20 "PromptForEmail 0" prompt_is 0
+wait_until 20 "PromptForEmail $expected_prompt" prompt_is $expected_prompt
 dialog_title=
 exit_keldrix
