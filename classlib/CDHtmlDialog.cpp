@@ -16,7 +16,6 @@ const char CDHtmlDialog::kFallbackCloseId[] = "dhtmlFallbackClose";
 namespace {
 
 const UINT kRetireMessage = WM_APP + 0x3F00;
-const UINT kRevealMessage = WM_APP + 0x3F01;
 const UINT kFirstControlId = 0x7000;
 const UINT kControlIds = 0x0F00;
 
@@ -93,9 +92,7 @@ BEGIN_MESSAGE_MAP(CDHtmlDialog, CDialog)
     ON_WM_SIZE()
     ON_WM_DESTROY()
     ON_MESSAGE(WM_CONTEXTMENU, OnContextMenuMessage)
-    ON_WM_SHOWWINDOW()
     ON_MESSAGE(kRetireMessage, OnRetire)
-    ON_MESSAGE(kRevealMessage, OnReveal)
 END_MESSAGE_MAP()
 
 CDHtmlDialog::CDHtmlDialog(UINT nIDTemplate, CWnd* pParentWnd) : CDialog(nIDTemplate, pParentWnd)
@@ -408,44 +405,6 @@ void CDHtmlDialog::OnDestroy()
     KeepControlValues();
     DestroyRetired();
     Default();
-}
-
-void CDHtmlDialog::OnShowWindow(BOOL bShow, UINT)
-{
-    Default();
-    if (!bShow || m_bShownOnce)
-        return;
-    m_bShownOnce = true;
-    // Shown at once, a window is mapped before it has painted and stands as a
-    // black box until it does (on a first start that takes a while). It is
-    // shown as an empty shape instead and takes its whole shape once its page
-    // is painted. A window with a shape of its own (a sliding pop-up) keeps it.
-    HRGN current = ::CreateRectRgn(0, 0, 0, 0);
-    const int kind = current ? ::GetWindowRgn(m_hWnd, current) : NULLREGION;
-    if (current)
-        ::DeleteObject(current);
-    if (kind != ERROR)
-        return;
-    HRGN empty = ::CreateRectRgn(0, 0, 0, 0);
-    if (!empty || !SetWindowRgn(empty, FALSE)) {
-        if (empty)
-            ::DeleteObject(empty);
-        return;
-    }
-    m_bRevealPending = true;
-    PostMessage(kRevealMessage);
-}
-
-LRESULT CDHtmlDialog::OnReveal(WPARAM, LPARAM)
-{
-    if (!m_bRevealPending)
-        return 0;
-    m_bRevealPending = false;
-    // The page and its controls are painted now, then the whole window shows.
-    ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    ::GdiFlush();
-    SetWindowRgn(nullptr, TRUE);
-    return 0;
 }
 
 CHtmlElement* CDHtmlDialog::ControlElement(HWND hWnd) const

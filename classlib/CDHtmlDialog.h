@@ -103,10 +103,8 @@ protected:
     afx_msg BOOL OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message);
     afx_msg void OnSize(UINT nType, int cx, int cy);
     afx_msg void OnDestroy();
-    afx_msg void OnShowWindow(BOOL bShow, UINT nStatus);
     LRESULT OnContextMenuMessage(WPARAM wParam, LPARAM lParam);
     LRESULT OnRetire(WPARAM wParam, LPARAM lParam);
-    LRESULT OnReveal(WPARAM wParam, LPARAM lParam);
 
 private:
     static LRESULT CALLBACK ControlProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR uIdSubclass,
@@ -138,9 +136,6 @@ private:
     std::vector<HWND> m_retiredWindows;
     int m_dispatchDepth = 0;
     bool m_bSuppressChar = false;
-    // The first showing: the window stays an empty shape until its page is painted.
-    bool m_bShownOnce = false;
-    bool m_bRevealPending = false;
     UINT m_nextControlId = 0;
     COLORREF m_pageBackground = RGB(255, 255, 255);
     CFont m_fonts[4];

@@ -8,12 +8,34 @@
 # saves a screenshot of it into the build folder and ends the program.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+
+# main_window_shot WINDOW FILE: the window as the screen shows it, with the
+# program's other windows over it (the sign-up prompt). A grab of the window
+# itself would show black wherever another window covers it. The windows draw
+# once shown: an unpainted one is a black box (no painted window holds a solid
+# black square), so the screen is taken once it has none and two agree.
+main_window_shot() {
+  local screen="$2.screen.png" prev="" sum black
+  for _ in $(seq 1 300); do
+    import -window root "$screen" 2>/dev/null || true
+    sum=$(md5sum <"$screen")
+    black=$(convert "$screen" -fill white +opaque black -morphology Dilate Square:8 -format '%[min]' info: 2>/dev/null) || black=0
+    [ "$black" != 0 ] && [ "$sum" == "$prev" ] && break
+    [ "$black" != 0 ] && prev=$sum || prev=""
+    sleep 0.2
+  done
+  eval "$(xdotool getwindowgeometry --shell "$1")"
+  convert "$screen" -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$2"
+  rm -f "$screen"
+}
+
 build_first=1
 headless=0
 while [ $# -gt 0 ]; do
   case $1 in
     --no-build) build_first=0; shift ;;
     --headless) headless=1; build_first=0; shift ;;  # run.sh itself, inside the virtual display
+    --screenshot) main_window_shot "$2" "$3"; exit ;;  # WINDOW FILE: the screenshot it saves
     *) break ;;
   esac
 done
@@ -46,22 +68,7 @@ if ((headless)); then
     kill "$pid" 2>/dev/null
     exit 1
   fi
-  # The windows draw once shown: a window that has not painted yet is a black
-  # box (no painted window holds a solid black square). Wait until the screen
-  # has none and two screenshots agree, then cut the main window out.
-  screen="$build/run-screen.png"
-  prev=""
-  for _ in $(seq 1 300); do
-    import -window root "$screen" 2>/dev/null || true
-    sum=$(md5sum <"$screen")
-    black=$(convert "$screen" -fill white +opaque black -morphology Dilate Square:8 -format '%[min]' info: 2>/dev/null) || black=0
-    [ "$black" != 0 ] && [ "$sum" == "$prev" ] && break
-    [ "$black" != 0 ] && prev=$sum || prev=""
-    sleep 0.2
-  done
-  eval "$(xdotool getwindowgeometry --shell "$id")"
-  convert "$screen" -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$shot"
-  rm -f "$screen"
+  main_window_shot "$id" "$shot"
   # A WM_CLOSE from outside ends the program as its tray menu's Exit does.
   wine taskkill /im Keldrix.exe >/dev/null 2>&1 || true
   for _ in $(seq 1 600); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
