@@ -70,6 +70,13 @@ HRESULT CTipOfDayDlg::OnButtonOK(CHtmlElement*)
     return S_OK;
 }
 
+void CTipOfDayDlg::OnCancel()
+{
+    UpdateData(TRUE);
+    g_appConfig.m_showTip = m_showTips;
+    CDHtmlDialog::OnCancel();
+}
+
 HRESULT CTipOfDayDlg::OnButtonCancel(CHtmlElement* pElement)
 {
     return OnButtonOK(pElement);

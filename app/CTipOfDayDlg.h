@@ -23,6 +23,8 @@ public:
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
+    // Esc and the close box: the box is read and kept, as by the buttons.
+    void OnCancel() override;
     HRESULT OnButtonOK(CHtmlElement* pElement);
     HRESULT OnButtonCancel(CHtmlElement* pElement);
     HRESULT OnButtonNext(CHtmlElement* pElement);

@@ -1,4 +1,6 @@
 #include "DrawHTML.h"
+#include <cstring>
+#include <vector>
 #include "CFont.h"
 
 namespace {
@@ -175,6 +177,172 @@ private:
     CFont m_fonts[STYLE_COUNT];
 };
 
+// The advances a font's glyphs are drawn with. Wine draws some hinted fonts
+// at small sizes (Liberation Sans at 11 pixels, for one) with the advances of
+// their bi-level glyphs, which GetTextExtentPoint32A does not report: words
+// placed by those extents run into each other or leave wide gaps, although
+// DrawTextA draws the same sentence evenly. A probe finds out once per font
+// which advances its drawing follows; a font drawn as its extents say (every
+// font on Windows) is measured with GetTextExtentPoint32A.
+class DrawnAdvances {
+public:
+    // NULL when the font's drawing follows GetTextExtentPoint32A.
+    static const DrawnAdvances* Of(HDC dc, HFONT font);
+
+    int Width(LPCSTR text, int length) const
+    {
+        int width = 0;
+        for (int i = 0; i < length; ++i)
+            width += m_advance[static_cast<unsigned char>(text[i])];
+        return width;
+    }
+
+private:
+    static const int kCacheSize = 32;
+    struct Entry {
+        LOGFONTA font;
+        bool glyphAdvances;
+        DrawnAdvances* advances;
+    };
+
+    void Fill(HDC dc);
+    bool ProbeDrawing(HDC dc, HFONT font) const;
+
+    int m_advance[256] = {};
+};
+
+bool SameFont(const LOGFONTA& a, const LOGFONTA& b)
+{
+    return a.lfHeight == b.lfHeight && a.lfWidth == b.lfWidth && a.lfEscapement == b.lfEscapement &&
+           a.lfOrientation == b.lfOrientation && a.lfWeight == b.lfWeight && a.lfItalic == b.lfItalic &&
+           a.lfUnderline == b.lfUnderline && a.lfStrikeOut == b.lfStrikeOut && a.lfCharSet == b.lfCharSet &&
+           a.lfOutPrecision == b.lfOutPrecision && a.lfClipPrecision == b.lfClipPrecision &&
+           a.lfQuality == b.lfQuality && a.lfPitchAndFamily == b.lfPitchAndFamily &&
+           strncmp(a.lfFaceName, b.lfFaceName, LF_FACESIZE) == 0;
+}
+
+void DrawnAdvances::Fill(HDC dc)
+{
+    const MAT2 identity = {{0, 1}, {0, 0}, {0, 0}, {0, 1}};
+    for (int c = 0; c < 256; ++c) {
+        const char ch = static_cast<char>(c);
+        GLYPHMETRICS metrics = {};
+        if (GetGlyphOutlineA(dc, static_cast<UINT>(c), GGO_BITMAP, &metrics, 0, nullptr, &identity) != GDI_ERROR) {
+            m_advance[c] = metrics.gmCellIncX;
+        } else {
+            SIZE size = {};
+            GetTextExtentPoint32A(dc, &ch, 1, &size);
+            m_advance[c] = size.cx;
+        }
+    }
+}
+
+// Draws the letters whose glyph advance is wider (or else narrower) than their
+// extent, and a bar after them, into a white bitmap, and the bar alone: the bar
+// moves by the width the letters are drawn with. True when that is the sum of
+// their glyph advances.
+bool DrawnAdvances::ProbeDrawing(HDC dc, HFONT font) const
+{
+    char wider[96], narrower[96];
+    int widerCount = 0, narrowerCount = 0;
+    for (int c = 0x21; c < 0x7F; ++c) {
+        const char ch = static_cast<char>(c);
+        SIZE extent = {};
+        GetTextExtentPoint32A(dc, &ch, 1, &extent);
+        if (m_advance[c] > extent.cx)
+            wider[widerCount++] = ch;
+        else if (m_advance[c] < extent.cx)
+            narrower[narrowerCount++] = ch;
+    }
+    const char* probeText = widerCount ? wider : narrower;
+    const int probeLength = widerCount ? widerCount : narrowerCount;
+    if (probeLength == 0)
+        return false;
+    const int glyphs = Width(probeText, probeLength);
+    SIZE extent = {};
+    GetTextExtentPoint32A(dc, probeText, probeLength, &extent);
+    TEXTMETRICA metrics = {};
+    GetTextMetricsA(dc, &metrics);
+    const int width = (glyphs > extent.cx ? glyphs : extent.cx) + 4 * metrics.tmMaxCharWidth + 16;
+    const int height = metrics.tmHeight > 0 ? metrics.tmHeight : 1;
+    if (width > 8192 || height > 1024)
+        return false;
+
+    HDC probe = CreateCompatibleDC(dc);
+    if (!probe)
+        return false;
+    BITMAPINFO info = {};
+    info.bmiHeader = {sizeof(info.bmiHeader), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(probe, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    bool glyphAdvances = false;
+    if (bitmap && bits) {
+        HGDIOBJ oldBitmap = SelectObject(probe, bitmap);
+        HGDIOBJ oldFont = SelectObject(probe, font);
+        SetTextColor(probe, RGB(0, 0, 0));
+        SetBkMode(probe, TRANSPARENT);
+        const DWORD* pixels = static_cast<const DWORD*>(bits);
+        auto lastInk = [&](LPCSTR text, int length) {
+            memset(bits, 0xFF, static_cast<size_t>(width) * height * 4);
+            ExtTextOutA(probe, 0, 0, 0, nullptr, text, length, nullptr);
+            GdiFlush();
+            for (int x = width - 1; x >= 0; --x)
+                for (int y = 0; y < height; ++y)
+                    if ((pixels[y * width + x] & 0x00FFFFFF) != 0x00FFFFFF)
+                        return x;
+            return -1;
+        };
+        char probeAndBar[97];
+        memcpy(probeAndBar, probeText, probeLength);
+        probeAndBar[probeLength] = '|';
+        const int bar = lastInk("|", 1);
+        const int after = lastInk(probeAndBar, probeLength + 1);
+        glyphAdvances = bar >= 0 && after >= 0 && after - bar == glyphs;
+        SelectObject(probe, oldFont);
+        SelectObject(probe, oldBitmap);
+    }
+    if (bitmap)
+        DeleteObject(bitmap);
+    DeleteDC(probe);
+    return glyphAdvances;
+}
+
+const DrawnAdvances* DrawnAdvances::Of(HDC dc, HFONT font)
+{
+    // A few fonts are used over and over (one per style of the list and the
+    // pages): the answers are kept for the program's run. UI thread only.
+    static std::vector<Entry> cache;
+    static size_t next = 0;
+    LOGFONTA logFont;
+    memset(&logFont, 0, sizeof logFont);
+    if (!GetObjectA(font, sizeof logFont, &logFont))
+        return nullptr;
+    for (const Entry& entry : cache)
+        if (SameFont(entry.font, logFont))
+            return entry.glyphAdvances ? entry.advances : nullptr;
+    auto* advances = new DrawnAdvances;
+    advances->Fill(dc);
+    Entry entry = {logFont, advances->ProbeDrawing(dc, font), advances};
+    if (cache.size() < static_cast<size_t>(kCacheSize)) {
+        cache.push_back(entry);
+    } else {
+        delete cache[next].advances;
+        cache[next] = entry;
+        next = (next + 1) % kCacheSize;
+    }
+    return entry.glyphAdvances ? entry.advances : nullptr;
+}
+
+// The width of a text as the DC's font (font) draws it.
+int DrawnWidth(HDC dc, const DrawnAdvances* advances, LPCSTR text, int length)
+{
+    if (advances)
+        return advances->Width(text, length);
+    SIZE size = {};
+    GetTextExtentPoint32A(dc, text, length, &size);
+    return size.cx;
+}
+
 // Reads the next token at pos (remaining bytes left). Skips separators first,
 // leaving pos at the token's start; tokenLength is the number of bytes the
 // caller then steps over. Never reads at or past pos + remaining.
@@ -279,6 +447,7 @@ struct HtmlLayout {
     int style = 0;
     int selectedStyle = -1;
     int spaceWidth = 0;
+    const DrawnAdvances* advances = nullptr;
     bool white = false;
     bool backslash = false;
 };
@@ -332,15 +501,14 @@ void ApplyHtmlTag(HtmlLayout& layout, int token, LPCSTR tag, int tagLength, bool
 // line when it does not fit and words wrap. Returns the word's width.
 int MeasureHtmlWord(HtmlLayout& layout, LPCSTR word, int length)
 {
-    SIZE size = {};
     if (layout.style != layout.selectedStyle) {
-        SelectObject(layout.dc, layout.fonts.Get(layout.style));
-        GetTextExtentPoint32A(layout.dc, " ", 1, &size);
-        layout.spaceWidth = size.cx;
+        const HFONT font = layout.fonts.Get(layout.style);
+        SelectObject(layout.dc, font);
+        layout.advances = DrawnAdvances::Of(layout.dc, font);
+        layout.spaceWidth = DrawnWidth(layout.dc, layout.advances, " ", 1);
         layout.selectedStyle = layout.style;
     }
-    GetTextExtentPoint32A(layout.dc, word, length, &size);
-    const int wordWidth = size.cx;
+    const int wordWidth = DrawnWidth(layout.dc, layout.advances, word, length);
     if (wordWidth > layout.width)
         layout.width = wordWidth;
     if (layout.white)
@@ -361,13 +529,26 @@ void DrawHtmlWord(const HtmlLayout& layout, LPCSTR word, int length)
 {
     RECT box = { layout.origin.x + layout.x, layout.origin.y + layout.y, layout.origin.x + layout.width,
                  layout.origin.y + layout.y + layout.lineHeight };
+    const char separator = layout.backslash ? '\\' : ' ';
+    if (layout.white && !(layout.style & STYLE_SUBSCRIPT) && length < 1024) {
+        // The separator and the word in one call from the separator's box: a
+        // first letter that reaches left of its cell ("t", "j") is not cut off
+        // at the word's box. Without word breaking, which would move a word
+        // that only just fits to a line of its own below the box.
+        char text[1025];
+        text[0] = separator;
+        memcpy(text + 1, word, length);
+        box.left -= layout.spaceWidth;
+        DrawTextA(layout.dc, text, length + 1, &box, layout.drawFormat & ~DT_WORDBREAK);
+        return;
+    }
     UINT wordFormat = layout.drawFormat;
     if (layout.style & STYLE_SUBSCRIPT)
         wordFormat |= DT_BOTTOM | DT_SINGLELINE;
     DrawTextA(layout.dc, word, length, &box, wordFormat);
     if (layout.white) {
         RECT gap = { box.left - layout.spaceWidth, box.top, box.left, box.bottom };
-        DrawTextA(layout.dc, layout.backslash ? "\\" : " ", 1, &gap, layout.drawFormat);
+        DrawTextA(layout.dc, &separator, 1, &gap, layout.drawFormat);
     }
 }
 

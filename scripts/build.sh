@@ -1,7 +1,13 @@
 #!/usr/bin/env bash
-# Configures and builds every target into build/ (or $KELDRIX_BUILD).
+# Configures and builds into build/ (or $KELDRIX_BUILD): the targets named,
+# or every target.
+#   build.sh [TARGET...]
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${KELDRIX_BUILD:-$root/build}
 cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null
-cmake --build "$build" -j"$(nproc)" -- --no-print-directory
+targets=()
+for target in "$@"; do
+  targets+=(--target "$target")
+done
+cmake --build "$build" -j"$(nproc)" "${targets[@]}" -- --no-print-directory

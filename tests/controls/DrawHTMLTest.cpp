@@ -12,7 +12,7 @@ namespace {
 const DWORD WHITE = 0x00FFFFFF;
 
 // A white 32-bit DIB in a memory DC with a non-antialiased Arial, so drawn text
-// has exact colours. Geometry is checked against GetTextExtentPoint32A sums.
+// has exact colours. Geometry is checked against the widths words are drawn with.
 class Canvas {
 public:
     Canvas(int width = 400, int height = 400) : m_width(width), m_height(height)
@@ -44,17 +44,41 @@ public:
     HDC dc() const { return m_dc; }
     void Clear() { std::fill(m_bits, m_bits + m_width * m_height, WHITE); }
     DWORD Pixel(int x, int y) const { return m_bits[y * m_width + x] & 0x00FFFFFF; }
+    // The width the text is drawn with: how far a bar drawn after it moves
+    // (in a scratch bitmap). Under Wine this differs from GetTextExtentPoint32A
+    // for some hinted fonts, this canvas's font among them.
     int Width(const std::string& s, bool bold = false) const
     {
         LOGFONTA lf;
         GetObjectA(m_font, sizeof(lf), &lf);
         lf.lfWeight = bold ? FW_BOLD : FW_NORMAL;
         HFONT font = CreateFontIndirectA(&lf);
-        HGDIOBJ old = SelectObject(m_dc, font);
-        SIZE size = {};
-        GetTextExtentPoint32A(m_dc, s.data(), static_cast<int>(s.size()), &size);
-        DeleteObject(SelectObject(m_dc, old));
-        return size.cx;
+        const int width = 2000, height = 40;
+        HDC dc = CreateCompatibleDC(nullptr);
+        BITMAPINFO bi = {};
+        bi.bmiHeader = { sizeof(bi.bmiHeader), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0 };
+        void* bits = nullptr;
+        HBITMAP bitmap = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+        HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
+        HGDIOBJ oldFont = SelectObject(dc, font);
+        SetBkMode(dc, TRANSPARENT);
+        auto lastInk = [&](const std::string& text) {
+            std::fill(static_cast<DWORD*>(bits), static_cast<DWORD*>(bits) + width * height, WHITE);
+            TextOutA(dc, 0, 0, text.data(), static_cast<int>(text.size()));
+            GdiFlush();
+            for (int x = width - 1; x >= 0; --x)
+                for (int y = 0; y < height; ++y)
+                    if ((static_cast<DWORD*>(bits)[y * width + x] & 0x00FFFFFF) != WHITE)
+                        return x;
+            return -1;
+        };
+        const int drawn = lastInk(s + "|") - lastInk("|");
+        SelectObject(dc, oldFont);
+        SelectObject(dc, oldBitmap);
+        DeleteObject(bitmap);
+        DeleteDC(dc);
+        DeleteObject(font);
+        return drawn;
     }
     int Space() const { return Width(" "); }
     int Line() const
@@ -155,6 +179,64 @@ TEST(DrawHTML, WordsTagsAndSeparators)
     c.Draw("<b><i><u>x</u></i></b> <sub>y</sub> <font color=#ff0000>z", RECT{ 0, 0, 300, 100 });
     EXPECT_EQ(font, GetCurrentObject(c.dc(), OBJ_FONT));
     EXPECT_EQ(RGB(1, 2, 3), GetTextColor(c.dc()));
+}
+
+// The columns of a band of the canvas: '#' where anything is drawn, '.' where not.
+std::string InkColumns(const Canvas& c, int left, int right, int top, int bottom)
+{
+    std::string columns;
+    for (int x = left; x < right; ++x)
+        columns += c.Ink(x, top, x + 1, bottom) ? '#' : '.';
+    return columns;
+}
+
+// The widths of the blank runs of at least two columns between drawn columns.
+std::vector<int> Gaps(const std::string& columns)
+{
+    std::vector<int> gaps;
+    size_t first = columns.find('#'), last = columns.rfind('#');
+    for (size_t x = first; first != std::string::npos && x < last;) {
+        size_t end = columns.find('#', x);
+        if (end - x >= 2)
+            gaps.push_back(static_cast<int>(end - x));
+        x = columns.find('.', end);
+    }
+    return gaps;
+}
+
+// Each blank between two words is drawn as DrawTextA draws it in the same
+// sentence, in the dialogs' own font (under Wine a hinted face whose glyphs are
+// drawn wider or narrower than GetTextExtentPoint32A says) and in others.
+TEST(DrawHTML, EveryBlankBetweenWordsIsOneSpaceWide)
+{
+    const char* sentences[] = {
+        "Tips on keeping Windows tidy, and word of each new version. Unsubscribe at any time.",
+        "Do not show this again",
+        "a small window slides up with the errors still to fix and the time of the last scan.",
+    };
+    for (const char* face : {"Tahoma", "Arial"}) {
+        for (int height : {-11, -12, -13}) {
+            Canvas c(900, 60);
+            HFONT font = CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, face);
+            HGDIOBJ old = SelectObject(c.dc(), font);
+            for (const char* sentence : sentences) {
+                SCOPED_TRACE(std::string(face) + " " + std::to_string(height) + ": " + sentence);
+                c.Clear();
+                RECT plain = {10, 5, 890, 30};
+                DrawTextA(c.dc(), sentence, -1, &plain, DT_NOPREFIX | DT_SINGLELINE);
+                RECT html = {10, 30, 890, 55};
+                DrawHTML(c.dc(), sentence, -1, &html, DT_WORDBREAK);
+                const std::string expected = InkColumns(c, 0, 900, 5, 30);
+                const std::string drawn = InkColumns(c, 0, 900, 30, 55);
+                const std::vector<int> gaps = Gaps(expected);
+                ASSERT_GE(gaps.size(), std::count(sentence, sentence + strlen(sentence), ' ') / 2u);
+                EXPECT_EQ(gaps, Gaps(drawn));
+                EXPECT_EQ(expected, drawn);
+            }
+            DeleteObject(SelectObject(c.dc(), old));
+        }
+    }
 }
 
 TEST(DrawHTML, RegistryPathWrapsAtBackslashesWithEachBackslashBeforeItsWord)

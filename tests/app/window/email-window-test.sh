@@ -32,9 +32,26 @@ marked() {
 }
 prompt_is() { [ "$(wine reg query "$software" /v PromptForEmail 2>/dev/null | tr -d '\r' | awk '$1 == "PromptForEmail" { print $3 }')" == "$1" ]; }
 
+# The run command's screenshot of the main window under the painted dialog:
+# no black box (no painted window holds a solid black square) and the page's
+# blue head shown.
+run_shot_shows_dialog() {
+  local main
+  main=$(xdotool search --onlyvisible --name '^Keldrix$' 2>/dev/null | head -1)
+  [ -n "$main" ] && bash "$here/../../../scripts/run.sh" --screenshot "$main" "$shots/run-command-with-sign-up.png" &&
+    [ "$(convert "$shots/run-command-with-sign-up.png" -fill white +opaque black -morphology Dilate Square:8 -format '%[min]' info:)" != 0 ] &&
+    [ "$(convert "$shots/run-command-with-sign-up.png" -fill black +opaque '#1E64A8' -format '%[max]' info:)" != 0 ]
+}
+
+# Started with 2, the value shows whether the program wrote it when the dialog closed.
 prompt_for_email=1
+[ "$check" == email_keep_prompt ] && prompt_for_email=2
+expected_prompt=0
 start_keldrix
 wait_until 90 "e-mail sign-up dialog" dialog_open
+if [ "$check" == email_keep_prompt ]; then
+  run_shot_shows_dialog || fail "the run command's screenshot does not show the painted sign-up dialog"
+fi
 case $check in
 email_typing)
   ctl_enabled $SUBMIT && fail "Submit is enabled on an empty form"
@@ -72,8 +89,14 @@ email_close_box | email_escape)
   click_ctl $NOSHOW && click_ctl $FIRST && xdotool key $key
   wait_until 30 "dialog closed" eval '! dialog_open'
   ;;
+email_keep_prompt)
+  # Closed without "do not show again": the prompt comes again at the next start.
+  click_ctl $FIRST && xdotool key alt+F4
+  wait_until 30 "dialog closed" eval '! dialog_open'
+  expected_prompt=1
+  ;;
 *) fail "unknown check" ;;
 esac
-wait_until 20 "PromptForEmail 0" prompt_is 0
+wait_until 20 "PromptForEmail $expected_prompt" prompt_is $expected_prompt
 dialog_title=
 exit_keldrix

@@ -123,10 +123,37 @@ options_page)
   [ "$(setting FixedTotals)" == 2 ] || fail "FixedTotals is $(setting FixedTotals) after the fix"
   exit_keldrix
 
+  # A loopback port that takes the update check's request line and closes
+  # without an answer, as a closed port would end the check.
+  python3 -c '
+import socket, sys
+server = socket.socket()
+server.bind(("127.0.0.1", 0))
+server.listen(8)
+print(server.getsockname()[1], flush=True)
+while True:
+    client, _ = server.accept()
+    client.settimeout(5)
+    try:
+        line = client.recv(4096).split(b"\r\n")[0]
+    except OSError:
+        line = b""
+    with open(sys.argv[1], "ab") as requests:
+        requests.write(line + b"\n")
+    client.close()
+' "$work/update-requests" >"$work/update-port" &
+  pids+=($!)
+  wait_until 30 "loopback update port" test -s "$work/update-port"
+
   # The next start reads the values back; without a restore service the
   # option is greyed and its text does nothing, and the value stays.
-  WINEDLLOVERRIDES=srclient=d start_keldrix
+  KELDRIX_TEST_UPDATE_HOST=127.0.0.1:$(cat "$work/update-port") WINEDLLOVERRIDES=srclient=d start_keldrix
   show_options
+  # "autoupdate" is 0 now: no check at start, and Update Now makes one.
+  [ ! -s "$work/update-requests" ] || fail "an update check at start with autoupdate 0: $(cat "$work/update-requests")"
+  click_ctl 1391
+  update_asked() { grep -q '^GET /ombrelvin/updatecore.aspx?vid=' "$work/update-requests" 2>/dev/null; }
+  wait_until 60 "update check from Update Now" update_asked
   ctl_enabled 1018 || ctl_enabled 1286 && fail "the restore option is offered without SRCLIENT.DLL"
   click_ctl 1286
   for step in "1234 Shutdownafterclean 0" "1236 repairafterfind 0" "1352 autoupdate 1" "1015 checkprompt 1"; do
