@@ -230,7 +230,7 @@ backgrounds() {
         "Help Files Information" "Windows Startup Items" "File/Path References" "Empty Registry Keys"
         "Program Shortcuts" "File Associations")
     local draw=(-fill "$MUTED" -font "$BOLD" -pointsize 12 -annotate +268+25 "Last scan:")
-    local rows=(43 57 72 86 101 116 131 145 159 174 188) centres=() i top bottom colour centre
+    local rows=(43 58 72 87 101 115 130 144 159 173 187) centres=() i top bottom colour centre
     for i in "${!rows[@]}"; do
         centres+=($(($(uy "${rows[i]}") + $(uy 8) / 2)))
     done

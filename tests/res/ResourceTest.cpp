@@ -197,6 +197,7 @@ struct Pixels {
     int width = 0, height = 0;
     std::vector<DWORD> data;
     DWORD At(int x, int y) const { return data[static_cast<size_t>(y) * width + x] & 0xFFFFFF; }
+    bool Has(int x, int y) const { return x >= 0 && y >= 0 && x < width && y < height; }
 };
 
 Pixels LoadPixels(UINT id)
@@ -440,6 +441,7 @@ TEST(ResourceBitmaps, EveryFaceCoversItsButtonAtWindowsBaseUnits)
             if (c.dialog == IDD_MAIN || px.width == 0)
                 continue;
             ASSERT_EQ(PAGE_WIDTH, background.width);
+            ASSERT_TRUE(background.Has(r.right - 1, r.top));
             EXPECT_EQ(background.At(r.left, r.top), px.At(0, 0)) << "top left";
             EXPECT_EQ(background.At(r.right - 1, r.top), px.At(px.width - 1, 0)) << "top right";
         }
@@ -493,7 +495,7 @@ TEST(ResourceBitmaps, ProgressPageWhiteLabelsStandOnWhite)
         POINT first = {-1, -1};
         for (int y = r.top; y < r.bottom; y++)
             for (int x = r.left; x < r.right; x++)
-                if (background.At(x, y) != 0xFFFFFF && other++ == 0)
+                if ((!background.Has(x, y) || background.At(x, y) != 0xFFFFFF) && other++ == 0)
                     first = {x, y};
         EXPECT_EQ(0, other) << "label " << label.first << " (" << r.left << "," << r.top << ")-(" << r.right << ","
                             << r.bottom << "), first at " << first.x << "," << first.y;
