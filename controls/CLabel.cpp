@@ -284,6 +284,7 @@ CLabel& CLabel::SetLinkURL(const CString& url)
 void CLabel::SetLabelStyle(BYTE transparent, const CString& face, int pointSize, COLORREF text, COLORREF fill)
 {
     m_fillColor = fill;
+    m_fillGiven = TRUE;
     m_hoverColor = text;
     SetTransparent(transparent);
     SetFontName(face, 0);
@@ -294,6 +295,7 @@ void CLabel::SetLabelStyle(BYTE transparent, const CString& face, int pointSize,
 void CLabel::SetBkFillColor(COLORREF colour)
 {
     m_fillColor = colour;
+    m_fillGiven = TRUE;
     Redraw();
 }
 
@@ -353,10 +355,28 @@ BOOL CLabel::OnEraseBkgnd(CDC* pDC)
 {
     if (m_transparent)
         return TRUE;
+    if (!m_fillGiven && EraseWithParentBackground(pDC->GetSafeHdc()))
+        return TRUE;
     CRect client;
     GetClientRect(&client);
     pDC->FillSolidRect(&client, m_fillColor);
     return TRUE;
+}
+
+BOOL CLabel::EraseWithParentBackground(HDC dc)
+{
+    HWND parent = ::GetParent(m_hWnd);
+    if (!parent)
+        return FALSE;
+    // The parent erases into the label's DC in its own coordinates; the DC's
+    // clipping keeps it to the label.
+    POINT origin = {0, 0};
+    ::MapWindowPoints(m_hWnd, parent, &origin, 1);
+    POINT old;
+    ::OffsetViewportOrgEx(dc, -origin.x, -origin.y, &old);
+    const BOOL erased = ::SendMessageA(parent, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0) != 0;
+    ::SetViewportOrgEx(dc, old.x, old.y, nullptr);
+    return erased;
 }
 
 void CLabel::NotifyParent(UINT code)

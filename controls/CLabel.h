@@ -81,7 +81,11 @@ protected:
     afx_msg void OnDestroy();
 
     CFont m_font;
+    // Until a fill colour is given (SetLabelStyle, SetBkFillColor), a label
+    // that is not transparent shows its parent's background beneath it, as
+    // the parent erases it: the page's bitmap, or the dialog's colour.
     COLORREF m_fillColor;  // the dialog face colour until one is given
+    BOOL m_fillGiven = FALSE;
     COLORREF m_textColor;
     COLORREF m_3dHiliteColor = RGB(255, 255, 255);
     COLORREF m_hoverColor = RGB(0, 0, 255);
@@ -107,6 +111,9 @@ protected:
 
 private:
     void RebuildFont();
+    // Has the parent erase its background into dc beneath the label; FALSE
+    // when it erased nothing.
+    BOOL EraseWithParentBackground(HDC dc);
     CLabel& Flash(int type, BOOL on);
     void StartHover();
     void EndHover();

@@ -4,8 +4,9 @@
 # of them all, contact-sheet.png.
 #
 # One flat look: a blue accent, a pale blue page colour, white cards, Liberation
-# Sans. Sizes are the pixel sizes of the controls at 96 dpi: dialog units of
-# 8-point Tahoma are 1.5 pixels across and down (dialogs.rc gives the units).
+# Sans. Sizes are the pixel sizes of the controls at 96 dpi: the dialog units
+# of 8-point Tahoma are 1.5 pixels across and 1.625 down (base units 6 x 13,
+# dialogs.rc gives the units), on Windows as in the test prefix.
 set -euo pipefail
 out=$1
 mkdir -p "$out"
@@ -28,6 +29,10 @@ GREY_FACE='#B9C4CF'
 RED='#D9472B'
 GREEN='#2E9E50'
 
+# Pixels of dialog units, as the dialog font scaler lays them out.
+ux() { echo $(((${1} * 6 * 2 + 4) / 8)); }   # (int)(u * 6 / 4 + 0.5)
+uy() { echo $(((${1} * 13 * 2 + 8) / 16)); } # (int)(u * 13 / 8 + 0.5)
+
 # save FILE ARGS...: runs convert with ARGS and writes a 24-bit BMP.
 save() {
     local file=$1; shift
@@ -39,8 +44,8 @@ save() {
 # A rounded face on the page colour with a centred bold label.
 # ---------------------------------------------------------------------------
 face() {
-    local w=$1 h=$2 fill=$3 border=$4 ink=$5 label=$6 size=$7 file=$8
-    local args=(-size "${w}x${h}" "xc:$PAGE"
+    local w=$1 h=$2 fill=$3 border=$4 ink=$5 label=$6 size=$7 file=$8 ground=${9:-$PAGE}
+    local args=(-size "${w}x${h}" "xc:$ground"
         -fill "$fill" -stroke "$border" -strokewidth 1
         -draw "roundrectangle 1,1 $((w - 2)),$((h - 3)) 7,7"
         -stroke none -fill '#00000020' -draw "line 8,$((h - 2)) $((w - 9)),$((h - 2))")
@@ -49,8 +54,8 @@ face() {
     fi
     save "$file" "${args[@]}"
 }
-primary()     { face "$1" "$2" "$ACCENT" "$ACCENT_DEEP" white "$3" "${5:-14}" "$4.bmp"; }
-primary_hot() { face "$1" "$2" "$ACCENT_HOT" "$ACCENT" white "$3" "${5:-14}" "$4.bmp"; }
+primary()     { face "$1" "$2" "$ACCENT" "$ACCENT_DEEP" white "$3" "${5:-14}" "$4.bmp" "${6:-$PAGE}"; }
+primary_hot() { face "$1" "$2" "$ACCENT_HOT" "$ACCENT" white "$3" "${5:-14}" "$4.bmp" "${6:-$PAGE}"; }
 greyed()      { face "$1" "$2" "$GREY_FACE" '#A7B3BF' '#EEF2F5' "$3" "${5:-14}" "$4.bmp"; }
 # Faces whose caption the program draws (red, 20-pixel Arial): light, no label.
 caption_face()     { face "$1" "$2" white "$ACCENT" "$ACCENT" "" 14 "$3.bmp"; }
@@ -71,7 +76,8 @@ tab_hot()      { tab '#D2E5F5' "$ACCENT" "$1" "$2.bmp"; }
 tab_active()   { tab "$PAGE" "$ACCENT" "$1" "$2.bmp"; }
 
 # ---------------------------------------------------------------------------
-# Navigation buttons of the main window (180 x 48) on the navigation column.
+# Navigation buttons of the main window (180 x 49: 120 x 30 units) on the
+# navigation column.
 # nav_icon NAME: the -draw primitives of a 24 x 24 glyph at (16, 14).
 # ---------------------------------------------------------------------------
 nav_icon() {
@@ -92,9 +98,9 @@ nav() {
     pressed) plate=$PAGE;       ink=$ACCENT ;;
     busy)    plate=none;        ink='#5F86AD' ;;
     esac
-    local args=(-size 180x48 "xc:$ACCENT_DEEP")
+    local args=(-size 180x49 "xc:$ACCENT_DEEP")
     if [ "$plate" != none ]; then
-        args+=(-fill "$plate" -draw "roundrectangle 2,2 177,45 9,9")
+        args+=(-fill "$plate" -draw "roundrectangle 2,2 177,46 9,9")
     fi
     if [ "$state" = pressed ]; then
         args+=(-fill "$ACCENT" -draw "roundrectangle 2,10 6,37 2,2")
@@ -172,18 +178,23 @@ backgrounds() {
     page_base "$b"
 
     # Scan categories: a card behind the category names (units 28-178 across,
-    # 40-230 down), one for the description (206-366, 62-222).
+    # 37-212 down), one for the description (206-366, 57-206).
     save 244.bmp "$b" \
         -fill white -stroke "$LINE" -draw "roundrectangle 36,50 277,354 8,8" \
         -draw "roundrectangle 298,50 560,354 8,8" -stroke none \
         -fill "$ACCENT" -font "$BOLD" -pointsize 14 -annotate +312+72 "Description" \
         -fill "$LINE" -draw "rectangle 312,80 546,80"
 
-    # Scan progress: the category rows (units 22-252, 58-219) and the status
-    # lines (226-256).
+    # Scan progress: the category rows (units 22-252, 54-201), the status
+    # lines (209-218) and, at the left, the path line with the bar and Stop
+    # under it. The path line is a white label: at the end of a scan it reaches
+    # down to Stop's bottom edge (units 16-232 across, 220-270 down), so the
+    # card takes it in whole, Stop with it; Back and Next stand beside it on
+    # the page colour.
     save 245.bmp "$b" \
         -fill white -stroke "$LINE" -draw "roundrectangle 16,80 392,334 8,8" \
-        -draw "roundrectangle 16,334 560,390 8,8" -stroke none \
+        -draw "roundrectangle 16,334 560,392 8,8" -draw "roundrectangle 16,334 356,446 8,8" -stroke none \
+        -fill white -draw "rectangle 345,335 362,391" \
         -fill "$LINE" -draw "rectangle 26,334 382,334"
 
     # Scan results: the list (20, 90)-(555, 370) and the selection counter.
@@ -191,38 +202,44 @@ backgrounds() {
         -fill white -stroke "$LINE" -draw "roundrectangle 14,84 561,376 8,8" \
         -draw "roundrectangle 58,50 450,74 8,8" -stroke none
 
-    # Backups: the list (units 10-372, 36-186) and the information card (192-234).
+    # Backups: the list (units 10-372, 33-172) and the information card (177-216).
     save 136.bmp "$b" \
         -fill white -stroke "$LINE" -draw "roundrectangle 9,282 564,356 8,8" -stroke none
 
-    # Startup manager: the help card (units 190-210).
+    # Startup manager: the help card (units 176-195).
     save 140.bmp "$b" \
         -fill white -stroke "$LINE" -draw "roundrectangle 9,280 564,320 8,8" -stroke none
 
-    # Settings pages: the tab row (units 32-48 down), with the page's own tab
+    # Settings pages: the tab row (units 30-45 down), with the page's own tab
     # drawn in: general at 10 units across, schedule at 154.
-    local tabs="$work/tabs.png"
-    convert "$b" -fill "$LINE" -draw "rectangle 10,71 563,71" "$tabs"
+    local tabs="$work/tabs.png" tab_top
+    tab_top=$(uy 30)
+    convert "$b" -fill "$LINE" -draw "rectangle 10,$((tab_top + 23)) 563,$((tab_top + 23))" "$tabs"
     tab_png "$PAGE" "$ACCENT" General "$work/tab-general.png"
     tab_png "$PAGE" "$ACCENT" Schedule "$work/tab-schedule.png"
-    save 277.bmp "$tabs" "$work/tab-general.png" -geometry +15+48 -composite
+    save 277.bmp "$tabs" "$work/tab-general.png" -geometry "+$(ux 10)+$tab_top" -composite
     save 276.bmp "$tabs"
-    save 278.bmp "$tabs" "$work/tab-schedule.png" -geometry +231+48 -composite
+    save 278.bmp "$tabs" "$work/tab-schedule.png" -geometry "+$(ux 154)+$tab_top" -composite
 
     # Statistics: the header band stops where the last-scan time begins; the
     # category names, the column heads and the row stripes match the labels
-    # (rows at 46 + 15.8 i units, numbers in columns at 209, 257 and 305).
+    # (rows at the units below, 8 high; numbers in columns at 209, 257 and
+    # 305); each stripe reaches halfway to its neighbours' centres.
     page_base "$work/stats.png" 250
     local names=("COM/ActiveX Entries" "Uninstall Entries" "Font Entries" "Shared DLLs" "Application Paths"
         "Help Files Information" "Windows Startup Items" "File/Path References" "Empty Registry Keys"
         "Program Shortcuts" "File Associations")
     local draw=(-fill "$MUTED" -font "$BOLD" -pointsize 12 -annotate +268+25 "Last scan:")
-    local i top colour centre
+    local rows=(43 58 72 87 101 115 130 144 159 173 187) centres=() i top bottom colour centre
+    for i in "${!rows[@]}"; do
+        centres+=($(($(uy "${rows[i]}") + $(uy 8) / 2)))
+    done
     for i in "${!names[@]}"; do
-        centre=$(((46 * 10 + i * 158) * 15 / 100 + 6))
-        top=$((centre - 12))
+        centre=${centres[i]}
+        if ((i == 0)); then top=$((centre - 12)); else top=$(((centres[i - 1] + centre + 1) / 2)); fi
+        if ((i == ${#rows[@]} - 1)); then bottom=$((centre + 11)); else bottom=$(((centre + centres[i + 1] + 1) / 2 - 1)); fi
         if ((i % 2 == 0)); then colour='rgb(223,221,221)'; else colour='rgb(240,252,247)'; fi
-        draw+=(-fill "$colour" -draw "rectangle 14,$top 560,$((top + 23))"
+        draw+=(-fill "$colour" -draw "rectangle 14,$top 560,$bottom"
             -fill "$INK" -font "$REG" -pointsize 13 -annotate "+26+$((centre + 5))" "${names[i]}")
     done
     draw+=(-fill "$ACCENT" -font "$BOLD" -pointsize 13 -gravity North
@@ -231,7 +248,7 @@ backgrounds() {
         -fill "$ACCENT_DEEP" -draw "roundrectangle 12,334 562,368 8,8"
 
     # About: the product mark and name; the version text stands at units
-    # 128-348 across, 150-174 down.
+    # 128-348 across, 139-161 down.
     mark 120 "$ACCENT" white "$work/bigmark.png"
     save 163.bmp "$b" "$work/bigmark.png" -geometry +44+86 -composite \
         -fill "$ACCENT" -font "$BOLD" -pointsize 50 -annotate +190+140 "Keldrix" \
@@ -311,18 +328,19 @@ bar_button 27 hide 184 0
 bar_button 27 hide 185 1
 
 # Scan, progress and results pages.
-caption_face 156 48 242
-caption_face_hot 156 48 243
+caption_face 156 49 242
+caption_face_hot 156 49 243
 caption_face 96 36 246
 caption_face_off 96 36 250
 caption_face_hot 96 36 251
-caption_face 156 48 240
-caption_face_hot 156 48 241
+caption_face 156 49 240
+caption_face_hot 156 49 241
 primary 96 36 "<< Back" 249
 primary_hot 96 36 "<< Back" 248
 greyed 96 36 "<< Back" 247
-primary 96 36 "Cancel" 169
-primary_hot 96 36 "Cancel" 170
+# Stop stands on the progress page's white card.
+primary 96 36 "Cancel" 169 14 white
+primary_hot 96 36 "Cancel" 170 14 white
 primary 105 36 "Select All" 173
 primary_hot 105 36 "Select All" 174
 primary 105 36 "Select None" 175

@@ -27,6 +27,13 @@ ensure_prefix() {
     touch "$WINEPREFIX/.keldrix-ready"
     prefix_healthy || return 1
   fi
+  # Wine's own Tahoma (fonts-wine) has Windows' Tahoma metrics: with it the
+  # dialog font gives Windows' base units (6 x 13 at 8 points), for which the
+  # skins are drawn. Without it "Tahoma" falls back to Liberation Sans (6 x 12).
+  local font
+  for font in tahoma.ttf tahomabd.ttf; do
+    [ -f "$WINEPREFIX/drive_c/windows/Fonts/$font" ] || cp "/usr/share/wine/fonts/$font" "$WINEPREFIX/drive_c/windows/Fonts/"
+  done
   # The check may have run without a display: stop its server, or the next
   # wine start reuses its desktop, which has no display driver for windows.
   wineserver -k 2>/dev/null || true

@@ -95,6 +95,33 @@ TEST_F(LabelTest, TabsExpandToTheNextTabStop)
     EXPECT_GE(screen.FirstColumnUnlike(area, kWhite) - plainStart, 8 * tm.tmAveCharWidth - 2);
 }
 
+// A label that is never given a fill colour shows its parent's background
+// beneath its text (a skinned page's bitmap), not a block of its own; one
+// given a fill colour fills with it.
+TEST_F(LabelTest, WithoutAFillColourTheParentsBackgroundShowsBeneath)
+{
+    const RECT right = InHost(plain, 40);
+    plain.SetText("XXXXXXXXXXXXXXXX");
+    controlstest::Settle(host);
+    {
+        controlstest::ScreenPixels screen(host);
+        EXPECT_GT(screen.Count(right, host.background, false), 0) << "the long text";
+    }
+    // The short text leaves no remains of the long one, and beside it the
+    // parent's background shows.
+    plain.SetText("X");
+    controlstest::Settle(host);
+    {
+        controlstest::ScreenPixels screen(host);
+        EXPECT_EQ(0, screen.Count(right, host.background, false)) << "beside the text";
+        EXPECT_GT(screen.Count(InHost(plain, 0, 40), host.background, false), 0) << "the text";
+    }
+    plain.SetBkFillColor(kWhite);
+    controlstest::Settle(host);
+    controlstest::ScreenPixels screen(host);
+    EXPECT_EQ(0, screen.Count(right, kWhite, false));
+}
+
 TEST_F(LabelTest, LosingTheCaptureCountsAsLeaving)
 {
     ASSERT_TRUE(MoveAndWait(hover, 10, 10, 1));

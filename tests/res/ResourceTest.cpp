@@ -2,7 +2,9 @@
 #include "CString.h"
 #include "resource.h"
 #include <windows.h>
+#include <iostream>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -15,7 +17,7 @@ HINSTANCE Module() { return GetModuleHandleA(nullptr); }
 
 struct TemplateItem {
     DWORD id;
-    short cx, cy;
+    short x, y, cx, cy;
 };
 
 // An extended dialog template, read as the system reads it.
@@ -79,8 +81,10 @@ DialogTemplate LoadTemplate(UINT id)
     }
     for (WORD i = 0; i < count; i++) {
         p += (4 - reinterpret_cast<ULONG_PTR>(p) % 4) % 4;
-        p += 16;   // help id, extended style, style, x, y
+        p += 12;   // help id, extended style, style
         TemplateItem item;
+        item.x = static_cast<short>(word());
+        item.y = static_cast<short>(word());
         item.cx = static_cast<short>(word());
         item.cy = static_cast<short>(word());
         item.id = dword();
@@ -193,6 +197,7 @@ struct Pixels {
     int width = 0, height = 0;
     std::vector<DWORD> data;
     DWORD At(int x, int y) const { return data[static_cast<size_t>(y) * width + x] & 0xFFFFFF; }
+    bool Has(int x, int y) const { return x >= 0 && y >= 0 && x < width && y < height; }
 };
 
 Pixels LoadPixels(UINT id)
@@ -341,6 +346,160 @@ TEST(ResourceBitmaps, SkinIsCutOutOnlyOutsideItsRoundedShape)
     // The edges between the corners belong to the window.
     EXPECT_NE(0u, skin.At(w / 2, 0));
     EXPECT_NE(0u, skin.At(0, h / 2));
+}
+
+// Windows' base units of the templates' font, 8-point Tahoma at 96 dpi: at 11
+// pixels per em, Tahoma's ascent of 2049 and descent of 423 (of 2048 units)
+// give tmHeight 11 + 2 = 13, and its 52 letters a-z A-Z are about 330 pixels
+// wide: (330 / 26 + 1) / 2 = 6. The skins are drawn for these units.
+const int kWindowsBaseX = 6;
+const int kWindowsBaseY = 13;
+
+// A control's rectangle as the dialog font scaler lays it out at Windows'
+// base units: each of x, y, cx and cy scaled and rounded on its own.
+RECT WindowsPixels(const TemplateItem& item)
+{
+    auto across = [](int units) { return static_cast<int>(units * kWindowsBaseX / 4.0 + 0.5); };
+    auto down = [](int units) { return static_cast<int>(units * kWindowsBaseY / 8.0 + 0.5); };
+    const int left = across(item.x), top = down(item.y);
+    return {left, top, left + across(item.cx), top + down(item.cy)};
+}
+
+// The test prefix gives the templates' font Windows' base units, so that the
+// window tests see the layout Windows shows.
+TEST(ResourceLayout, TheTemplatesFontHasWindowsBaseUnitsInTheTestPrefix)
+{
+    const SIZE unit = UnitsToPixels(4, 8);
+    EXPECT_EQ(kWindowsBaseX, unit.cx);
+    EXPECT_EQ(kWindowsBaseY, unit.cy);
+    // As the dialog font scaler measures them, on 8-point Tahoma made for 96 dpi.
+    HDC dc = GetDC(nullptr);
+    HFONT font = CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Tahoma");
+    HGDIOBJ old = SelectObject(dc, font);
+    TEXTMETRICA metrics{};
+    GetTextMetricsA(dc, &metrics);
+    SIZE letters{};
+    GetTextExtentPointA(dc, "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ", 52, &letters);
+    char face[LF_FACESIZE] = {};
+    GetTextFaceA(dc, sizeof face, face);
+    SelectObject(dc, old);
+    DeleteObject(font);
+    ReleaseDC(nullptr, dc);
+    EXPECT_STREQ("Tahoma", face);
+    EXPECT_EQ(kWindowsBaseY, metrics.tmHeight);
+    EXPECT_EQ(kWindowsBaseX, (letters.cx / 26 + 1) / 2) << "letters " << letters.cx;
+}
+
+// The skinned templates and their backgrounds (the main window's skin; each
+// page is placed at PAGE_WIDTH x PAGE_HEIGHT over its background).
+const struct {
+    UINT dialog;
+    UINT background;
+} kSkinned[] = {
+    {IDD_MAIN, IDB_MAIN_SKIN},         {IDD_SCAN_CATEGORIES, IDB_BG_SCAN_CATEGORIES},
+    {IDD_BACKUPS, IDB_BG_BACKUPS},     {IDD_STARTUP, IDB_BG_STARTUP},
+    {IDD_OPTIONS, IDB_BG_OPTIONS},     {IDD_ABOUT, IDB_BG_ABOUT},
+    {IDD_STATISTICS, IDB_BG_STATISTICS}, {IDD_IGNORE_LIST, IDB_BG_IGNORE_LIST},
+    {IDD_SCAN_PROGRESS, IDB_BG_SCAN_PROGRESS}, {IDD_SCAN_RESULTS, IDB_BG_SCAN_RESULTS},
+    {IDD_SCHEDULE, IDB_BG_SCHEDULE},
+};
+
+UINT BackgroundOf(UINT dialog)
+{
+    for (const auto& s : kSkinned)
+        if (s.dialog == dialog)
+            return s.background;
+    return 0;
+}
+
+// At Windows' base units every face is exactly its button's size (a button
+// face is copied at its own size, never stretched), and the faces of a page
+// stand on the colour the page's background has at the button's top corners.
+// Prints the table of the skinned controls against their faces.
+TEST(ResourceBitmaps, EveryFaceCoversItsButtonAtWindowsBaseUnits)
+{
+    std::ostringstream table;
+    table << "template control units        pixels at 6x13  face size\n";
+    for (const ButtonCase& c : kButtons) {
+        const DialogTemplate dialog = LoadTemplate(c.dialog);
+        const TemplateItem* item = dialog.Find(c.control);
+        ASSERT_NE(nullptr, item) << c.control;
+        const RECT r = WindowsPixels(*item);
+        const int width = r.right - r.left, height = r.bottom - r.top;
+        const Pixels background = LoadPixels(BackgroundOf(c.dialog));
+        for (UINT face : c.faces) {
+            SCOPED_TRACE("button " + std::to_string(c.control) + " face " + std::to_string(face));
+            const Pixels px = LoadPixels(face);
+            char line[128];
+            snprintf(line, sizeof line, "%-8u %-7lu %3d x %-3d     %3d x %-3d       %-4u %3d x %-3d %s\n", c.dialog,
+                     c.control, item->cx, item->cy, width, height, face, px.width, px.height,
+                     width == px.width && height == px.height ? "covers" : "DIFFERS");
+            table << line;
+            EXPECT_EQ(width, px.width);
+            EXPECT_EQ(height, px.height);
+            if (c.dialog == IDD_MAIN || px.width == 0)
+                continue;
+            ASSERT_EQ(PAGE_WIDTH, background.width);
+            ASSERT_TRUE(background.Has(r.right - 1, r.top));
+            EXPECT_EQ(background.At(r.left, r.top), px.At(0, 0)) << "top left";
+            EXPECT_EQ(background.At(r.right - 1, r.top), px.At(px.width - 1, 0)) << "top right";
+        }
+    }
+    // The windows themselves: the main window's template against its skin, and
+    // every control of a page inside the page's placed size.
+    for (const auto& s : kSkinned) {
+        const DialogTemplate dialog = LoadTemplate(s.dialog);
+        const Pixels background = LoadPixels(s.background);
+        const RECT r = WindowsPixels({0, 0, 0, dialog.cx, dialog.cy});
+        char line[128];
+        snprintf(line, sizeof line, "%-8u window  %3d x %-3d     %3d x %-3d       %-4u %3d x %-3d %s\n", s.dialog,
+                 dialog.cx, dialog.cy, static_cast<int>(r.right), static_cast<int>(r.bottom), s.background, background.width, background.height,
+                 s.dialog == IDD_MAIN ? "skin" : "placed at 574 x 451");
+        table << line;
+        if (s.dialog == IDD_MAIN) {
+            EXPECT_NEAR(background.width, r.right, 1);
+            EXPECT_GE(r.bottom, background.height);
+            EXPECT_LE(r.bottom, background.height + 1);
+            continue;
+        }
+        for (const TemplateItem& item : dialog.items) {
+            const RECT c = WindowsPixels(item);
+            EXPECT_LE(c.right, PAGE_WIDTH) << "control " << item.id << " of " << s.dialog;
+            EXPECT_LE(c.bottom, PAGE_HEIGHT) << "control " << item.id << " of " << s.dialog;
+        }
+    }
+    std::cout << table.str();
+}
+
+// The progress page fills its name, count, state, total and path labels with
+// white: they stand on white in its background, the path line also at its
+// end-of-scan height, when it reaches down to Stop's bottom edge.
+TEST(ResourceBitmaps, ProgressPageWhiteLabelsStandOnWhite)
+{
+    const DialogTemplate page = LoadTemplate(IDD_SCAN_PROGRESS);
+    const Pixels background = LoadPixels(IDB_BG_SCAN_PROGRESS);
+    ASSERT_EQ(PAGE_WIDTH, background.width);
+    std::vector<std::pair<DWORD, RECT>> labels;
+    for (DWORD id : {IDC_PROGRESS_STATE, IDC_PROGRESS_TOTAL, IDC_PROGRESS_PATH})
+        labels.push_back({id, WindowsPixels(*page.Find(id))});
+    for (DWORD row = 0; row < 11; row++)
+        for (DWORD id : {IDC_PROGRESS_NAME_FIRST + row, IDC_PROGRESS_COUNT_FIRST + row})
+            labels.push_back({id, WindowsPixels(*page.Find(id))});
+    RECT endOfScan = WindowsPixels(*page.Find(IDC_PROGRESS_PATH));
+    endOfScan.bottom = WindowsPixels(*page.Find(IDC_PROGRESS_STOP)).bottom;
+    labels.push_back({IDC_PROGRESS_PATH, endOfScan});
+    for (const auto& label : labels) {
+        const RECT& r = label.second;
+        int other = 0;
+        POINT first = {-1, -1};
+        for (int y = r.top; y < r.bottom; y++)
+            for (int x = r.left; x < r.right; x++)
+                if ((!background.Has(x, y) || background.At(x, y) != 0xFFFFFF) && other++ == 0)
+                    first = {x, y};
+        EXPECT_EQ(0, other) << "label " << label.first << " (" << r.left << "," << r.top << ")-(" << r.right << ","
+                            << r.bottom << "), first at " << first.x << "," << first.y;
+    }
 }
 
 }  // namespace

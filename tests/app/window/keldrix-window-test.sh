@@ -114,6 +114,18 @@ scan_road)
   start_keldrix -t
   wait_until 60 "progress page after -t" page_shows 1395
   wait_until 120 "end of the scan" text_is 1342 "System scan and detection."
+  # The path line is filled white and, at the end, reaches down to where Stop
+  # was: the page around it is white too, so it is no block of its own.
+  path_line_on_white() {
+    local pl pt pr pb point
+    read -r pl pt pr pb < <(ctl_line 1143 | cut -d' ' -f7-10)
+    ctl_visible 1304 && return 1
+    import -window root "$work/shot.png" 2>/dev/null || return 1
+    for point in "$((pl - 3)) $(((pt + pb) / 2))" "$((pr + 3)) $((pb - 4))" "$(((pl + pr) / 2)) $((pb + 2))"; do
+      [ "$(pixel $point)" == "#FFFFFF" ] || return 1
+    done
+  }
+  wait_until 30 "the path line on the page's white" path_line_on_white
   screenshot page-progress
   next=$(ctl_text 1306)
   text_is 1143 "System scan is complete. Click $next to proceed." || fail "path line: $(ctl_text 1143)"
