@@ -18,6 +18,7 @@ const UINT g_categoryBoxIds[REGPROBLEM_TYPE_COUNT] = {
 namespace {
 
 const COLORREF kHoverColour = 0x93AF1C;
+const UINT_PTR kRepaintTimer = 100;
 const COLORREF kTitleFill = 0xF8EEDF;
 
 }  // namespace
@@ -25,6 +26,7 @@ const COLORREF kTitleFill = 0xF8EEDF;
 BEGIN_MESSAGE_MAP(CRegFindNFix, CPropertyPage)
     ON_WM_ERASEBKGND()
     ON_WM_CTLCOLOR()
+    ON_WM_TIMER()
     ON_BN_CLICKED(IDC_START_SCAN, OnStartScan)
     ON_NOTIFY_RANGE(CLabel::LabelEntered, IDC_LABEL_CATEGORY_FIRST, IDC_LABEL_CATEGORY_LAST, OnLabelEntered)
     ON_NOTIFY_RANGE(CLabel::LabelLeft, IDC_LABEL_CATEGORY_FIRST, IDC_LABEL_CATEGORY_LAST, OnLabelLeft)
@@ -156,6 +158,16 @@ HBRUSH CRegFindNFix::OnCtlColor(CDC* pDC, CWnd*, UINT)
 {
     pDC->SetBkMode(TRANSPARENT);
     return m_ctlBrush;
+}
+
+void CRegFindNFix::OnTimer(UINT_PTR nIDEvent)
+{
+    if (nIDEvent != kRepaintTimer) {
+        Default();
+        return;
+    }
+    m_timerTicks = (m_timerTicks + 1) % 100;
+    Invalidate();
 }
 
 void CRegFindNFix::OnStartScan()

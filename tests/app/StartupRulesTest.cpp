@@ -7,6 +7,7 @@
 #include <vector>
 #include "../engine/EngineTestSupport.h"
 #include "CFindPage.h"
+#include "CRegFindNFix.h"
 #include "CRegistryCleanerApp.h"
 #include "CRegistryCleanerDlg.h"
 #include "CTrayIconManager.h"
@@ -301,6 +302,28 @@ TEST(ProgressPage, UnlocksOnTheEnginesDecisionEvenWithAStopAtTheBoundary)
         g_pRegScanner = savedEngine;
         EXPECT_EQ(c.seen, page.seen);
         EXPECT_EQ(c.stop != kNoStop, page.IsCancelled());
+        page.DestroyWindow();
+    }
+    ::DestroyWindow(host);
+}
+
+// Timer 100 of the scan categories page repaints it; other timers do not.
+TEST(ScanCategoriesPage, TimerHundredRepaintsThePage)
+{
+    testsupport::SharedStateLock screen("KeldrixTestScreenAndMouse");
+    HWND host = ::CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 800, 600, nullptr, nullptr, nullptr,
+                                  nullptr);
+    ASSERT_NE(host, nullptr);
+    {
+        CRegFindNFix page;
+        ASSERT_TRUE(page.Create(CWnd::FromHandle(host)));
+        page.ShowWindow(SW_SHOW);
+        ::UpdateWindow(page.m_hWnd);
+        for (UINT_PTR id : {100, 101, 200, 100}) {
+            ::ValidateRect(page.m_hWnd, nullptr);
+            ::SendMessageA(page.m_hWnd, WM_TIMER, id, 0);
+            EXPECT_EQ(id == 100, ::GetUpdateRect(page.m_hWnd, nullptr, FALSE) != FALSE) << id;
+        }
         page.DestroyWindow();
     }
     ::DestroyWindow(host);
