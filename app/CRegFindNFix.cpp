@@ -72,7 +72,7 @@ BOOL CRegFindNFix::OnInitDialog()
     m_instruction.SetText(instruction);
     m_instruction.SetTransparent(TRUE);
     m_description.SetLabelStyle(TRUE, "Arial", 10, 0xB7742D, white);
-    m_description.SetText("");
+    ShowLabelText(m_description, "");
     m_hint.SetLabelStyle(TRUE, "Arial", 10, 0x0000FF, white);
     for (int i = 0; i < REGPROBLEM_TYPE_COUNT; ++i) {
         CString name;
@@ -130,14 +130,14 @@ void CRegFindNFix::OnLabelEntered(UINT id, NMHDR*, LRESULT* pResult)
     m_hoveredCategory = category;
     CString description;
     description.LoadString(IDS_DESCRIPTION_FIRST + category);
-    m_description.SetText(description);
+    ShowLabelText(m_description, description);
     *pResult = 0;
 }
 
 void CRegFindNFix::OnLabelLeft(UINT, NMHDR*, LRESULT* pResult)
 {
     m_labels[m_hoveredCategory].SetTextColor(0);
-    m_description.SetText("");
+    ShowLabelText(m_description, "");
     *pResult = 0;
 }
 
