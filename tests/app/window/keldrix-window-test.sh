@@ -34,14 +34,20 @@ colour_count() {
   convert "$work/shot.png" -crop "$((r - l))x$((b - t))+$l+$t" +repage -depth 8 txt:- | grep -c "$2"
 }
 # The badge of the tray icon on a fresh screenshot: red (problems remain),
-# green (clean) or none. The main window must not cover the tray.
+# green (clean) or none. The main window must not cover the tray. The icon is
+# the last one of the tray (one of an instance killed earlier may stay before it).
 tray_badge() {
-  local id txt
+  local id txt tw th tx ty
   id=$(xdotool search --onlyvisible --name '^Wine System Tray$' 2>/dev/null | head -1)
   [ -n "$id" ] || { echo none; return; }
   eval "$(xdotool getwindowgeometry --shell "$id")"
   import -window root "$work/shot.png" 2>/dev/null || { echo none; return; }
-  txt=$(convert "$work/shot.png" -crop "${WIDTH}x${HEIGHT}+$X+$Y" +repage -depth 8 txt:-)
+  convert "$work/shot.png" -crop "${WIDTH}x${HEIGHT}+$X+$Y" +repage "$work/tray.png" || { echo none; return; }
+  read -r tw th tx ty < <(convert "$work/tray.png" -trim -format '%w %h %X %Y\n' info: 2>/dev/null)
+  [ -n "$ty" ] || { echo none; return; }
+  tx=${tx#+}
+  ty=${ty#+}
+  txt=$(convert "$work/tray.png" -crop "$((tw < 18 ? tw : 18))x$th+$((tx + tw - (tw < 18 ? tw : 18)))+$ty" +repage -depth 8 txt:-)
   if grep -q '#D9472B' <<<"$txt"; then
     echo red
   elif grep -q '#2E9E50' <<<"$txt"; then
