@@ -226,12 +226,19 @@ LRESULT CFindPage::OnCategoryStart(WPARAM, LPARAM lParam)
     return 0;
 }
 
+BOOL CFindPage::PassPathGate(DWORD now, DWORD& lastShown)
+{
+    // Unsigned: the difference holds when the tick count wraps.
+    if (now - lastShown <= 100)
+        return FALSE;
+    lastShown = now;
+    return TRUE;
+}
+
 LRESULT CFindPage::OnScanProgress(WPARAM, LPARAM lParam)
 {
-    const DWORD now = ::GetTickCount();
-    if (now - g_lastPathTick <= 100)
+    if (!PassPathGate(::GetTickCount(), g_lastPathTick))
         return 0;
-    g_lastPathTick = now;
     LPCSTR path = reinterpret_cast<LPCSTR>(lParam);
     ShowText(m_path, ShortenPath(path ? path : ""));
     return 0;
@@ -289,12 +296,13 @@ void CFindPage::StoreScanStatistics()
         SetRegistrySettingInt(SETTINGS_PRODUCT, g_foundCountNames[i], g_pRegScanner ? g_pRegScanner->GetFoundCount(i) : 0);
 }
 
-LRESULT CFindPage::OnScanFinished(WPARAM, LPARAM)
+LRESULT CFindPage::OnScanFinished(WPARAM wParam, LPARAM)
 {
     CRegistryCleanerDlg* main = MainWindowOf(m_hWnd);
-    // With "repairafterfind" the engine fixes right away: the window stays
+    // When the engine goes on to fix what it found (its own decision, in
+    // wParam: a Stop pressed since then came too late), the window stays
     // locked until that fix has ended.
-    m_fixPending = !m_cancelled && GetRegistrySettingInt(SETTINGS_PRODUCT, SETTING_REPAIRAFTERFIND, 0) == 1;
+    m_fixPending = wParam != 0;
     if (!m_fixPending) {
         m_back.EnableWindow(TRUE);
         m_next.EnableWindow(TRUE);

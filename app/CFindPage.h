@@ -23,6 +23,9 @@ public:
 
     // The path line: paths over 60 characters keep their first 5 and last 50.
     static CString ShortenPath(const CString& path);
+    // The path line's gate: TRUE, with lastShown := now, when more than 100 ms
+    // have passed since lastShown; FALSE (the path is dropped) otherwise.
+    static BOOL PassPathGate(DWORD now, DWORD& lastShown);
 
     int GetProblemCount() const { return m_problemCount; }
     BOOL IsCancelled() const { return m_cancelled; }

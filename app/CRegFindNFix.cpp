@@ -18,6 +18,7 @@ const UINT g_categoryBoxIds[REGPROBLEM_TYPE_COUNT] = {
 namespace {
 
 const COLORREF kHoverColour = 0x93AF1C;
+const UINT_PTR kRepaintTimer = 100;
 const COLORREF kTitleFill = 0xF8EEDF;
 
 }  // namespace
@@ -25,6 +26,7 @@ const COLORREF kTitleFill = 0xF8EEDF;
 BEGIN_MESSAGE_MAP(CRegFindNFix, CPropertyPage)
     ON_WM_ERASEBKGND()
     ON_WM_CTLCOLOR()
+    ON_WM_TIMER()
     ON_BN_CLICKED(IDC_START_SCAN, OnStartScan)
     ON_NOTIFY_RANGE(CLabel::LabelEntered, IDC_LABEL_CATEGORY_FIRST, IDC_LABEL_CATEGORY_LAST, OnLabelEntered)
     ON_NOTIFY_RANGE(CLabel::LabelLeft, IDC_LABEL_CATEGORY_FIRST, IDC_LABEL_CATEGORY_LAST, OnLabelLeft)
@@ -70,7 +72,7 @@ BOOL CRegFindNFix::OnInitDialog()
     m_instruction.SetText(instruction);
     m_instruction.SetTransparent(TRUE);
     m_description.SetLabelStyle(TRUE, "Arial", 10, 0xB7742D, white);
-    m_description.SetText("");
+    ShowLabelText(m_description, "");
     m_hint.SetLabelStyle(TRUE, "Arial", 10, 0x0000FF, white);
     for (int i = 0; i < REGPROBLEM_TYPE_COUNT; ++i) {
         CString name;
@@ -128,14 +130,14 @@ void CRegFindNFix::OnLabelEntered(UINT id, NMHDR*, LRESULT* pResult)
     m_hoveredCategory = category;
     CString description;
     description.LoadString(IDS_DESCRIPTION_FIRST + category);
-    m_description.SetText(description);
+    ShowLabelText(m_description, description);
     *pResult = 0;
 }
 
 void CRegFindNFix::OnLabelLeft(UINT, NMHDR*, LRESULT* pResult)
 {
     m_labels[m_hoveredCategory].SetTextColor(0);
-    m_description.SetText("");
+    ShowLabelText(m_description, "");
     *pResult = 0;
 }
 
@@ -156,6 +158,16 @@ HBRUSH CRegFindNFix::OnCtlColor(CDC* pDC, CWnd*, UINT)
 {
     pDC->SetBkMode(TRANSPARENT);
     return m_ctlBrush;
+}
+
+void CRegFindNFix::OnTimer(UINT_PTR nIDEvent)
+{
+    if (nIDEvent != kRepaintTimer) {
+        Default();
+        return;
+    }
+    m_timerTicks = (m_timerTicks + 1) % 100;
+    Invalidate();
 }
 
 void CRegFindNFix::OnStartScan()

@@ -22,6 +22,9 @@ public:
 protected:
     afx_msg BOOL OnEraseBkgnd(CDC* pDC);
     afx_msg HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor);
+    // Timer 100 (armed by nothing in the program): counts from 0 to 99 and
+    // repaints the page. Other timers go to the default handling.
+    afx_msg void OnTimer(UINT_PTR nIDEvent);
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
     afx_msg void OnLabelEntered(UINT id, NMHDR* pNMHDR, LRESULT* pResult);
     afx_msg void OnLabelLeft(UINT id, NMHDR* pNMHDR, LRESULT* pResult);
@@ -45,6 +48,7 @@ private:
     CBitmap m_background;
     HBRUSH m_ctlBrush = nullptr;
     int m_hoveredCategory = 0;
+    int m_timerTicks = 0;
     CDialogFontScaler m_fontScaler;
 };
 

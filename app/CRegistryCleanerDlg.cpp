@@ -698,7 +698,7 @@ void CRegistryCleanerDlg::ShowTipOfTheDay()
     dialog.DoModal();
 }
 
-// --- parts of the program still to come ----------------------------------------
+// --- the e-mail sign-up and the update check ------------------------------------
 
 void CRegistryCleanerDlg::ShowEmailSignUp()
 {

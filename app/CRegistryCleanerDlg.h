@@ -131,7 +131,7 @@ private:
     void CreateStatsPopup();
     void ShowLastScanPopup();
     void ShowTipOfTheDay();
-    // Parts of the program that are not built yet; each does nothing for now.
+    // The e-mail sign-up dialog; its answer decides whether it comes again.
     void ShowEmailSignUp();
 
     CWinApp* m_pApp;

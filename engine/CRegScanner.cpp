@@ -158,6 +158,11 @@ UINT CRegScanner::FixThreadProc(LPVOID pParam)
     return 0;
 }
 
+BOOL CRegScanner::DecideRepairAfterFind()
+{
+    return !IsCancelled() && GetRegistrySettingInt(SETTINGS_PRODUCT, SETTING_REPAIRAFTERFIND, 0) == 1;
+}
+
 void CRegScanner::RunScan()
 {
     CComScope com;
@@ -184,8 +189,9 @@ void CRegScanner::RunScan()
 
     SetRegistrySettingInt(SETTINGS_PRODUCT, SETTING_LASTFOUNDERRORS, m_totalFound);
 
-    const BOOL bRepair = !IsCancelled() && GetRegistrySettingInt(SETTINGS_PRODUCT, SETTING_REPAIRAFTERFIND, 0) == 1;
-    SendMessageA(hNotifyWnd, WM_SCAN_DONE, 0, 0);
+    // One decision, told to the window with the message.
+    const BOOL bRepair = DecideRepairAfterFind();
+    SendMessageA(hNotifyWnd, WM_SCAN_DONE, bRepair ? 1 : 0, 0);
     if (bRepair) {
         FixAll(this);
         // Once more after the fix's own: the finding page handles the automatic fix's end on this one.

@@ -13,9 +13,13 @@ class LogFile;
 // window given to StartScan or StartFix; the worker waits while they are handled.
 // WM_SCAN_PATH and WM_FIX_PROGRESS are thinned out: the first of each category
 // is sent, then at most one every 25 ms; all others are sent every time.
+// The wParam of WM_SCAN_DONE is 1 when the scan thread goes on to fix what it
+// found ("repairafterfind"), then ends with WM_FIX_DONE; else 0. The window
+// takes that decision from the message: a Stop it handles after the scan has
+// decided changes nothing any more.
 #define WM_FIX_PROGRESS (WM_USER + 678)      // wParam progress code, lParam category
 #define WM_FIX_DONE (WM_USER + 679)          // 0, 0
-#define WM_SCAN_DONE (WM_USER + 680)         // 0, 0
+#define WM_SCAN_DONE (WM_USER + 680)         // fix follows (1 or 0), 0
 #define WM_SCAN_PATH (WM_USER + 681)         // 0, LPCSTR valid during the call
 #define WM_PROBLEM_FOUND (WM_USER + 682)     // 0, CRegistryProblem* just stored
 #define WM_CATEGORY_START (WM_USER + 683)    // 0, category
@@ -159,6 +163,9 @@ protected:
     virtual void ShowFixMessage(LPCSTR pszText);
 
     BOOL IsCancelled() const { return m_cancel != 0; }
+    // Whether the scan thread fixes right after its scan: never after a
+    // cancel, and only with "repairafterfind" 1. Asked once, at the scan's end.
+    virtual BOOL DecideRepairAfterFind();
     // Sends WM_SCAN_PATH with the text when it is the category's first or some
     // tens of milliseconds have passed since the last one sent: the progress
     // page shows one path per 100 ms, and every message costs the walk a

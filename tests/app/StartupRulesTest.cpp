@@ -1,14 +1,21 @@
 // The pure rules of the start-up and the main window: command-line switches,
-// the e-mail test, the administrator walk, the cleaning totals, the path line.
+// the e-mail test, the administrator walk, the cleaning totals, the path line
+// and its gate; and the progress page as the window of a real scan thread.
 #include <gtest/gtest.h>
+#include <functional>
+#include <string>
 #include <vector>
+#include "../engine/EngineTestSupport.h"
 #include "CFindPage.h"
+#include "CRegFindNFix.h"
 #include "CRegistryCleanerApp.h"
 #include "CRegistryCleanerDlg.h"
 #include "CTrayIconManager.h"
+#include "RegistrySettings.h"
 #include "StartupRules.h"
 #include "TestSupport.h"
 #include "UserRights.h"
+#include "resource.h"
 
 namespace {
 
@@ -167,6 +174,159 @@ TEST(MainWindowRules, PathLineKeepsBothEndsOfLongPaths)
     const std::string sixtyOne(61, 'q');
     EXPECT_EQ(58, CFindPage::ShortenPath(sixtyOne.c_str()).GetLength());
     EXPECT_STREQ("", CFindPage::ShortenPath(""));
+}
+
+TEST(MainWindowRules, PathLineShowsAtMostOnePathPer100Ms)
+{
+    const struct Case {
+        DWORD last;
+        DWORD now;
+        BOOL shown;
+    } cases[] = {
+        {1000, 1000, FALSE},
+        {1000, 1099, FALSE},
+        {1000, 1100, FALSE},  // exactly 100 ms: still dropped
+        {1000, 1101, TRUE},
+        {1000, 60000, TRUE},
+        {0xFFFFFFC0, 0x20, FALSE},  // 96 ms across the wrap of the tick count
+        {0xFFFFFFC0, 0x30, TRUE},   // 112 ms across it
+        {0, 0xFFFFFFFF, TRUE},
+    };
+    for (const Case& c : cases) {
+        DWORD last = c.last;
+        EXPECT_EQ(c.shown, CFindPage::PassPathGate(c.now, last)) << c.last << " " << c.now;
+        EXPECT_EQ(c.shown ? c.now : c.last, last) << c.last << " " << c.now;
+    }
+    // Two paths within 100 ms of each other: only the first is shown.
+    DWORD last = 5000;
+    EXPECT_TRUE(CFindPage::PassPathGate(5200, last));
+    EXPECT_FALSE(CFindPage::PassPathGate(5250, last));
+    EXPECT_FALSE(CFindPage::PassPathGate(5300, last));
+    EXPECT_TRUE(CFindPage::PassPathGate(5301, last));
+}
+
+// The progress page as the window of a real scan thread (every category
+// skipped), with "repairafterfind" on or off and Stop pressed on the page
+// before the scan ends, or after the engine has decided on its fix but before
+// the page hears of the end: the page stays locked exactly when the engine
+// goes on to fix, and opens at the fix's end. The engine reports that end
+// twice; the page acts on the first only.
+class WatchedProgressPage : public CFindPage {
+public:
+    // Back and Next after each end message: "scan:open", "fix:locked"...
+    std::vector<std::string> seen;
+    std::function<void(UINT, LPARAM)> beforeMessage;
+
+    BOOL IsOpen() const
+    {
+        return ::IsWindowEnabled(::GetDlgItem(m_hWnd, IDC_PROGRESS_BACK)) &&
+               ::IsWindowEnabled(::GetDlgItem(m_hWnd, IDC_PROGRESS_NEXT));
+    }
+    void PressStop() { ::SendMessageA(m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_PROGRESS_STOP, BN_CLICKED), 0); }
+
+protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        if (beforeMessage)
+            beforeMessage(message, lParam);
+        const LRESULT result = CFindPage::WindowProc(message, wParam, lParam);
+        if (message == WM_SCAN_DONE || message == WM_FIX_DONE) {
+            seen.push_back(std::string(message == WM_SCAN_DONE ? "scan:" : "fix:") + (IsOpen() ? "open" : "locked"));
+            // Locked again by hand after the first end of the fix: a second
+            // handling of the end would open the page once more.
+            if (message == WM_FIX_DONE)
+                ::EnableWindow(::GetDlgItem(m_hWnd, IDC_PROGRESS_BACK), FALSE);
+        }
+        return result;
+    }
+};
+
+struct BoundaryScanner : enginetest::TestScanner {
+    using TestScanner::TestScanner;
+    std::function<void()> afterDecision;
+
+protected:
+    BOOL DecideRepairAfterFind() override
+    {
+        const BOOL decided = TestScanner::DecideRepairAfterFind();
+        if (afterDecision)
+            afterDecision();
+        return decided;
+    }
+};
+
+TEST(ProgressPage, UnlocksOnTheEnginesDecisionEvenWithAStopAtTheBoundary)
+{
+    enum Stop { kNoStop, kDuringTheScan, kAtTheBoundary };
+    const struct Case {
+        int repairAfterFind;
+        Stop stop;
+        std::vector<std::string> seen;
+    } cases[] = {
+        {1, kAtTheBoundary, {"scan:locked", "fix:open", "fix:locked"}},
+        {1, kNoStop, {"scan:locked", "fix:open", "fix:locked"}},
+        {1, kDuringTheScan, {"scan:open"}},
+        {0, kAtTheBoundary, {"scan:open"}},
+        {0, kNoStop, {"scan:open"}},
+    };
+    testsupport::SharedStateLock lock;
+    std::vector<std::string> names = {SETTING_LASTSCAN, SETTING_LASTFOUNDERRORS, SETTING_REPAIRAFTERFIND, SETTING_ERRS};
+    names.insert(names.end(), g_foundCountNames, g_foundCountNames + REGPROBLEM_TYPE_COUNT);
+    testsupport::SavedValues saved(names);
+    testsupport::TempDir backups;
+    HWND host = ::CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 800, 600, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(host, nullptr);
+    CRegScanner* const savedEngine = g_pRegScanner;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "repairafterfind " << c.repairAfterFind << ", stop " << c.stop);
+        SetRegistrySettingInt(SETTINGS_PRODUCT, SETTING_REPAIRAFTERFIND, c.repairAfterFind);
+        WatchedProgressPage page;
+        ASSERT_TRUE(page.Create(CWnd::FromHandle(host)));
+        CRegistryProblemArray problems;
+        BoundaryScanner engine(problems);
+        engine.SetBackupFolder((backups.Path() + "\\").c_str());
+        g_pRegScanner = &engine;  // Stop cancels the program's engine
+        page.ResetCategoryRows();
+        EXPECT_FALSE(page.IsOpen());
+        if (c.stop == kDuringTheScan)
+            page.beforeMessage = [&](UINT message, LPARAM lParam) {
+                if (message == WM_CATEGORY_SKIPPED && lParam == 10)
+                    page.PressStop();
+            };
+        if (c.stop == kAtTheBoundary)
+            engine.afterDecision = [&] { page.PressStop(); };  // from the scan thread, handled here
+        const BYTE none[REGPROBLEM_TYPE_COUNT] = {};
+        engine.SetCategories(none);
+        ASSERT_TRUE(engine.StartScan(page.m_hWnd));
+        ASSERT_TRUE(enginetest::RecordingWindow::PumpUntilEnded(engine.GetWorker()->m_hThread));
+        g_pRegScanner = savedEngine;
+        EXPECT_EQ(c.seen, page.seen);
+        EXPECT_EQ(c.stop != kNoStop, page.IsCancelled());
+        page.DestroyWindow();
+    }
+    ::DestroyWindow(host);
+}
+
+// Timer 100 of the scan categories page repaints it; other timers do not.
+TEST(ScanCategoriesPage, TimerHundredRepaintsThePage)
+{
+    testsupport::SharedStateLock screen("KeldrixTestScreenAndMouse");
+    HWND host = ::CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 800, 600, nullptr, nullptr, nullptr,
+                                  nullptr);
+    ASSERT_NE(host, nullptr);
+    {
+        CRegFindNFix page;
+        ASSERT_TRUE(page.Create(CWnd::FromHandle(host)));
+        page.ShowWindow(SW_SHOW);
+        ::UpdateWindow(page.m_hWnd);
+        for (UINT_PTR id : {100, 101, 200, 100}) {
+            ::ValidateRect(page.m_hWnd, nullptr);
+            ::SendMessageA(page.m_hWnd, WM_TIMER, id, 0);
+            EXPECT_EQ(id == 100, ::GetUpdateRect(page.m_hWnd, nullptr, FALSE) != FALSE) << id;
+        }
+        page.DestroyWindow();
+    }
+    ::DestroyWindow(host);
 }
 
 TEST(MainWindowRules, SettingsSectionFollowsTheCategorySwitches)

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 
 using enginetest::Event;
 using enginetest::RecordingWindow;
@@ -34,13 +35,29 @@ Sequence Expected(const char* letters)
     return sequence;
 }
 
+// The tests' engine, with a step of the test's own run on the scan thread
+// right after the scan has decided whether it fixes (before WM_SCAN_DONE).
+struct BoundaryScanner : TestScanner {
+    using TestScanner::TestScanner;
+    std::function<void()> afterDecision;
+
+protected:
+    BOOL DecideRepairAfterFind() override
+    {
+        const BOOL decided = TestScanner::DecideRepairAfterFind();
+        if (afterDecision)
+            afterDecision();
+        return decided;
+    }
+};
+
 // One scan engine with its window, run under the shared-state lock; the
 // settings values that a scan writes or reads are put back afterwards.
 struct ScanRun {
     testsupport::SharedStateLock lock;
     SavedValues settings{{SETTING_LASTSCAN, SETTING_LASTFOUNDERRORS, SETTING_REPAIRAFTERFIND}};
     CRegistryProblemArray problems;
-    TestScanner engine{problems};
+    BoundaryScanner engine{problems};
     RecordingWindow window;
     testsupport::TempDir backups;
 
@@ -181,6 +198,44 @@ TEST(ScanEngine, RepairAfterFindRunsTheFixOnTheScanThread)
     for (const Event& e : run.window.events)
         EXPECT_TRUE(e.scanning);
     EXPECT_FALSE(run.engine.IsScanning());
+}
+
+// WM_SCAN_DONE tells the window whether the fix follows: the engine decides
+// once, and a cancel that comes after its decision changes nothing.
+TEST(ScanEngine, TheScanDoneMessageCarriesTheOneDecisionOnTheFix)
+{
+    enum Cancel { kNoCancel, kDuringTheScan, kAfterTheDecision };
+    const struct Case {
+        int repairAfterFind;
+        Cancel cancel;
+        WPARAM fixFollows;
+    } cases[] = {
+        {1, kNoCancel, 1},
+        {1, kAfterTheDecision, 1},
+        {1, kDuringTheScan, 0},
+        {0, kNoCancel, 0},
+        {0, kAfterTheDecision, 0},
+        {2, kNoCancel, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "repairafterfind " << c.repairAfterFind << ", cancel " << c.cancel);
+        ScanRun run;
+        run.SetRepairAfterFind(c.repairAfterFind);
+        run.window.onMessage = [&](const Event& e) {
+            if (c.cancel == kDuringTheScan && e.message == WM_CATEGORY_SKIPPED && e.lParam == 10)
+                run.engine.Cancel();
+        };
+        if (c.cancel == kAfterTheDecision)
+            run.engine.afterDecision = [&] { run.engine.Cancel(); };
+
+        ASSERT_TRUE(run.Scan(kNone));
+
+        ASSERT_EQ(run.window.Count(WM_SCAN_DONE), 1);
+        for (const Event& e : run.window.events)
+            if (e.message == WM_SCAN_DONE)
+                EXPECT_EQ(e.wParam, c.fixFollows);
+        EXPECT_EQ(run.window.Count(WM_FIX_DONE), c.fixFollows ? 2 : 0);
+    }
 }
 
 TEST(ScanEngine, StartFixReportsItsEndWhileStillRunning)

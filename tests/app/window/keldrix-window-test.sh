@@ -5,6 +5,68 @@
 #   keldrix-window-test.sh CHECK KELDRIX_EXE PROBE_EXE BUILD_DIR
 source "$(dirname "${BASH_SOURCE[0]}")/window-lib.sh"
 
+# Button $1 is drawn with the built bitmap $2 (its held face), on a fresh screenshot.
+held_face() {
+  local bl bt br bb
+  read -r bl bt br bb < <(ctl_line "$1" | cut -d' ' -f7-10)
+  [ -n "$bb" ] && import -window root "$work/shot.png" 2>/dev/null &&
+    convert "$work/shot.png" -crop "$((br - bl))x$((bb - bt))+$bl+$bt" +repage "$work/button.png" &&
+    convert "$build/res/art/$2.bmp" -crop "$((br - bl))x$((bb - bt))+0+0" +repage "$work/face.png" &&
+    [ "$(compare -metric AE "$work/button.png" "$work/face.png" null: 2>&1)" == 0 ]
+}
+# Control $1 shows the built bitmap $2 at its top left, on the last screenshot.
+shows_bitmap() {
+  local l t r b bw bh w h
+  read -r l t r b < <(ctl_line "$1" | cut -d' ' -f7-10)
+  read -r bw bh < <(identify -format '%w %h\n' "$build/res/art/$2.bmp")
+  [ -n "$b" ] && [ -n "$bh" ] || return 1
+  w=$((r - l < bw ? r - l : bw))
+  h=$((b - t < bh ? b - t : bh))
+  convert "$work/shot.png" -crop "${w}x${h}+$l+$t" +repage "$work/ctl.png" &&
+    convert "$build/res/art/$2.bmp" -crop "${w}x${h}+0+0" +repage "$work/art.png" &&
+    [ "$(compare -metric AE "$work/ctl.png" "$work/art.png" null: 2>&1)" == 0 ]
+}
+# The number of pixels of colour $2 (#RRGGBB) in control $1, on the last screenshot.
+colour_count() {
+  local l t r b
+  read -r l t r b < <(ctl_line "$1" | cut -d' ' -f7-10)
+  [ -n "$b" ] || { echo 0; return; }
+  convert "$work/shot.png" -crop "$((r - l))x$((b - t))+$l+$t" +repage -depth 8 txt:- | grep -c "$2"
+}
+# The badge of the tray icon on a fresh screenshot: red (problems remain),
+# green (clean) or none. The main window must not cover the tray. The icon is
+# the last one of the tray (one of an instance killed earlier may stay before it).
+tray_badge() {
+  local id txt tw th tx ty
+  id=$(xdotool search --onlyvisible --name '^Wine System Tray$' 2>/dev/null | head -1)
+  [ -n "$id" ] || { echo none; return; }
+  eval "$(xdotool getwindowgeometry --shell "$id")"
+  import -window root "$work/shot.png" 2>/dev/null || { echo none; return; }
+  convert "$work/shot.png" -crop "${WIDTH}x${HEIGHT}+$X+$Y" +repage "$work/tray.png" || { echo none; return; }
+  read -r tw th tx ty < <(convert "$work/tray.png" -trim -format '%w %h %X %Y\n' info: 2>/dev/null)
+  [ -n "$ty" ] || { echo none; return; }
+  tx=${tx#+}
+  ty=${ty#+}
+  txt=$(convert "$work/tray.png" -crop "$((tw < 18 ? tw : 18))x$th+$((tx + tw - (tw < 18 ? tw : 18)))+$ty" +repage -depth 8 txt:-)
+  if grep -q '#D9472B' <<<"$txt"; then
+    echo red
+  elif grep -q '#2E9E50' <<<"$txt"; then
+    echo green
+  else
+    echo none
+  fi
+}
+tray_badge_is() { [ "$(tray_badge)" == "$1" ]; }
+# Hides the main window with its Hide button, so that the tray shows.
+# (The statistics page has a control 1276 of its own: the button is looked up on the main window.)
+hide_main() {
+  local l t r b
+  read -r l t r b < <(tree | awk '$1 == "win" && $2 == 1 && $3 == 1276 { print $7, $8, $9, $10; exit }')
+  [ -n "$b" ] || fail "no Hide button"
+  xdotool mousemove $(((l + r) / 2)) $(((t + b) / 2)) click 1
+  wait_until 30 "the window hidden" main_hidden
+}
+
 case $check in
 start_and_pages)
   start_keldrix
@@ -46,6 +108,38 @@ start_and_pages)
     wait_until 30 "held face of button $button" held
     screenshot "page-$name"
   done
+
+  # Page 1: hovering a category's name shows its description in the hover
+  # colour, leaving it empties the description; a click on the name toggles
+  # its box and stores the switch.
+  shortcuts=$'Program shortcuts, with a \x93.lnk\x94 extension, may no longer be linked to an application.'
+  read -r ll lt lr lb < <(ctl_line 1246 | cut -d' ' -f7-10)
+  xdotool mousemove $(((ll + lr) / 2)) $(((lt + lb) / 2))
+  wait_until 30 "shortcut description" text_is 1237 "$shortcuts"
+  hover_colour() { import -window root "$work/shot.png" 2>/dev/null && (($(colour_count 1246 '#1CAF93') > 0)); }
+  wait_until 30 "hover colour of the name" hover_colour
+  xdotool mousemove $((l + 500)) $((t + 80))
+  wait_until 30 "empty description" text_is 1237 ""
+  wait_until 30 "black name again" eval '! hover_colour'
+  # The two clicks are apart, or they would make a double-click.
+  xdotool mousemove $((ll + (lr - ll) / 3)) $(((lt + lb) / 2)) click 1
+  wait_until 30 "switch stored by a click on the name" has_setting ShortCut
+  before=$(setting ShortCut)
+  xdotool mousemove $((ll + 2 * (lr - ll) / 3)) $(((lt + lb) / 2)) click 1
+  wait_until 30 "switch toggled by a second click on the name" test "$(setting ShortCut)" == $((1 - before))
+  xdotool mousemove $((l + 500)) $((t + 80))
+
+  # Options is held on the ignore-list and schedule pages too.
+  click_ctl 1002
+  wait_until 30 "options page" page_shows 1087
+  click_ctl 1290
+  wait_until 30 "ignore list page" page_shows 1291
+  xdotool mousemove $((l + 500)) $((t + 80))
+  wait_until 30 "Options held on the ignore list page" held_face 1002 218
+  click_ctl 1366
+  wait_until 30 "schedule page" text_is 1231 "Settings - Schedule"
+  xdotool mousemove $((l + 500)) $((t + 80))
+  wait_until 30 "Options held on the schedule page" held_face 1002 218
 
   # The close box (a system close with the system's low bits) only hides the window.
   inspect post $WM_SYSCOMMAND 0xF062 0
@@ -110,10 +204,15 @@ scan_road)
   plant_faults
   selected=00101110000
   set_switches $selected
+  # Start Scan zeroes "FixedTotals"; the fixed counts per category stay.
+  wine reg add "$settings" /v FixedTotals /t REG_SZ /d 5 /f >/dev/null
+  wine reg add "$settings" /v FixedAppPathErrors /t REG_SZ /d 3 /f >/dev/null
   # "-t" scans once the window has started.
   start_keldrix -t
   wait_until 60 "progress page after -t" page_shows 1395
   wait_until 120 "end of the scan" text_is 1342 "System scan and detection."
+  [ "$(setting FixedTotals)" == 0 ] || fail "FixedTotals is $(setting FixedTotals) after Start Scan"
+  [ "$(setting FixedAppPathErrors)" == 3 ] || fail "FixedAppPathErrors is $(setting FixedAppPathErrors) after Start Scan"
   # The path line is filled white and, at the end, reaches down to where Stop
   # was: the page around it is white too, so it is no block of its own.
   path_line_on_white() {
@@ -149,6 +248,20 @@ scan_road)
     fi
   done
   text_is 1344 "$sum Problem(s) Found" || fail "total: $(ctl_text 1344), rows: $sum"
+  # Status images: 254 for a category with problems (each scanned one has
+  # some here), 260 for a skipped one, whose name is grey.
+  row_marks() {
+    local i
+    import -window root "$work/shot.png" 2>/dev/null || return 1
+    for i in "${!names[@]}"; do
+      if [ "${selected:$i:1}" == 1 ]; then
+        shows_bitmap $((1320 + i)) 254 && (($(colour_count $((1309 + i)) '#ACACAC') == 0)) || return 1
+      else
+        shows_bitmap $((1320 + i)) 260 && (($(colour_count $((1309 + i)) '#ACACAC') > 0)) || return 1
+      fi
+    done
+  }
+  wait_until 30 "status images and grey names of the skipped rows" row_marks
   [ "$(setting errs)" == "$sum" ] || fail "errs is $(setting errs), found $sum"
 
   # Next reaches the results page.
@@ -159,6 +272,18 @@ scan_road)
   # A scan of every category, stopped while it runs, ends at once as aborted.
   scan_with_seven_boxes_toggled 1
   wait_until 60 "first category running" text_is 1331 0
+  # Start Scan while the scan runs does nothing: the scan timer's message
+  # reaches Start Scan itself, which must leave the running scan alone. The
+  # close box's message, posted after it, tells when it has been handled.
+  wine reg add "$settings" /v FixedTotals /t REG_SZ /d 9 /f >/dev/null
+  inspect post 0x0113 200 0
+  inspect post $WM_SYSCOMMAND 0xF060 0
+  wait_until 30 "hidden window" main_hidden
+  [ "$(setting FixedTotals)" == 9 ] || fail "Start Scan during a scan set FixedTotals to $(setting FixedTotals)"
+  inspect post $WM_TRAY_NOTIFY 0 32788
+  wait_until 30 "window restored during the scan" main_visible
+  wait_until 30 "progress page during the scan" page_shows 1395
+  ctl_enabled 1306 && fail "the scan has ended before Stop"
   click_ctl 1304
   begin=$(date +%s%N)
   wait_until 30 "end of the stopped scan" text_is 1342 "System scan and detection."
@@ -173,6 +298,16 @@ scan_road)
   scan_with_seven_boxes_toggled 0
   wait_until 120 "end of the third scan" text_is 1342 "System scan and detection."
   text_is 1143 "System scan is complete. Click $next to proceed." || fail "path line: $(ctl_text 1143)"
+
+  # A second press of Scan, on page 1, starts a scan; the first only shows the page.
+  wine reg add "$settings" /v FixedTotals /t REG_SZ /d 4 /f >/dev/null
+  click_ctl 1099
+  wait_until 30 "scan categories page" page_shows 1021
+  [ "$(setting FixedTotals)" == 4 ] || fail "the first press of Scan started a scan"
+  click_ctl 1099
+  wait_until 30 "scan from the second press of Scan" page_shows 1395
+  wait_until 120 "end of the scan from the Scan button" ctl_enabled 1306
+  [ "$(setting FixedTotals)" == 0 ] || fail "no Start Scan from the second press of Scan"
   exit_keldrix
   ;;
 
@@ -204,6 +339,40 @@ repair_after_find)
   log=$(ls "$prog"/Logs/Keldrix-*.zip 2>/dev/null | head -1)
   [ -n "$log" ] && unzip -p "$log" >"$work/fix.log" && xmllint --noout "$work/fix.log" || fail "no well-formed after-fix log"
   grep -q "${token}_bad.hlp" "$work/fix.log" || fail "the after-fix log does not list the fixed value"
+  # The log's scan settings, written at Start Scan, are the switches of the scan.
+  logged=$(xmllint --xpath '//ScanSettings/*' "$work/fix.log" 2>/dev/null | grep -o '>\(yes\|no\)<' |
+    sed 's/>yes</1/; s/>no</0/' | tr -d '\n')
+  [ "$logged" == 00001100000 ] || fail "the log's scan settings read '$logged'"
+  hide_main
+  wait_until 30 "clean tray after the fix" tray_badge_is green
+
+  # The faults again, found by a scan (the tray shows problems), then gone: a
+  # scan that finds nothing shows 255 on its rows, leads by Next to page 1,
+  # and the tray is clean.
+  wine reg add "$settings" /v repairafterfind /t REG_SZ /d 0 /f >/dev/null
+  plant_faults
+  inspect post $WM_TRAY_NOTIFY 0 32788
+  wait_until 30 "page 1 from Open Keldrix" page_shows 1021
+  click_ctl 1021
+  wait_until 30 "progress page" page_shows 1395
+  wait_until 120 "end of the scan of the faults" ctl_enabled 1306
+  [ "$(setting errs)" == 2 ] || fail "the scan found $(setting errs) problems, not this test's 2"
+  hide_main
+  wait_until 30 "tray with problems" tray_badge_is red
+  wine reg delete "$apppaths\\${token}_bad.exe" /f >/dev/null 2>&1
+  wine reg delete "$help" /v "${token}_bad.hlp" /f >/dev/null 2>&1
+  inspect post $WM_TRAY_NOTIFY 0 32788
+  wait_until 30 "page 1 from Open Keldrix" page_shows 1021
+  click_ctl 1021
+  wait_until 30 "progress page" page_shows 1395
+  wait_until 120 "end of the scan that finds nothing" ctl_enabled 1306
+  [ "$(setting errs)" == 0 ] || fail "the scan after the faults went found $(setting errs)"
+  clean_rows() { import -window root "$work/shot.png" 2>/dev/null && shows_bitmap 1324 255 && shows_bitmap 1325 255; }
+  wait_until 30 "status image 255 of rows that found nothing" clean_rows
+  click_ctl 1306
+  wait_until 30 "page 1 after Next with nothing found" page_shows 1021
+  hide_main
+  wait_until 30 "clean tray after a scan that found nothing" tray_badge_is green
   exit_keldrix
   ;;
 
