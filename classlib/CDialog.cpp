@@ -138,12 +138,17 @@ INT_PTR CDialog::DoModal()
     if (CreateDlgIndirect(lpTemplate, hOwner))
         RunModalLoop();
 
-    if (m_hWnd)
+    // The owner is enabled before the dialog goes: hiding the active dialog
+    // hands activation on, and a disabled owner cannot take it, so it would
+    // go to some other window and the owner's next click would only activate.
+    if (ownerDisabled)
+        ::EnableWindow(hOwner, TRUE);
+    if (m_hWnd) {
+        const bool wasActive = ::GetActiveWindow() == m_hWnd;
         ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0,
                        SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOZORDER);
-    if (ownerDisabled) {
-        ::EnableWindow(hOwner, TRUE);
-        if (::GetActiveWindow() == m_hWnd || !::GetActiveWindow())
+        HWND active = ::GetActiveWindow();
+        if (hOwner && (wasActive || !active) && active != hOwner && ::IsWindowEnabled(hOwner))
             ::SetActiveWindow(hOwner);
     }
     DestroyWindow();

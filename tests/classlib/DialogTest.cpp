@@ -137,6 +137,37 @@ TEST(Dialog, EndDialogFromANestedModalDialog)
     EXPECT_TRUE(outerDisabledMeanwhile);
 }
 
+// When a modal dialog ends, its owner is enabled before the dialog goes, so
+// that activation passes back to the owner and not to another window on the
+// screen: the owner's next click is then an ordinary click, not one that
+// first has to activate the window.
+TEST(Dialog, TheOwnerIsActiveAgainWhenAModalDialogEnds)
+{
+    auto ownerTemplate = SimpleTemplate(WS_VISIBLE);
+    auto otherTemplate = SimpleTemplate(WS_VISIBLE);
+    auto modalTemplate = SimpleTemplate();
+    CDialog other;
+    ASSERT_TRUE(other.CreateIndirect(otherTemplate.Get()));
+    CDialog owner;
+    ASSERT_TRUE(owner.CreateIndirect(ownerTemplate.Get()));
+    ::SetActiveWindow(owner.m_hWnd);
+    ASSERT_EQ(::GetActiveWindow(), owner.m_hWnd);
+
+    TestDialog dialog;
+    bool wasActive = false;
+    dialog.onStart = [&](TestDialog& d) {
+        wasActive = ::GetActiveWindow() == d.m_hWnd;
+        d.EndDialog(IDOK);
+    };
+    dialog.InitModalIndirect(modalTemplate.Get(), &owner);
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+    EXPECT_TRUE(wasActive);
+    EXPECT_TRUE(::IsWindowEnabled(owner.m_hWnd));
+    EXPECT_EQ(::GetActiveWindow(), owner.m_hWnd);
+    owner.DestroyWindow();
+    other.DestroyWindow();
+}
+
 TEST(Dialog, KeysGoThroughIsDialogMessageToOkAndCancel)
 {
     auto t = SimpleTemplate();
