@@ -138,18 +138,18 @@ INT_PTR CDialog::DoModal()
     if (CreateDlgIndirect(lpTemplate, hOwner))
         RunModalLoop();
 
-    // The owner is enabled before the dialog goes: hiding the active dialog
-    // hands activation on, and a disabled owner cannot take it, so it would
-    // go to some other window and the owner's next click would only activate.
+    // The owner is enabled and given the activation before the dialog goes:
+    // hiding the active dialog while its owner is still disabled hands the
+    // activation to some other window, and the owner's next click would then
+    // only activate it.
     if (ownerDisabled)
         ::EnableWindow(hOwner, TRUE);
     if (m_hWnd) {
-        const bool wasActive = ::GetActiveWindow() == m_hWnd;
+        HWND active = ::GetActiveWindow();
+        if (hOwner && (active == m_hWnd || !active) && ::IsWindowEnabled(hOwner))
+            ::SetActiveWindow(hOwner);
         ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0,
                        SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOZORDER);
-        HWND active = ::GetActiveWindow();
-        if (hOwner && (wasActive || !active) && active != hOwner && ::IsWindowEnabled(hOwner))
-            ::SetActiveWindow(hOwner);
     }
     DestroyWindow();
     m_bModal = false;
