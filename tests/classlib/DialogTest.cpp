@@ -137,10 +137,29 @@ TEST(Dialog, EndDialogFromANestedModalDialog)
     EXPECT_TRUE(outerDisabledMeanwhile);
 }
 
-// When a modal dialog ends, its owner is enabled before the dialog goes, so
-// that activation passes back to the owner and not to another window on the
-// screen: the owner's next click is then an ordinary click, not one that
-// first has to activate the window.
+// Hides itself as Windows (and Wine under a window manager) hides an active
+// window: the activation goes on at once, to the owner when it can take it,
+// else to another window on the screen.
+class HandingOnDialog : public TestDialog {
+public:
+    HWND otherWindow = nullptr;
+
+protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        LRESULT result = TestDialog::WindowProc(message, wParam, lParam);
+        if (message == WM_WINDOWPOSCHANGED && (reinterpret_cast<WINDOWPOS*>(lParam)->flags & SWP_HIDEWINDOW) &&
+            ::GetActiveWindow() == m_hWnd) {
+            HWND owner = ::GetWindow(m_hWnd, GW_OWNER);
+            ::SetActiveWindow(owner && ::IsWindowEnabled(owner) ? owner : otherWindow);
+        }
+        return result;
+    }
+};
+
+// When a modal dialog ends, the activation goes back to its owner, not to
+// another window on the screen: the owner's next click is then an ordinary
+// click, not one that first has to activate the window.
 TEST(Dialog, TheOwnerIsActiveAgainWhenAModalDialogEnds)
 {
     auto ownerTemplate = SimpleTemplate(WS_VISIBLE);
@@ -153,7 +172,8 @@ TEST(Dialog, TheOwnerIsActiveAgainWhenAModalDialogEnds)
     ::SetActiveWindow(owner.m_hWnd);
     ASSERT_EQ(::GetActiveWindow(), owner.m_hWnd);
 
-    TestDialog dialog;
+    HandingOnDialog dialog;
+    dialog.otherWindow = other.m_hWnd;
     bool wasActive = false;
     dialog.onStart = [&](TestDialog& d) {
         wasActive = ::GetActiveWindow() == d.m_hWnd;
