@@ -138,13 +138,18 @@ INT_PTR CDialog::DoModal()
     if (CreateDlgIndirect(lpTemplate, hOwner))
         RunModalLoop();
 
-    if (m_hWnd)
+    // The owner is enabled and given the activation before the dialog goes:
+    // hiding the active dialog while its owner is still disabled hands the
+    // activation to some other window, and the owner's next click would then
+    // only activate it.
+    if (ownerDisabled)
+        ::EnableWindow(hOwner, TRUE);
+    if (m_hWnd) {
+        HWND active = ::GetActiveWindow();
+        if (hOwner && (active == m_hWnd || !active) && ::IsWindowEnabled(hOwner))
+            ::SetActiveWindow(hOwner);
         ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0,
                        SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOZORDER);
-    if (ownerDisabled) {
-        ::EnableWindow(hOwner, TRUE);
-        if (::GetActiveWindow() == m_hWnd || !::GetActiveWindow())
-            ::SetActiveWindow(hOwner);
     }
     DestroyWindow();
     m_bModal = false;

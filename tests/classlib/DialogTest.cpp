@@ -137,6 +137,57 @@ TEST(Dialog, EndDialogFromANestedModalDialog)
     EXPECT_TRUE(outerDisabledMeanwhile);
 }
 
+// Hides itself as Windows (and Wine under a window manager) hides an active
+// window: the activation goes on at once, to the owner when it can take it,
+// else to another window on the screen.
+class HandingOnDialog : public TestDialog {
+public:
+    HWND otherWindow = nullptr;
+
+protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        LRESULT result = TestDialog::WindowProc(message, wParam, lParam);
+        if (message == WM_WINDOWPOSCHANGED && (reinterpret_cast<WINDOWPOS*>(lParam)->flags & SWP_HIDEWINDOW) &&
+            ::GetActiveWindow() == m_hWnd) {
+            HWND owner = ::GetWindow(m_hWnd, GW_OWNER);
+            ::SetActiveWindow(owner && ::IsWindowEnabled(owner) ? owner : otherWindow);
+        }
+        return result;
+    }
+};
+
+// When a modal dialog ends, the activation goes back to its owner, not to
+// another window on the screen: the owner's next click is then an ordinary
+// click, not one that first has to activate the window.
+TEST(Dialog, TheOwnerIsActiveAgainWhenAModalDialogEnds)
+{
+    auto ownerTemplate = SimpleTemplate(WS_VISIBLE);
+    auto otherTemplate = SimpleTemplate(WS_VISIBLE);
+    auto modalTemplate = SimpleTemplate();
+    CDialog other;
+    ASSERT_TRUE(other.CreateIndirect(otherTemplate.Get()));
+    CDialog owner;
+    ASSERT_TRUE(owner.CreateIndirect(ownerTemplate.Get()));
+    ::SetActiveWindow(owner.m_hWnd);
+    ASSERT_EQ(::GetActiveWindow(), owner.m_hWnd);
+
+    HandingOnDialog dialog;
+    dialog.otherWindow = other.m_hWnd;
+    bool wasActive = false;
+    dialog.onStart = [&](TestDialog& d) {
+        wasActive = ::GetActiveWindow() == d.m_hWnd;
+        d.EndDialog(IDOK);
+    };
+    dialog.InitModalIndirect(modalTemplate.Get(), &owner);
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+    EXPECT_TRUE(wasActive);
+    EXPECT_TRUE(::IsWindowEnabled(owner.m_hWnd));
+    EXPECT_EQ(::GetActiveWindow(), owner.m_hWnd);
+    owner.DestroyWindow();
+    other.DestroyWindow();
+}
+
 TEST(Dialog, KeysGoThroughIsDialogMessageToOkAndCancel)
 {
     auto t = SimpleTemplate();

@@ -127,6 +127,37 @@ backup_damaged_remove)
   exit_keldrix
   ;;
 
+backup_click_after_box)
+  # Remove and Restore with nothing ticked say so and change nothing; the
+  # first click after each message acts.
+  mkdir -p "$backups"
+  printf 'REGEDIT4\r\n\r\n' >"$backups/KeldrixBak_Click.reg"
+  start_keldrix
+  wait_until 60 "main window" main_visible
+  click_ctl 1020
+  wait_until 30 "one backup row" rows_are 1
+  click_ctl 1113
+  answer_box
+  [ "$box_text" == "Remove Error || Please select at least one item to remove" ] || fail "Remove said: $box_text"
+  [ -s "$backups/KeldrixBak_Click.reg" ] && rows_are 1 || fail "Remove with nothing ticked removed the backup"
+  click_row 0
+  wait_until 30 "the row ticked by the first click after Remove's message" row_checked 0
+  # Unticked by a click beside the first one (two clicks at one spot would be a double-click).
+  read -r l t r b < <(row_line 0 | cut -d' ' -f2-5)
+  xdotool mousemove $((l + 10)) $(((t + b) / 2)) click 1
+  wait_until 30 "the row unticked" eval '! row_checked 0'
+  click_ctl 1019
+  answer_box
+  [ "$box_text" == "Restore Error || Please select at least one item to restore" ] || fail "Restore said: $box_text"
+  [ -s "$backups/KeldrixBak_Click.reg" ] && rows_are 1 || fail "Restore with nothing ticked touched the backup"
+  click_row 0
+  wait_until 30 "the row ticked by the first click after Restore's message" row_checked 0
+  click_ctl 1113
+  wait_until 30 "the ticked backup removed" rows_are 0
+  [ ! -e "$backups/KeldrixBak_Click.reg" ] || fail "Remove left the ticked backup"
+  exit_keldrix
+  ;;
+
 *)
   fail "unknown check"
   ;;

@@ -390,6 +390,38 @@ tray_start)
   exit_keldrix
   ;;
 
+scan_none_selected)
+  # After a scan, Start Scan with every box cleared says so, keeps that
+  # scan's results and starts nothing; the first click after the message acts.
+  plant_faults
+  set_switches 00000100000
+  start_keldrix -t
+  wait_until 120 "end of the scan" has_setting errs
+  [ "$(setting errs)" == 1 ] || fail "the scan found $(setting errs) problems, not this test's 1"
+  wait_until 30 "Next enabled" ctl_enabled 1306
+  click_ctl 1306
+  wait_until 30 "results page" page_shows 1297
+  wait_until 30 "the result ticked" counter_is 1 1
+  wine reg add "$settings" /v FixedTotals /t REG_SZ /d 7 /f >/dev/null
+  click_ctl 1099
+  wait_until 30 "scan categories page" page_shows 1021
+  click_ctl 1305
+  wait_until 30 "every box cleared" test "$(setting HelpFile)" == 0
+  click_ctl 1021
+  answer_box
+  [ "$box_text" == "Please select at least one item." ] || fail "Start Scan said: $box_text"
+  page_shows 1021 || fail "Start Scan with nothing chosen left the page"
+  # The hidden pages still hold the last scan, and nothing of a new scan began.
+  any_text() { tree | awk -v id="$1" '$1 == "win" && $3 == id { for (i = 0; i < 10; i++) sub(/^[^ ]* /, ""); print; exit }'; }
+  [ "$(any_text 1348)" == "1 of 1 Errors Selected for Repair" ] || fail "results after the message: $(any_text 1348)"
+  [ "$(any_text 1344)" == "1 Problem(s) Found" ] || fail "progress page after the message: $(any_text 1344)"
+  [ "$(setting FixedTotals)" == 7 ] || fail "FixedTotals is $(setting FixedTotals) after the message"
+  [ "$(setting errs)" == 1 ] || fail "errs is $(setting errs) after the message"
+  click_ctl 1305
+  wait_until 30 "the box ticked by the first click after the message" test "$(setting HelpFile)" == 1
+  exit_keldrix
+  ;;
+
 *)
   fail "unknown check"
   ;;

@@ -175,6 +175,29 @@ results_ignore)
   exit_keldrix
   ;;
 
+results_click_after_box)
+  # Fix Errors with nothing ticked says so; the first click after the message acts.
+  plant_faults
+  set_switches 00000100000
+  start_keldrix -t
+  wait_until 120 "end of the scan" has_setting errs
+  [ "$(setting errs)" == 1 ] || fail "the scan found $(setting errs) problems, not this test's 1"
+  wait_until 30 "Next enabled" ctl_enabled 1306
+  click_ctl 1306
+  wait_until 30 "results page" page_shows 1297
+  wait_until 30 "everything ticked" counter_is 1 1
+  click_ctl 1300
+  wait_until 30 "nothing ticked" counter_is 0 1
+  click_ctl 1297
+  answer_box
+  [ "$box_text" == "There are no errors selected. Check one or more of the items in the error list and click the Fix Errors button" ] \
+    || fail "Fix Errors said: $box_text"
+  click_ctl 1299
+  wait_until 30 "everything ticked by the first click after the message" counter_is 1 1
+  wine reg query "$help" /v "${token}_bad.hlp" >/dev/null 2>&1 || fail "the help file entry went without a fix"
+  exit_keldrix
+  ;;
+
 *)
   fail "unknown check"
   ;;

@@ -213,6 +213,41 @@ startup_all)
   exit_keldrix
   ;;
 
+startup_click_after_box)
+  # The first click after a message box acts: Disable All after the
+  # nothing-selected box, Enable All after No to the Remove question.
+  trap 'wine reg delete "$store\\$machine" /f >/dev/null 2>&1; remove_planted; cleanup' EXIT
+  wine reg add "$userrun" /v "$user" /d "C:\\Kdx\\user.exe" /f >/dev/null
+  wine reg add "$machinerun" /v "$machine" /d "C:\\Kdx\\machine.exe" /f >/dev/null
+  start_keldrix
+  wait_until 60 "main window" main_visible
+  click_ctl 1001
+  wait_until 30 "startup page" page_shows 1105
+  status_is "$user" HKEY_CURRENT_USER/Run Enabled && status_is "$machine" HKLM/Run Enabled || fail "planted items not listed"
+  [ -z "$(inspect rows 1105 | awk '$1 == "row" && $3 == 1')" ] || fail "a row is selected at the start"
+  press 1113
+  said=$(answer_box)
+  [ "$said" == "You have not checked anything to Remove" ] || fail "Remove with nothing selected said: $said"
+  press 1115
+  wait_until 30 "everything disabled by one click on Disable All" status_is "$user" HKEY_CURRENT_USER/Run Disabled
+  status_is "$machine" HKLM/Run Disabled || fail "Disable All left $machine"
+  select_row "$user" HKEY_CURRENT_USER/Run
+  press 1113
+  wait_until 30 "the question" box_open
+  [ "$(sed -n 2p "$work/box.txt")" == "You are about to change the registry settings. Please confirm you want to perform this operation." ] \
+    || fail "question: $(sed -n 2p "$work/box.txt")"
+  read -r l t r b < <(inspect dialog Warning | awk '$1 == "win" && $3 == 7 { print $7, $8, $9, $10 }')
+  [ -n "$b" ] || fail "no No button in the question"
+  xdotool mousemove $(((l + r) / 2)) $(((t + b) / 2)) click 1
+  wait_until 30 "the question closed" eval '! box_open'
+  status_is "$user" HKEY_CURRENT_USER/Run Disabled || fail "No removed or changed the row"
+  press 1116
+  wait_until 30 "everything enabled by one click on Enable All" status_is "$user" HKEY_CURRENT_USER/Run Enabled
+  status_is "$machine" HKLM/Run Enabled || fail "Enable All left $machine"
+  [ "$(value_of "$userrun" "$user")" == 'C:\Kdx\user.exe' ] || fail "$user is not back in the Run key"
+  exit_keldrix
+  ;;
+
 *)
   fail "unknown check"
   ;;
