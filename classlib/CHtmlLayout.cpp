@@ -114,11 +114,15 @@ void CHtmlLayout::Walk(CHtmlElement* e, CHtmlElement* owner)
         FlushRun();
         newOwner = e;
     }
-    size_t fill = m_fills.size();
+    // The block's own background, if it has one; it ends where the block ends.
+    const size_t fill = m_fills.size();
+    bool filled = false;
     if (block) {
         EndLine();
-        if (e->m_background != CLR_INVALID && tag != "body")
+        if (e->m_background != CLR_INVALID && tag != "body") {
             m_fills.push_back({{0, m_y, m_width, m_y}, e->m_background});
+            filled = true;
+        }
     }
     for (auto& child : e->m_children)
         Walk(child.get(), newOwner);
@@ -126,7 +130,7 @@ void CHtmlLayout::Walk(CHtmlElement* e, CHtmlElement* owner)
         FlushRun();
     if (block) {
         EndLine();
-        if (fill < m_fills.size())
+        if (filled)
             m_fills[fill].rect.bottom = m_y;
         if (tag == "p" || tag == "ul" || tag == "ol" || (tag.GetLength() == 2 && tag[0] == 'h'))
             m_y += LineHeight(0) / 2;

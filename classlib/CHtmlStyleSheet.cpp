@@ -130,24 +130,19 @@ void CHtmlStyleSheet::Parse(const CString& text)
         for (CString selector = selectors.Tokenize(",", start); start >= 0 && m_rules.size() < static_cast<size_t>(kMaxRules);
              selector = selectors.Tokenize(",", start)) {
             selector.Trim();
-            if (selector.IsEmpty() || selector.FindOneOf(" \t\r\n>+~[:*") >= 0)
-                continue;  // only simple selectors are understood
+            // One simple selector, or two joined by blanks (the second inside the first).
+            int gap = selector.FindOneOf(" \t\r\n");
+            CString subject = gap < 0 ? selector : selector.Mid(gap + 1);
+            subject.Trim();
             Rule rule;
             rule.declarations = declarations;
-            int hash = selector.Find('#');
-            int dot = selector.Find('.');
-            if (hash >= 0) {
-                rule.id = selector.Mid(hash + 1);
-                rule.tag = selector.Left(hash);
-                rule.specificity = 2;
-            } else if (dot >= 0) {
-                rule.cls = selector.Mid(dot + 1);
-                rule.tag = selector.Left(dot);
-                rule.specificity = 1;
-            } else {
-                rule.tag = selector;
+            if (gap >= 0) {
+                rule.hasAncestor = true;
+                if (!ParseSimple(selector.Left(gap), rule.ancestor, rule.specificity))
+                    continue;
             }
-            rule.tag.MakeLower();
+            if (!ParseSimple(subject, rule.subject, rule.specificity))
+                continue;  // other selectors are not understood
             m_rules.push_back(rule);
         }
     }
@@ -155,13 +150,48 @@ void CHtmlStyleSheet::Parse(const CString& text)
                      [](const Rule& a, const Rule& b) { return a.specificity < b.specificity; });
 }
 
+bool CHtmlStyleSheet::ParseSimple(CString text, Simple& simple, int& specificity)
+{
+    if (text.IsEmpty() || text.FindOneOf(" \t\r\n>+~[:*") >= 0)
+        return false;
+    int hash = text.Find('#');
+    int dot = text.Find('.');
+    if (hash >= 0) {
+        simple.id = text.Mid(hash + 1);
+        simple.tag = text.Left(hash);
+        specificity += 10000;
+    } else if (dot >= 0) {
+        simple.cls = text.Mid(dot + 1);
+        simple.tag = text.Left(dot);
+        specificity += 100;
+    } else {
+        simple.tag = text;
+    }
+    simple.tag.MakeLower();
+    if (!simple.tag.IsEmpty())
+        specificity += 1;
+    return true;
+}
+
+bool CHtmlStyleSheet::Matches(const Simple& simple, const CHtmlElement* pElement)
+{
+    if (!simple.tag.IsEmpty() && simple.tag != pElement->m_tag)
+        return false;
+    if (!simple.id.IsEmpty() && pElement->GetId() != simple.id)
+        return false;
+    return simple.cls.IsEmpty() || IsClassListed(pElement->GetAttribute("class"), simple.cls);
+}
+
 bool CHtmlStyleSheet::Matches(const Rule& rule, const CHtmlElement* pElement)
 {
-    if (!rule.tag.IsEmpty() && rule.tag != pElement->m_tag)
+    if (!Matches(rule.subject, pElement))
         return false;
-    if (!rule.id.IsEmpty() && pElement->GetId() != rule.id)
-        return false;
-    return rule.cls.IsEmpty() || IsClassListed(pElement->GetAttribute("class"), rule.cls);
+    if (!rule.hasAncestor)
+        return true;
+    for (const CHtmlElement* e = pElement->m_pParent; e; e = e->m_pParent)
+        if (!e->IsText() && Matches(rule.ancestor, e))
+            return true;
+    return false;
 }
 
 void CHtmlStyleSheet::Apply(const Declarations& declarations, CHtmlElement* pElement)

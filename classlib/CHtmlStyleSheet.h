@@ -6,9 +6,11 @@
 
 // The style rules of a page, as far as the HTML dialog shows them: the
 // properties color, background-color (or background) and font-weight, for
-// the selectors tag, .class, tag.class and #id. Rules apply in the order tag,
-// class, id, then the element's own style attribute; later rules of the same
-// kind win. At most kMaxRules rules are kept.
+// the selectors tag, .class, tag.class and #id, and for one of them inside
+// another ("#head p": a p anywhere below the element with id head). Rules
+// apply in the order of their weight (ids, then classes, then tags counted),
+// then the element's own style attribute; later rules of the same weight win.
+// At most kMaxRules rules are kept.
 class CHtmlStyleSheet {
 public:
     static constexpr int kMaxRules = 256;
@@ -26,14 +28,23 @@ private:
         COLORREF background = CLR_INVALID;
         int bold = -1;  // -1 not set
     };
-    struct Rule {
+    // tag, .class, tag.class or #id; empty parts match anything.
+    struct Simple {
         CString tag, cls, id;
+    };
+    struct Rule {
+        Simple subject;
+        bool hasAncestor = false;
+        Simple ancestor;
         int specificity = 0;
         Declarations declarations;
     };
 
     static void ParseDeclarations(const CString& text, Declarations& declarations);
     static void Apply(const Declarations& declarations, CHtmlElement* pElement);
+    // Reads one simple selector and adds its weight; false when it is not one.
+    static bool ParseSimple(CString text, Simple& simple, int& specificity);
+    static bool Matches(const Simple& simple, const CHtmlElement* pElement);
     static bool Matches(const Rule& rule, const CHtmlElement* pElement);
 
     std::vector<Rule> m_rules;

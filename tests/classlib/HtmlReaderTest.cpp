@@ -3,6 +3,7 @@
 #include <random>
 #include <string>
 #include "ByteMutator.h"
+#include "CHtmlLayout.h"
 #include "CHtmlReader.h"
 #include "CHtmlStyleSheet.h"
 #include "GuardedBuffer.h"
@@ -142,6 +143,77 @@ TEST(HtmlStyleSheet, ColoursAndRules)
     EXPECT_EQ(nodes[3]->m_children[0]->m_heading, 2);
     EXPECT_TRUE(nodes[4]->m_underline);
     EXPECT_EQ(nodes[4]->m_color, RGB(0, 0, 255));
+}
+
+// The shapes the shipped pages use: a tag, class or id rule for elements inside another element.
+TEST(HtmlStyleSheet, RulesForElementsInsideOthers)
+{
+    const std::string html =
+        "<style>#head { color: #ffffff; font-weight: bold } #head span { color: #cfe3f5; font-weight: normal }"
+        " span { color: navy } #tip h2, .box\tb { color: #1e64a8 } #foot td { padding: 2px 0 }"
+        " div.x i { color: red } #tip > p, #tip p b, #tip:hover p { color: lime }</style>"
+        "<div id=head>H<span>tip</span></div><span>s</span>"
+        "<div id=tip><div><h2>t</h2></div><p><i>i</i><b>b</b></p></div><h2>o</h2>"
+        "<div class='box x'><p><b>b</b><i>i</i></p></div><table id=foot><tr><td>f</td></tr></table>";
+    CHtmlReader reader;
+    std::unique_ptr<CHtmlElement> root = reader.Read(html.data(), html.size());
+    CHtmlStyleSheet styles;
+    styles.Parse(reader.GetStyleText());
+    styles.ComputeStyles(root.get());
+    const auto& nodes = root->m_children;
+    ASSERT_EQ(nodes.size(), 6u);
+    const CHtmlElement& span = *nodes[0]->m_children[1];
+    EXPECT_EQ(span.m_color, RGB(0xcf, 0xe3, 0xf5));  // outweighs the later plain span rule
+    EXPECT_FALSE(span.m_bold);
+    EXPECT_EQ(span.m_children[0]->m_color, RGB(0xcf, 0xe3, 0xf5));
+    EXPECT_EQ(nodes[0]->m_children[0]->m_color, RGB(255, 255, 255));
+    EXPECT_EQ(nodes[1]->m_color, RGB(0, 0, 128));
+    const CHtmlElement& tip = *nodes[2];
+    EXPECT_EQ(tip.m_children[0]->m_children[0]->m_color, RGB(0x1e, 0x64, 0xa8));  // any depth below
+    EXPECT_EQ(tip.m_children[1]->m_color, RGB(0, 0, 0));  // other forms are skipped
+    EXPECT_EQ(tip.m_children[1]->m_children[1]->m_color, RGB(0, 0, 0));
+    EXPECT_EQ(nodes[3]->m_color, RGB(0, 0, 0));
+    const CHtmlElement& box = *nodes[4]->m_children[0];
+    EXPECT_EQ(box.m_children[0]->m_color, RGB(0x1e, 0x64, 0xa8));
+    EXPECT_EQ(box.m_children[1]->m_color, RGB(255, 0, 0));
+    EXPECT_EQ(nodes[5]->m_children[0]->m_children[0]->m_color, RGB(0, 0, 0));
+}
+
+// A block's background covers the block only, not what follows it in the enclosing block.
+TEST(HtmlLayout, BackgroundEndsWithItsBlock)
+{
+    const std::string html =
+        "<style>body { background: #dfeef8 } #head { background: #1e64a8; color: #ffffff }</style>"
+        "<body><div id=head>Head</div><table id=foot><tr><td>Row</td></tr></table></body>";
+    CHtmlReader reader;
+    std::unique_ptr<CHtmlElement> root = reader.Read(html.data(), html.size());
+    CHtmlStyleSheet styles;
+    styles.Parse(reader.GetStyleText());
+    styles.ComputeStyles(root.get());
+
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 200, 100);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
+    RECT all = {0, 0, 200, 100};
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    const HFONT fonts[4] = {font, font, font, font};
+    auto renderer = [](HDC hdc, LPCSTR text, int length, LPRECT rect, UINT format) {
+        return DrawTextA(hdc, text, length, rect, format);
+    };
+    CHtmlLayout layout;
+    layout.Build(root.get(), dc, fonts, renderer, 200);
+    layout.Paint(dc, fonts, renderer, all);
+    RECT head = {}, row = {};
+    ASSERT_TRUE(layout.GetElementRect(root->FindById("head"), &head));
+    ASSERT_TRUE(layout.GetElementRect(root->FindById("foot"), &row));
+    EXPECT_EQ(GetPixel(dc, 2, (head.top + head.bottom) / 2), RGB(0x1e, 0x64, 0xa8));
+    EXPECT_EQ(GetPixel(dc, 2, (row.top + row.bottom) / 2), RGB(255, 255, 255));
+    SelectObject(dc, oldBitmap);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
 }
 
 // Damaged and random pages, read from memory that ends at a guard page, then styled.

@@ -30,6 +30,19 @@ marked() {
   colour=$([ "$2" == valid ] && echo '#F1FAF3' || echo '#FDF1EE')
   screenshot email-typing && [ "$(pixel $((r - 5)) $(((t + b) / 2)))" == "$colour" ]
 }
+# The row of "do not show again", right of its box, shows the page's pale ground
+# and the blue of the privacy link; the dialog's picture goes to email-dialog.png.
+privacy_link_shown() {
+  local l t r b id
+  read -r l t r b < <(ctl_line $NOSHOW | cut -d' ' -f7-10)
+  id=$(xdotool search --onlyvisible --name "^$dialog_title\$" 2>/dev/null | head -1)
+  [ -n "$id" ] && import -window root "$work/shot.png" || return 1
+  (eval "$(xdotool getwindowgeometry --shell "$id")" &&
+    convert "$work/shot.png" -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$shots/email-dialog.png")
+  convert "$work/shot.png" -crop "300x$((b - t))+$r+$t" +repage "$work/row.png" &&
+    [ "$(convert "$work/row.png" -fill black +opaque '#DFEEF8' -format '%[max]' info:)" != 0 ] &&
+    [ "$(convert "$work/row.png" -fill black +opaque '#1E64A8' -format '%[max]' info:)" != 0 ]
+}
 prompt_is() { [ "$(wine reg query "$software" /v PromptForEmail 2>/dev/null | tr -d '\r' | awk '$1 == "PromptForEmail" { print $3 }')" == "$1" ]; }
 
 # The run command's screenshot of the main window under the painted dialog:
@@ -54,6 +67,7 @@ if [ "$check" == email_keep_prompt ]; then
 fi
 case $check in
 email_typing)
+  wait_until 20 "privacy link shown on the page's ground" privacy_link_shown
   ctl_enabled $SUBMIT && fail "Submit is enabled on an empty form"
   click_ctl $FIRST && xdotool type --delay 40 'A&B'
   wait_until 20 "first name marked valid" marked $FIRST valid
