@@ -293,10 +293,12 @@ tray_states)
   scanning || fail "the scan ended before its menu was seen"
   # Exit and a close from outside are refused with their messages.
   inspect post $WM_TRAY_NOTIFY 0 $ID_TRAY_EXIT
+  wait_until 60 "message of Exit during a scan" box_shown
   answer_box
   [ "$box_text" == "A scan is currently running.|Before exiting the application, please wait until the scan is complete or cancel the scan." ] ||
     fail "Exit during the scan: '$box_text'"
-  inspect post 0x0010 0 0
+  inspect post 0x0010 0 0 || fail "the program ended after Exit during the scan"
+  wait_until 60 "message of a close during a scan" box_shown
   answer_box
   [ "$box_text" == "A scan is currently running.|Please wait until the scan is complete or cancel the scan." ] ||
     fail "WM_CLOSE during the scan: '$box_text'"
@@ -333,7 +335,8 @@ tray_states)
     fail "the exit question: '$(sed -n 2p "$work/box.txt")'"
   click_at $(inspect button 2)
   wait_until 30 "closed question" eval '! box_shown'
-  inspect post 0x0010 0 0
+  inspect post 0x0010 0 0 || fail "the program ended after Cancel"
+  wait_until 60 "second exit question" box_shown
   answer_box
   wait_until 60 "end after OK" ended "$pid"
   wait "$pid" || fail "the program did not end cleanly"
