@@ -5,6 +5,12 @@
 #include <memory>
 #include "CAbout.h"
 #include "CAppConfig.h"
+#include "CIgnoreListPage.h"
+#include "COptionsPage.h"
+#include "CRegBackup.h"
+#include "CRegstartup.h"
+#include "CScanResultsPage.h"
+#include "CStatistic.h"
 #include "CFindPage.h"
 #include "CRegistryCleanerApp.h"
 #include "CRegistryCleanerDlg.h"
@@ -337,20 +343,37 @@ TEST(LogStartup, SettingsRecordHoldsItsOwnKeysAndFolders)
     EXPECT_EQ(nullptr, record.m_pDirectories);
 }
 
-// The pages name their own runtime class; the about page can be made from it.
-TEST(MainWindowRules, PagesNameTheirRuntimeClassAndTheAboutPageIsCreatable)
+// The pages name their own runtime class; the about, backups and startup
+// pages can be made from it.
+TEST(MainWindowRules, PagesNameTheirRuntimeClassAndTheCreatableOnesMakeNewPages)
 {
+    const struct {
+        const CRuntimeClass* record;
+        const char* name;
+        bool creatable;
+    } pages[] = {
+        {RUNTIME_CLASS(CAbout), "CAbout", true},
+        {RUNTIME_CLASS(CRegBackup), "CRegBackup", true},
+        {RUNTIME_CLASS(CRegstartup), "CRegstartup", true},
+        {RUNTIME_CLASS(COptionsPage), "COptionsPage", false},
+        {RUNTIME_CLASS(CStatistic), "CStatistic", false},
+        {RUNTIME_CLASS(CIgnoreListPage), "CIgnoreListPage", false},
+        {RUNTIME_CLASS(CScanResultsPage), "CScanResultsPage", false},
+        {RUNTIME_CLASS(CSchedulePage), "CSchedulePage", false},
+    };
+    for (const auto& page : pages) {
+        EXPECT_STREQ(page.name, page.record->m_lpszClassName);
+        std::unique_ptr<CObject> made(page.record->CreateObject());
+        EXPECT_EQ(page.creatable, made != nullptr) << page.name;
+        if (made)
+            EXPECT_EQ(page.record, made->GetRuntimeClass()) << page.name;
+    }
     CSchedulePage schedule;
     const CObject& asObject = schedule;
     EXPECT_EQ(RUNTIME_CLASS(CSchedulePage), asObject.GetRuntimeClass());
-    EXPECT_STREQ("CSchedulePage", asObject.GetRuntimeClass()->m_lpszClassName);
-    EXPECT_EQ(nullptr, RUNTIME_CLASS(CSchedulePage)->CreateObject());
-    std::unique_ptr<CObject> about(RUNTIME_CLASS(CAbout)->CreateObject());
+    std::unique_ptr<CObject> about(CAbout::CreateObject()), another(CAbout::CreateObject());
     ASSERT_NE(nullptr, dynamic_cast<CAbout*>(about.get()));
-    EXPECT_EQ(RUNTIME_CLASS(CAbout), about->GetRuntimeClass());
-    std::unique_ptr<CObject> another(CAbout::CreateObject());
     EXPECT_NE(about.get(), another.get());
-    EXPECT_STREQ("CAbout", another->GetRuntimeClass()->m_lpszClassName);
 }
 
 }  // namespace
