@@ -227,20 +227,22 @@ HRESULT FillWorkItem(ITask* pTask, LPCSTR pszApplication, LPCSTR pszUserName, LP
                      LPCSTR pszComment, LPCSTR pszParameters, const TASK_TRIGGER* pTrigger)
 {
     // Every property is set, in this order, whatever the one before gave; the
-    // task is saved when its parameters were set and it has its program. A
-    // failed working folder, flags, account or comment still leaves a task
-    // that starts this program (the scheduler itself refuses to save one
-    // without an account), but a task without its program could never run.
+    // task is saved when its parameters were set, unless it has no program or
+    // no account: a task without its program, or without the user it runs
+    // as, could never run. A failed working folder, flags or comment still
+    // leaves a task that starts this program for this user, and it is saved.
     const HRESULT application = pTask->SetApplicationName(Wide(pszApplication).c_str());
     pTask->SetWorkingDirectory(Wide(pszWorkingDirectory).c_str());
     pTask->SetFlags(TASK_FLAG_RUN_ONLY_IF_LOGGED_ON);
-    pTask->SetAccountInformation(Wide(pszUserName).c_str(), nullptr);
+    const HRESULT account = pTask->SetAccountInformation(Wide(pszUserName).c_str(), nullptr);
     pTask->SetComment(Wide(pszComment).c_str());
     HRESULT hr = pTask->SetParameters(Wide(pszParameters).c_str());
     if (FAILED(hr))
         return hr;
     if (FAILED(application))
         return application;
+    if (FAILED(account))
+        return account;
     if (pTrigger) {
         hr = AddTrigger(pTask, *pTrigger);
         if (FAILED(hr))

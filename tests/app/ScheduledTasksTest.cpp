@@ -339,7 +339,7 @@ private:
 };
 
 // Every property is set whatever the one before gave; the task is saved when
-// its parameters were set, unless it has no program to start.
+// its parameters were set, unless it has no program to start or no account.
 TEST(ScheduledTaskProperties, EverySetterRunsAndTheTaskIsSavedWhenItCanRun)
 {
     const std::string setters = "application directory flags account comment parameters";
@@ -347,7 +347,7 @@ TEST(ScheduledTaskProperties, EverySetterRunsAndTheTaskIsSavedWhenItCanRun)
         const char* failing;
         bool saved;
     } cases[] = {{"", true},           {"application", false}, {"directory", true}, {"flags", true},
-                 {"account", true},    {"comment", true},      {"parameters", false}};
+                 {"account", false},   {"comment", true},      {"parameters", false}};
     for (const auto& c : cases) {
         FakeTask task(c.failing);
         const HRESULT hr = FillWorkItem(&task, "C:\\Keldrix\\Keldrix.exe", "user", "C:\\Keldrix", "comment", "-t",
