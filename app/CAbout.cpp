@@ -2,6 +2,8 @@
 #include "CRegistryCleanerApp.h"
 #include "PageLayout.h"
 
+IMPLEMENT_DYNCREATE(CAbout)
+
 BEGIN_MESSAGE_MAP(CAbout, CPropertyPage)
     ON_WM_CTLCOLOR()
     ON_WM_ERASEBKGND()

@@ -5,7 +5,10 @@
 #include "resource.h"
 
 // The about page: the program's name as a heading and its version.
+// It can be made from its runtime class.
 class CAbout : public CPropertyPage {
+    DECLARE_DYNCREATE(CAbout)
+
 public:
     CAbout();
     ~CAbout() override;

@@ -19,6 +19,8 @@ int Sign(int value)
 
 }  // namespace
 
+IMPLEMENT_DYNAMIC(CIgnoreListPage)
+
 BEGIN_MESSAGE_MAP(CIgnoreListPage, CPropertyPage)
     ON_WM_ERASEBKGND()
     ON_BN_CLICKED(IDC_IGNORE_REMOVE, OnRemove)

@@ -21,6 +21,8 @@ typedef CArray<IgnoreListItemData*, IgnoreListItemData* const&> IgnoreListRowArr
 // category; the selected rows can be removed. Reached from the options and
 // schedule pages, and filled anew each time it is shown.
 class CIgnoreListPage : public CPropertyPage {
+    DECLARE_DYNAMIC(CIgnoreListPage)
+
 public:
     CIgnoreListPage();
     ~CIgnoreListPage() override;

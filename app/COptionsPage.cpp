@@ -24,6 +24,8 @@ const COptionsPage::OptionSwitch COptionsPage::kOptions[kOptionCount] = {
     {IDC_OPT_CHECKPROMPT, IDC_OPT_CHECKPROMPT_LABEL, SETTING_CHECKPROMPT, 1, "Prompt me before downloading the update"},
 };
 
+IMPLEMENT_DYNAMIC(COptionsPage)
+
 BEGIN_MESSAGE_MAP(COptionsPage, CPropertyPage)
     ON_WM_ERASEBKGND()
     ON_WM_CTLCOLOR()

@@ -11,6 +11,8 @@ class CRegistryCleanerDlg;
 // the moment it is clicked (there is no apply step); the label beside a box
 // toggles it too. Also the manual update check and the tip-of-the-day switch.
 class COptionsPage : public CPropertyPage {
+    DECLARE_DYNAMIC(COptionsPage)
+
 public:
     COptionsPage();
     ~COptionsPage() override;

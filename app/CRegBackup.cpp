@@ -20,6 +20,8 @@ struct SortParameters {
 
 }  // namespace
 
+IMPLEMENT_DYNCREATE(CRegBackup)
+
 BEGIN_MESSAGE_MAP(CRegBackup, CPropertyPage)
     ON_WM_ERASEBKGND()
     ON_BN_CLICKED(IDC_BACKUP_RESTORE, OnRestore)

@@ -13,6 +13,8 @@
 // The folder's rules (what a backup is, how it is restored and removed) are
 // CBackupFolder's; the page lists, sorts and reports.
 class CRegBackup : public CPropertyPage {
+    DECLARE_DYNCREATE(CRegBackup)
+
 public:
     CRegBackup();
     ~CRegBackup() override;

@@ -8,6 +8,8 @@
 #include "CSystemInformation.h"
 #include "DrawHTML.h"
 #include "LogFile.h"
+#include "LogSettingsDirectory.h"
+#include "LogSettingsKey.h"
 #include "RegistrySettings.h"
 #include "StartupRules.h"
 #include "SysInfo.h"
@@ -38,14 +40,17 @@ void CRegistryCleanerApp::ShowAdminMessage()
 
 CRegistryCleanerApp::~CRegistryCleanerApp()
 {
-    // A log thread that is still writing keeps its document: it is left to
-    // the end of the process rather than freed under the thread.
+    // A log thread that is still writing keeps its document and everything
+    // it reads: they are left to the end of the process rather than freed
+    // under the thread.
     if (!WaitForLogThread(0))
         return;
     delete m_pLogThread;
     if (m_pLogSettings && m_pLogSettings->m_pSysInfo)
         delete m_pLogSettings->m_pSysInfo;
     delete m_pLogFile;
+    if (m_pLogSettings)
+        FreeLogSettingsLists(m_pLogSettings);
 }
 
 BOOL CRegistryCleanerApp::InitInstance()
@@ -66,6 +71,8 @@ BOOL CRegistryCleanerApp::InitInstance()
     const char* commandLine = m_lpCmdLine ? m_lpCmdLine : "";
 
     g_appConfig.Load();
+    // There is no control container to enable: the HTML dialogs draw their
+    // pages over the class library's native controls and host no ActiveX control.
 
     HANDLE mutex = ::CreateMutexA(nullptr, TRUE, productName);
     if (::GetLastError() == ERROR_ALREADY_EXISTS) {
@@ -208,8 +215,35 @@ void FillLogSettings(LogSettings* pSettings)
     pSettings->m_binary = config.m_binary;
     pSettings->m_dword = config.m_dword;
     pSettings->m_regsz = config.m_regsz;
-    pSettings->m_pDirectories = const_cast<CPtrList*>(&config.m_directories);
-    pSettings->m_pKeys = const_cast<CPtrList*>(&config.m_keys);
+    // Copies, not the configuration's own lists: the start-up log thread walks
+    // them, and at the end of the process the configuration is destroyed
+    // while a thread that outlived the exit's wait may still be walking.
+    pSettings->m_pDirectories = new CPtrList;
+    for (POSITION pos = config.m_directories.GetHeadPosition(); pos;) {
+        const auto* folder = static_cast<const LogSettingsDirectory*>(config.m_directories.GetNext(pos));
+        pSettings->m_pDirectories->AddTail(new LogSettingsDirectory(*folder));
+    }
+    pSettings->m_pKeys = new CPtrList;
+    for (POSITION pos = config.m_keys.GetHeadPosition(); pos;) {
+        const auto* key = static_cast<const LogSettingsKey*>(config.m_keys.GetNext(pos));
+        pSettings->m_pKeys->AddTail(new LogSettingsKey(*key));
+    }
+}
+
+void FreeLogSettingsLists(LogSettings* pSettings)
+{
+    if (pSettings->m_pDirectories) {
+        while (!pSettings->m_pDirectories->IsEmpty())
+            delete static_cast<LogSettingsDirectory*>(pSettings->m_pDirectories->RemoveHead());
+        delete pSettings->m_pDirectories;
+        pSettings->m_pDirectories = nullptr;
+    }
+    if (pSettings->m_pKeys) {
+        while (!pSettings->m_pKeys->IsEmpty())
+            delete static_cast<LogSettingsKey*>(pSettings->m_pKeys->RemoveHead());
+        delete pSettings->m_pKeys;
+        pSettings->m_pKeys = nullptr;
+    }
 }
 
 UINT SystemInfoLogThreadProc(LPVOID pParam)

@@ -58,9 +58,11 @@ private:
     CWinThread* m_pLogThread = nullptr;
 };
 
-// Fills the log-settings record: the system line and the switches and lists
-// of the configuration's log settings.
+// Fills the log-settings record: the system line, the switches of the
+// configuration's log settings and copies of its lists of keys and folders,
+// which the record's owner frees with FreeLogSettingsLists.
 void FillLogSettings(LogSettings* pSettings);
+void FreeLogSettingsLists(LogSettings* pSettings);
 // The start-up log thread: gathers and saves the system-information log.
 UINT SystemInfoLogThreadProc(LPVOID pParam);
 

@@ -425,6 +425,9 @@ void CRegistryCleanerDlg::SetUpTrayIcon()
 
 void CRegistryCleanerDlg::ShowTrayErrorState(int count)
 {
+    // Only a count above 0 is a problem that remains, after a scan, a fix and
+    // at start alike: a count below 0 (the settings hold more fixed than the
+    // last scan found) would show "- -3 error(s)".
     if (count > 0) {
         CString format;
         format.LoadString(IDS_TRAY_ERRORS);

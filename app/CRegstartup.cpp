@@ -21,6 +21,8 @@ const int kStatusColumn = 3;
 
 }  // namespace
 
+IMPLEMENT_DYNCREATE(CRegstartup)
+
 BEGIN_MESSAGE_MAP(CRegstartup, CPropertyPage)
     ON_BN_CLICKED(IDC_STARTUP_REMOVE, OnRemove)
     ON_BN_CLICKED(IDC_STARTUP_ENABLE_ALL, OnEnableAll)

@@ -14,6 +14,8 @@
 // disable, enable and remove. Every move goes through the store, which
 // leaves an item where it was when the move cannot be made whole.
 class CRegstartup : public CPropertyPage {
+    DECLARE_DYNCREATE(CRegstartup)
+
 public:
     CRegstartup();
     ~CRegstartup() override;

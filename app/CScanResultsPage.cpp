@@ -46,6 +46,8 @@ BOOL EndsWith(const CString& text, const char* tail)
 
 }  // namespace
 
+IMPLEMENT_DYNAMIC(CScanResultsPage)
+
 BEGIN_MESSAGE_MAP(CScanResultsPage, CPropertyPage)
     ON_WM_ERASEBKGND()
     ON_BN_CLICKED(IDC_RESULTS_BACK, OnBack)

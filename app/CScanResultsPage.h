@@ -18,6 +18,8 @@ typedef CArray<CScanCategory*, CScanCategory*> CScanCategoryArray;
 // which hands the checked problems to the engine's fix. The page is the
 // window the fix thread reports to; its handlers run while the worker waits.
 class CScanResultsPage : public CPropertyPage {
+    DECLARE_DYNAMIC(CScanResultsPage)
+
 public:
     CScanResultsPage();
     ~CScanResultsPage() override;

@@ -22,6 +22,8 @@ void StyleLabel(CLabel& label, int points, COLORREF colour, LPCSTR text)
 
 }  // namespace
 
+IMPLEMENT_DYNAMIC(CSchedulePage)
+
 BEGIN_MESSAGE_MAP(CSchedulePage, CPropertyPage)
     ON_WM_ERASEBKGND()
     ON_BN_CLICKED(IDC_SCHED_OPTIONS_TAB, OnOptionsTab)

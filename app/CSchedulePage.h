@@ -10,6 +10,8 @@ class CRegistryCleanerDlg;
 // The schedule page: one line per trigger of the scan task, and Set Schedule,
 // which makes the task when it is missing and opens its schedule.
 class CSchedulePage : public CPropertyPage {
+    DECLARE_DYNAMIC(CSchedulePage)
+
 public:
     CSchedulePage();
 

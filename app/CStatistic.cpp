@@ -54,6 +54,8 @@ CString FormatNumber(int number)
 
 }  // namespace
 
+IMPLEMENT_DYNAMIC(CStatistic)
+
 BEGIN_MESSAGE_MAP(CStatistic, CPropertyPage)
     ON_WM_ERASEBKGND()
 END_MESSAGE_MAP()

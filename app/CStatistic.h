@@ -10,6 +10,8 @@
 // the last fix removed and the ignore-list entries, with the two totals and
 // the time of the last scan. Every showing reads the figures afresh.
 class CStatistic : public CPropertyPage {
+    DECLARE_DYNAMIC(CStatistic)
+
 public:
     CStatistic();
 

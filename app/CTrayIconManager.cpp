@@ -6,6 +6,11 @@ BEGIN_MESSAGE_MAP(CTrayIconManager, CWnd)
     ON_WM_TIMER()
 END_MESSAGE_MAP()
 
+static_assert(CTrayIconManager::kNotifyIconDataSize == NOTIFYICONDATAA_V3_SIZE,
+              "the icon's record ends after the item's GUID");
+
+CTrayIconManager::NotifyIconCall CTrayIconManager::s_notifyIcon = &::Shell_NotifyIconA;
+
 CTrayIconManager::CTrayIconManager() = default;
 
 CTrayIconManager::~CTrayIconManager()
@@ -54,7 +59,7 @@ UINT CTrayIconManager::AddState(HICON icon, const CString& tip, UINT id)
     TrayIconState& added = states[m_stateCount];
     memset(&added, 0, sizeof added);
     added.id = id;
-    added.data.cbSize = sizeof(NOTIFYICONDATAA);
+    added.data.cbSize = kNotifyIconDataSize;
     added.data.hWnd = m_hWnd;
     added.data.uID = 1;
     added.data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
@@ -96,7 +101,7 @@ BOOL CTrayIconManager::ShowState(UINT id)
         return FALSE;
     }
     DWORD action = m_shownState == -1 ? NIM_ADD : NIM_MODIFY;
-    BOOL shown = ::Shell_NotifyIconA(action, &m_states[index].data);
+    BOOL shown = s_notifyIcon(action, &m_states[index].data);
     m_shownState = index;
     if (!shown)
         ArmRetry(kRetryMs);
@@ -112,7 +117,7 @@ void CTrayIconManager::OnTimer(UINT_PTR nIDEvent)
 {
     if (nIDEvent == TIMER_TRAY_RETRY) {
         if (m_shownState >= 0) {
-            ::Shell_NotifyIconA(NIM_DELETE, &m_states[m_shownState].data);
+            s_notifyIcon(NIM_DELETE, &m_states[m_shownState].data);
             UINT id = m_states[m_shownState].id;
             m_shownState = -1;
             if (ShowState(id))
@@ -150,7 +155,7 @@ CWnd* CTrayIconManager::GetSafeWnd()
 BOOL CTrayIconManager::DestroyWindow()
 {
     if (m_shownState >= 0)
-        ::Shell_NotifyIconA(NIM_DELETE, &m_states[m_shownState].data);
+        s_notifyIcon(NIM_DELETE, &m_states[m_shownState].data);
     delete[] m_states;
     m_states = nullptr;
     m_stateCount = 0;

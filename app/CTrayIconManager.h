@@ -36,6 +36,15 @@ public:
     BOOL DestroyWindow() override;
 
     UINT GetStateCount() const { return m_stateCount; }
+
+    // Every call to the shell goes through this pointer (Shell_NotifyIconA by
+    // default); a test puts its own recorder there.
+    using NotifyIconCall = BOOL(WINAPI*)(DWORD message, PNOTIFYICONDATAA data);
+    static NotifyIconCall s_notifyIcon;
+    // The size the icon's record gives the shell: the record up to the item's
+    // GUID, without the balloon icon handle, which older shells do not know
+    // (a shell refuses a record larger than any it knows).
+    static const DWORD kNotifyIconDataSize = 504;
     // A look's tooltip as the shell gets it; empty for an unknown id.
     CString GetTip(UINT id) const;
 

@@ -2,6 +2,7 @@
 #include <prsht.h>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include "CCleanSweep.h"
 #include "CComPtr.h"
@@ -219,23 +220,35 @@ HRESULT CreateWorkItem(LPCWSTR pwszTaskName, LPCSTR pszWorkingDirectory, LPCSTR 
     DWORD userLength = kUserNameBuffer;
     if (!::GetUserNameA(userName, &userLength))
         userName[0] = '\0';
+    return FillWorkItem(task.Get(), modulePath, userName, pszWorkingDirectory, pszComment, pszParameters, pTrigger);
+}
 
-    hr = task->SetApplicationName(Wide(modulePath).c_str());
-    if (SUCCEEDED(hr))
-        hr = task->SetWorkingDirectory(Wide(pszWorkingDirectory).c_str());
-    if (SUCCEEDED(hr))
-        hr = task->SetFlags(TASK_FLAG_RUN_ONLY_IF_LOGGED_ON);
-    if (SUCCEEDED(hr))
-        hr = task->SetAccountInformation(Wide(userName).c_str(), nullptr);
-    if (SUCCEEDED(hr))
-        hr = task->SetComment(Wide(pszComment).c_str());
-    if (SUCCEEDED(hr))
-        hr = task->SetParameters(Wide(pszParameters).c_str());
-    if (SUCCEEDED(hr) && pTrigger)
-        hr = AddTrigger(task.Get(), *pTrigger);
+HRESULT FillWorkItem(ITask* pTask, LPCSTR pszApplication, LPCSTR pszUserName, LPCSTR pszWorkingDirectory,
+                     LPCSTR pszComment, LPCSTR pszParameters, const TASK_TRIGGER* pTrigger)
+{
+    // Every property is set, in this order, whatever the one before gave; the
+    // task is saved when its parameters were set, unless it has no program or
+    // no account: a task without its program, or without the user it runs
+    // as, could never run. A failed working folder, flags or comment still
+    // leaves a task that starts this program for this user, and it is saved.
+    const HRESULT application = pTask->SetApplicationName(Wide(pszApplication).c_str());
+    pTask->SetWorkingDirectory(Wide(pszWorkingDirectory).c_str());
+    pTask->SetFlags(TASK_FLAG_RUN_ONLY_IF_LOGGED_ON);
+    const HRESULT account = pTask->SetAccountInformation(Wide(pszUserName).c_str(), nullptr);
+    pTask->SetComment(Wide(pszComment).c_str());
+    HRESULT hr = pTask->SetParameters(Wide(pszParameters).c_str());
     if (FAILED(hr))
         return hr;
-    hr = SaveTask(task.Get());
+    if (FAILED(application))
+        return application;
+    if (FAILED(account))
+        return account;
+    if (pTrigger) {
+        hr = AddTrigger(pTask, *pTrigger);
+        if (FAILED(hr))
+            return hr;
+    }
+    hr = SaveTask(pTask);
     if (SUCCEEDED(hr) && pTrigger) {
         ReportText("The trigger was created and IPersistFile::Save was \n");
         ReportText("called to save the new trigger to disk.\n");
@@ -336,6 +349,17 @@ HRESULT EditWeeklySchedule(LPCSTR pszTaskName, LPCSTR pszComment, LPCSTR pszWork
     return SUCCEEDED(hr) ? SaveTask(task.Get()) : hr;
 }
 
+static_assert(sizeof(PROPSHEETHEADERA) >= kScheduleSheetHeaderSize, "the header has room for the header bitmap");
+
+void FillScheduleSheetHeader(PROPSHEETHEADERA& header, HPROPSHEETPAGE* pPage)
+{
+    memset(&header, 0, sizeof header);
+    header.dwSize = kScheduleSheetHeaderSize;
+    header.dwFlags = PSH_NOAPPLYNOW;
+    header.nPages = 1;
+    header.phpage = pPage;
+}
+
 HRESULT EditScheduledTask(LPCSTR pszTaskName)
 {
     SchedulerSession scheduler;
@@ -360,11 +384,8 @@ HRESULT EditScheduledTask(LPCSTR pszTaskName)
         Report(stdout, "Failed calling IProvideTaskPage::GetPage: ", hr);
         return hr;
     }
-    PROPSHEETHEADERA header = {};
-    header.dwSize = PROPSHEETHEADERA_V1_SIZE;
-    header.dwFlags = PSH_NOAPPLYNOW;
-    header.nPages = 1;
-    header.phpage = &page;
+    PROPSHEETHEADERA header;
+    FillScheduleSheetHeader(header, &page);
     if (::PropertySheetA(&header) < 0) {
         hr = HRESULT_FROM_WIN32(::GetLastError());
         Report(stdout, "Failed to create the property page: ", hr);

@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 #include <mstask.h>
+#include <prsht.h>
 #include <functional>
 #include "CString.h"
 #include "CStringArray.h"
@@ -35,6 +36,11 @@ bool TaskExists(LPCWSTR pwszTaskName);
 HRESULT CreateWorkItem(LPCWSTR pwszTaskName, LPCSTR pszWorkingDirectory, LPCSTR pszComment,
                        LPCSTR pszParameters, const TASK_TRIGGER* pTrigger = nullptr);
 
+// Sets the task's properties for the given program and user, adds the trigger
+// when one is given and saves the task (see the rule in the source).
+HRESULT FillWorkItem(ITask* pTask, LPCSTR pszApplication, LPCSTR pszUserName, LPCSTR pszWorkingDirectory,
+                     LPCSTR pszComment, LPCSTR pszParameters, const TASK_TRIGGER* pTrigger);
+
 // The first-run set-up: the weekly scan task (Sunday and Thursday, a random
 // time from 3:00 to 4:59) unless it exists, then the at-logon task
 // pszTaskName + kStartupTaskSuffix unless it exists. Existing tasks are left
@@ -59,6 +65,12 @@ bool TaskPageOffered(LPCWSTR pwszTaskName);
 // cancel nothing is made or changed and the result is S_FALSE.
 HRESULT EditWeeklySchedule(LPCSTR pszTaskName, LPCSTR pszComment, LPCSTR pszWorkingDirectory,
                            const WeeklyScheduleEditor& editor);
+
+// The property sheet that shows the system's schedule page: that one page,
+// no parent, no caption, no Apply button, with the header size of the sheets
+// that know a watermark and a header bitmap.
+const UINT kScheduleSheetHeaderSize = 52;
+void FillScheduleSheetHeader(PROPSHEETHEADERA& header, HPROPSHEETPAGE* pPage);
 
 // Shows the system's schedule page of the task in a property sheet; the page
 // stores the changes. E_NOINTERFACE when the system offers no such page.

@@ -4,8 +4,9 @@
 class SysInfo;
 
 // The record the diagnostic log works from, built once per run from the
-// configuration's log settings. The list pointers point into those settings
-// (CPtrList of LogSettingsDirectory* and of LogSettingsKey*); nothing is owned.
+// configuration's log settings. The list pointers (CPtrList of
+// LogSettingsDirectory* and of LogSettingsKey*) belong to whoever filled the
+// record; the log never frees them.
 class LogSettings {
 public:
     LogSettings() = default;

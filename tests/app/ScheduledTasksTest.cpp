@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <cstring>
 #include <string>
 #include <vector>
 #include "CComPtr.h"
@@ -245,6 +246,135 @@ TEST_F(ScheduledTasks, MissingTaskHasNoTriggerText)
     EXPECT_FALSE(TaskExists(L"KeldrixNoSuchTask"));
     EXPECT_FALSE(GetTaskTriggerText(L"KeldrixNoSuchTask", lines));
     EXPECT_EQ(lines.GetSize(), 0);
+}
+
+// A task that records what is set on it and whether it is saved, and fails
+// the one setter it is told to.
+class FakeTask : public ITask, public IPersistFile {
+public:
+    explicit FakeTask(const std::string& failing) : m_failing(failing) {}
+    std::vector<std::string> calls;
+
+    HRESULT WINAPI QueryInterface(REFIID riid, void** out) override
+    {
+        *out = nullptr;
+        if (riid == IID_IPersistFile)
+            *out = static_cast<IPersistFile*>(this);
+        else if (riid == IID_IUnknown || riid == IID_ITask)
+            *out = static_cast<ITask*>(this);
+        return *out ? S_OK : E_NOINTERFACE;
+    }
+    ULONG WINAPI AddRef() override { return 2; }
+    ULONG WINAPI Release() override { return 1; }
+
+    HRESULT WINAPI SetApplicationName(LPCWSTR) override { return Set("application"); }
+    HRESULT WINAPI SetWorkingDirectory(LPCWSTR) override { return Set("directory"); }
+    HRESULT WINAPI SetFlags(DWORD flags) override
+    {
+        return Set(flags == TASK_FLAG_RUN_ONLY_IF_LOGGED_ON ? "flags" : "other flags");
+    }
+    HRESULT WINAPI SetAccountInformation(LPCWSTR, LPCWSTR password) override
+    {
+        return Set(password ? "account with password" : "account");
+    }
+    HRESULT WINAPI SetComment(LPCWSTR) override { return Set("comment"); }
+    HRESULT WINAPI SetParameters(LPCWSTR) override { return Set("parameters"); }
+    HRESULT WINAPI Save(LPCOLESTR name, BOOL remember) override
+    {
+        calls.push_back(!name && remember ? "save" : "save elsewhere");
+        return S_OK;
+    }
+
+#define KELDRIX_NOT_USED(call) \
+    HRESULT WINAPI call override { return E_NOTIMPL; }
+    KELDRIX_NOT_USED(CreateTrigger(WORD*, ITaskTrigger**))
+    KELDRIX_NOT_USED(DeleteTrigger(WORD))
+    KELDRIX_NOT_USED(GetTriggerCount(WORD*))
+    KELDRIX_NOT_USED(GetTrigger(WORD, ITaskTrigger**))
+    KELDRIX_NOT_USED(GetTriggerString(WORD, LPWSTR*))
+    KELDRIX_NOT_USED(GetRunTimes(const LPSYSTEMTIME, const LPSYSTEMTIME, WORD*, LPSYSTEMTIME*))
+    KELDRIX_NOT_USED(GetNextRunTime(SYSTEMTIME*))
+    KELDRIX_NOT_USED(SetIdleWait(WORD, WORD))
+    KELDRIX_NOT_USED(GetIdleWait(WORD*, WORD*))
+    KELDRIX_NOT_USED(Run())
+    KELDRIX_NOT_USED(Terminate())
+    KELDRIX_NOT_USED(EditWorkItem(HWND, DWORD))
+    KELDRIX_NOT_USED(GetMostRecentRunTime(SYSTEMTIME*))
+    KELDRIX_NOT_USED(GetStatus(HRESULT*))
+    KELDRIX_NOT_USED(GetExitCode(DWORD*))
+    KELDRIX_NOT_USED(GetComment(LPWSTR*))
+    KELDRIX_NOT_USED(SetCreator(LPCWSTR))
+    KELDRIX_NOT_USED(GetCreator(LPWSTR*))
+    KELDRIX_NOT_USED(SetWorkItemData(WORD, BYTE*))
+    KELDRIX_NOT_USED(GetWorkItemData(WORD*, BYTE**))
+    KELDRIX_NOT_USED(SetErrorRetryCount(WORD))
+    KELDRIX_NOT_USED(GetErrorRetryCount(WORD*))
+    KELDRIX_NOT_USED(SetErrorRetryInterval(WORD))
+    KELDRIX_NOT_USED(GetErrorRetryInterval(WORD*))
+    KELDRIX_NOT_USED(GetFlags(DWORD*))
+    KELDRIX_NOT_USED(GetAccountInformation(LPWSTR*))
+    KELDRIX_NOT_USED(GetApplicationName(LPWSTR*))
+    KELDRIX_NOT_USED(GetParameters(LPWSTR*))
+    KELDRIX_NOT_USED(GetWorkingDirectory(LPWSTR*))
+    KELDRIX_NOT_USED(SetPriority(DWORD))
+    KELDRIX_NOT_USED(GetPriority(DWORD*))
+    KELDRIX_NOT_USED(SetTaskFlags(DWORD))
+    KELDRIX_NOT_USED(GetTaskFlags(DWORD*))
+    KELDRIX_NOT_USED(SetMaxRunTime(DWORD))
+    KELDRIX_NOT_USED(GetMaxRunTime(DWORD*))
+    KELDRIX_NOT_USED(GetClassID(CLSID*))
+    KELDRIX_NOT_USED(IsDirty())
+    KELDRIX_NOT_USED(Load(LPCOLESTR, DWORD))
+    KELDRIX_NOT_USED(SaveCompleted(LPCOLESTR))
+    KELDRIX_NOT_USED(GetCurFile(LPOLESTR*))
+#undef KELDRIX_NOT_USED
+
+private:
+    HRESULT Set(const char* what)
+    {
+        calls.push_back(what);
+        return m_failing == what ? E_ACCESSDENIED : S_OK;
+    }
+    std::string m_failing;
+};
+
+// Every property is set whatever the one before gave; the task is saved when
+// its parameters were set, unless it has no program to start or no account.
+TEST(ScheduledTaskProperties, EverySetterRunsAndTheTaskIsSavedWhenItCanRun)
+{
+    const std::string setters = "application directory flags account comment parameters";
+    const struct {
+        const char* failing;
+        bool saved;
+    } cases[] = {{"", true},           {"application", false}, {"directory", true}, {"flags", true},
+                 {"account", false},   {"comment", true},      {"parameters", false}};
+    for (const auto& c : cases) {
+        FakeTask task(c.failing);
+        const HRESULT hr = FillWorkItem(&task, "C:\\Keldrix\\Keldrix.exe", "user", "C:\\Keldrix", "comment", "-t",
+                                        nullptr);
+        std::string calls;
+        for (const std::string& call : task.calls)
+            calls += (calls.empty() ? "" : " ") + call;
+        EXPECT_EQ(setters + (c.saved ? " save" : ""), calls) << c.failing;
+        EXPECT_EQ(c.saved, SUCCEEDED(hr)) << c.failing;
+    }
+}
+
+// The sheet that shows the system's schedule page.
+TEST(ScheduledTaskProperties, ScheduleSheetHeader)
+{
+    PROPSHEETHEADERA header;
+    memset(&header, 0xAB, sizeof header);
+    HPROPSHEETPAGE page = reinterpret_cast<HPROPSHEETPAGE>(0x1234);
+    FillScheduleSheetHeader(header, &page);
+    EXPECT_EQ(52u, header.dwSize);
+    EXPECT_EQ(static_cast<DWORD>(PSH_NOAPPLYNOW), header.dwFlags);
+    EXPECT_EQ(1u, header.nPages);
+    EXPECT_EQ(&page, header.phpage);
+    EXPECT_EQ(nullptr, header.hwndParent);
+    EXPECT_EQ(nullptr, header.pszCaption);
+    EXPECT_EQ(0u, header.nStartPage);
+    EXPECT_EQ(nullptr, header.pfnCallback);
 }
 
 }  // namespace

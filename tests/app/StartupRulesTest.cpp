@@ -6,6 +6,15 @@
 #include <string>
 #include <vector>
 #include "../engine/EngineTestSupport.h"
+#include <memory>
+#include "CAbout.h"
+#include "CAppConfig.h"
+#include "CIgnoreListPage.h"
+#include "COptionsPage.h"
+#include "CRegBackup.h"
+#include "CRegstartup.h"
+#include "CScanResultsPage.h"
+#include "CStatistic.h"
 #include "CFindPage.h"
 #include "CRegFindNFix.h"
 #include "CRegistryCleanerApp.h"
@@ -14,8 +23,13 @@
 #include "RegistrySettings.h"
 #include "StartupRules.h"
 #include "TestSupport.h"
+#include "CSchedulePage.h"
+#include "LogSettingsDirectory.h"
+#include "LogSettingsKey.h"
+#include "SysInfo.h"
 #include "UserRights.h"
 #include "resource.h"
+#include "../classlib/ClasslibTestSupport.h"
 
 namespace {
 
@@ -364,6 +378,162 @@ TEST(TrayIconManager, StateIdsArePickedFromTheTable)
     EXPECT_STREQ(CString('y', 127), tray.GetTip(8005));
     EXPECT_STREQ("b", tray.GetTip(8002));
     EXPECT_STREQ("", tray.GetTip(1));
+}
+
+// The shell calls of the tray, recorded through its replaceable call.
+struct ShellCall {
+    DWORD message;
+    NOTIFYICONDATAA data;
+};
+std::vector<ShellCall> g_shellCalls;
+BOOL g_shellAnswer = TRUE;
+
+BOOL WINAPI RecordShellCall(DWORD message, PNOTIFYICONDATAA data)
+{
+    g_shellCalls.push_back({message, *data});
+    return g_shellAnswer;
+}
+
+class ShellRecorder {
+public:
+    ShellRecorder() : m_saved(CTrayIconManager::s_notifyIcon)
+    {
+        g_shellCalls.clear();
+        g_shellAnswer = TRUE;
+        CTrayIconManager::s_notifyIcon = &RecordShellCall;
+    }
+    ~ShellRecorder() { CTrayIconManager::s_notifyIcon = m_saved; }
+
+private:
+    CTrayIconManager::NotifyIconCall m_saved;
+};
+
+TEST(TrayIconManager, AddsThenModifiesOneIconAddsItAgainAfterTheTaskbarAndDeletesOnlyAShownOne)
+{
+    ShellRecorder shell;
+    CWnd parent;
+    ASSERT_TRUE(parent.CreateEx(0, AfxRegisterWndClass(0), "tray parent", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr));
+    const HICON grey = ::LoadIconA(nullptr, MAKEINTRESOURCEA(32512));
+    const HICON red = ::LoadIconA(nullptr, MAKEINTRESOURCEA(32513));
+
+    // Destroyed with states but no icon shown: no shell call.
+    {
+        CTrayIconManager unshown;
+        ASSERT_TRUE(unshown.Create(&parent));
+        unshown.AddState(grey, "Keldrix", 0);
+        unshown.DestroyWindow();
+    }
+    EXPECT_TRUE(g_shellCalls.empty());
+
+    CTrayIconManager tray;
+    ASSERT_TRUE(tray.Create(&parent));
+    const HWND trayWnd = tray.m_hWnd;
+    const UINT noScan = tray.AddState(grey, "Keldrix", 0);
+    const UINT errors = tray.AddState(red, "Keldrix - 3 error(s) were found", 0);
+    EXPECT_TRUE(g_shellCalls.empty()) << "adding a state shows nothing";
+    ASSERT_TRUE(tray.ShowState(noScan));
+    ASSERT_TRUE(tray.ShowState(errors));
+    tray.SetTip(errors, "Keldrix - 1 error(s) were found");   // reaches the shell at the next show only
+    ASSERT_EQ(2u, g_shellCalls.size());
+    const struct {
+        DWORD message;
+        HICON icon;
+        const char* tip;
+    } expected[] = {{NIM_ADD, grey, "Keldrix"}, {NIM_MODIFY, red, "Keldrix - 3 error(s) were found"},
+                    {NIM_DELETE, red, "Keldrix - 1 error(s) were found"},
+                    {NIM_ADD, red, "Keldrix - 1 error(s) were found"},
+                    {NIM_DELETE, red, "Keldrix - 1 error(s) were found"}};
+
+    // "TaskbarCreated": the shown icon is deleted and added again.
+    tray.Refresh();
+    ASSERT_TRUE(classlibtest::PumpUntil([] { return g_shellCalls.size() >= 4; }));
+    EXPECT_FALSE(tray.KillTimer(1927)) << "the retry still runs after a good add";
+    // A shell that refuses: the look is still taken for shown, and the retry is armed.
+    g_shellAnswer = FALSE;
+    EXPECT_FALSE(tray.ShowState(errors));
+    EXPECT_TRUE(tray.KillTimer(1927));
+    g_shellCalls.pop_back();
+    g_shellAnswer = TRUE;
+    EXPECT_FALSE(tray.ShowState(9999));
+    EXPECT_TRUE(tray.KillTimer(1927)) << "an unknown look arms the retry";
+    tray.DestroyWindow();
+    ASSERT_EQ(5u, g_shellCalls.size());
+    for (size_t i = 0; i < g_shellCalls.size(); ++i) {
+        const NOTIFYICONDATAA& data = g_shellCalls[i].data;
+        EXPECT_EQ(expected[i].message, g_shellCalls[i].message) << i;
+        EXPECT_EQ(504u, data.cbSize) << i;
+        EXPECT_EQ(trayWnd, data.hWnd) << i;
+        EXPECT_EQ(1u, data.uID) << i;
+        EXPECT_EQ(static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP), data.uFlags) << i;
+        EXPECT_EQ(1924u, data.uCallbackMessage) << i;
+        EXPECT_EQ(expected[i].icon, data.hIcon) << i;
+        EXPECT_STREQ(expected[i].tip, data.szTip) << i;
+    }
+    parent.DestroyWindow();
+}
+
+// The start-up log thread reads the keys and folders from the settings
+// record: they stay whole when the configuration is freed at the end of the
+// process while the thread still runs.
+TEST(LogStartup, SettingsRecordHoldsItsOwnKeysAndFolders)
+{
+    testsupport::SharedStateLock lock;
+    LogSettingsConfig& config = g_appConfig.m_logSettings;
+    config.RemoveAll();
+    config.m_registry = TRUE;
+    config.m_keys.AddTail(new LogSettingsKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\Keldrix", TRUE));
+    config.m_directories.AddTail(new LogSettingsDirectory("%WINDIR%\\Fonts", FALSE));
+    LogSettings record;
+    FillLogSettings(&record);
+    config.RemoveAll();   // what the configuration's destruction does
+    EXPECT_TRUE(record.m_registry);
+    ASSERT_TRUE(record.m_pKeys && record.m_pDirectories);
+    ASSERT_EQ(1, record.m_pKeys->GetCount());
+    ASSERT_EQ(1, record.m_pDirectories->GetCount());
+    const auto* key = static_cast<const LogSettingsKey*>(record.m_pKeys->GetHead());
+    EXPECT_EQ(HKEY_LOCAL_MACHINE, key->m_root);
+    EXPECT_STREQ("SOFTWARE\\Keldrix", key->m_subKey);
+    EXPECT_TRUE(key->m_recurse);
+    const auto* folder = static_cast<const LogSettingsDirectory*>(record.m_pDirectories->GetHead());
+    EXPECT_STREQ("%WINDIR%\\Fonts", folder->m_path);
+    EXPECT_FALSE(folder->m_recurse);
+    delete record.m_pSysInfo;
+    FreeLogSettingsLists(&record);
+    EXPECT_EQ(nullptr, record.m_pKeys);
+    EXPECT_EQ(nullptr, record.m_pDirectories);
+}
+
+// The pages name their own runtime class; the about, backups and startup
+// pages can be made from it.
+TEST(MainWindowRules, PagesNameTheirRuntimeClassAndTheCreatableOnesMakeNewPages)
+{
+    const struct {
+        const CRuntimeClass* record;
+        const char* name;
+        bool creatable;
+    } pages[] = {
+        {RUNTIME_CLASS(CAbout), "CAbout", true},
+        {RUNTIME_CLASS(CRegBackup), "CRegBackup", true},
+        {RUNTIME_CLASS(CRegstartup), "CRegstartup", true},
+        {RUNTIME_CLASS(COptionsPage), "COptionsPage", false},
+        {RUNTIME_CLASS(CStatistic), "CStatistic", false},
+        {RUNTIME_CLASS(CIgnoreListPage), "CIgnoreListPage", false},
+        {RUNTIME_CLASS(CScanResultsPage), "CScanResultsPage", false},
+        {RUNTIME_CLASS(CSchedulePage), "CSchedulePage", false},
+    };
+    for (const auto& page : pages) {
+        EXPECT_STREQ(page.name, page.record->m_lpszClassName);
+        std::unique_ptr<CObject> made(page.record->CreateObject());
+        EXPECT_EQ(page.creatable, made != nullptr) << page.name;
+        if (made)
+            EXPECT_EQ(page.record, made->GetRuntimeClass()) << page.name;
+    }
+    CSchedulePage schedule;
+    const CObject& asObject = schedule;
+    EXPECT_EQ(RUNTIME_CLASS(CSchedulePage), asObject.GetRuntimeClass());
+    std::unique_ptr<CObject> about(CAbout::CreateObject()), another(CAbout::CreateObject());
+    ASSERT_NE(nullptr, dynamic_cast<CAbout*>(about.get()));
+    EXPECT_NE(about.get(), another.get());
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // reflected to the control that sent them.
 #include <gtest/gtest.h>
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 #include "ClasslibTestSupport.h"
@@ -184,6 +185,44 @@ TEST(MessageMap, DerivedMapsOverrideAndChainToTheBase)
     // A message no map names goes to the window's own procedure.
     EXPECT_EQ(wnd.SendMessage(WM_GETTEXTLENGTH), 3);
     wnd.DestroyWindow();
+}
+
+// Runtime classes: a window that names its class, and a creatable one below it.
+class DynamicWnd : public CWnd {
+    DECLARE_DYNAMIC(DynamicWnd)
+};
+IMPLEMENT_DYNAMIC(DynamicWnd)
+
+class CreatableWnd : public DynamicWnd {
+    DECLARE_DYNCREATE(CreatableWnd)
+
+public:
+    int made = 7;
+};
+IMPLEMENT_DYNCREATE(CreatableWnd)
+
+TEST(RuntimeClass, EachObjectGivesItsOwnClassAndACreatableClassMakesNewObjects)
+{
+    CreatableWnd creatable;
+    DynamicWnd dynamic;
+    CWnd plain;
+    const CObject* objects[] = {&creatable, &dynamic, &plain};
+    const CRuntimeClass* classes[] = {RUNTIME_CLASS(CreatableWnd), RUNTIME_CLASS(DynamicWnd), RUNTIME_CLASS(CObject)};
+    const char* names[] = {"CreatableWnd", "DynamicWnd", "CObject"};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(classes[i], objects[i]->GetRuntimeClass()) << i;
+        EXPECT_STREQ(names[i], objects[i]->GetRuntimeClass()->m_lpszClassName) << i;
+    }
+    EXPECT_EQ(nullptr, RUNTIME_CLASS(DynamicWnd)->CreateObject());
+    EXPECT_EQ(nullptr, RUNTIME_CLASS(CObject)->CreateObject());
+    std::unique_ptr<CObject> first(RUNTIME_CLASS(CreatableWnd)->CreateObject());
+    std::unique_ptr<CObject> second(CreatableWnd::CreateObject());
+    auto* made = dynamic_cast<CreatableWnd*>(first.get());
+    ASSERT_NE(nullptr, made);
+    EXPECT_EQ(7, made->made);
+    EXPECT_EQ(RUNTIME_CLASS(CreatableWnd), first->GetRuntimeClass());
+    ASSERT_NE(nullptr, dynamic_cast<CreatableWnd*>(second.get()));
+    EXPECT_NE(first.get(), second.get());
 }
 
 // An owner-drawn button that draws itself.

@@ -66,6 +66,55 @@ hide_main() {
   xdotool mousemove $(((l + r) / 2)) $(((t + b) / 2)) click 1
   wait_until 30 "the window hidden" main_hidden
 }
+# The tray icon's look, by the colours of its 16-pixel image: noscan (the grey
+# mark, icon 320), errors (the red badge, 321) or clean (the green badge, 322).
+tray_look() {
+  local id X Y WIDTH HEIGHT SCREEN WINDOW colours
+  id=$(xdotool search --onlyvisible --name '^Wine System Tray$' 2>/dev/null | head -1)
+  [ -n "$id" ] || return 1
+  eval "$(xdotool getwindowgeometry --shell "$id")"
+  import -window root "$work/tray.png" 2>/dev/null || return 1
+  colours=$(convert "$work/tray.png" -crop "32x32+$X+$Y" +repage -depth 8 -format %c histogram:info:-)
+  if grep -qi '#D9472B' <<<"$colours"; then echo errors
+  elif grep -qi '#2E9E50' <<<"$colours"; then echo clean
+  elif grep -qi '#8A9DB0' <<<"$colours"; then echo noscan
+  else echo none; fi
+}
+# look_becomes LOOK and tip_becomes TEXT: the tray icon shows it within 30 s.
+# The tray sits under the window's top left corner: a shown window is hidden.
+look_becomes() {
+  local start=$SECONDS
+  if main_visible; then
+    click_ctl 1276
+    wait_until 30 "the window hidden" main_hidden
+  fi
+  until [ "$(tray_look)" == "$1" ]; do
+    ((SECONDS - start < 30)) || fail "the tray icon looks '$(tray_look)', not '$1'"
+    sleep 0.1
+  done
+}
+tip_becomes() {
+  local start=$SECONDS
+  until [ "$(inspect tips)" == "$1" ]; do
+    ((SECONDS - start < 30)) || fail "the tray's tooltip is '$(inspect tips)', not '$1'"
+    sleep 0.1
+  done
+}
+# The open tray menu's five items by position: 1 where the text is drawn
+# black (enabled), 0 where it is not (greyed); e.g. 10001.
+menu_items() {
+  local ml mt mr mb h i out=""
+  read -r ml mt mr mb <"$work/menu.txt"
+  import -window root "$work/menu.png" 2>/dev/null || return 1
+  h=$(((mb - mt - 6) / 5))
+  for ((i = 0; i < 5; i++)); do
+    if convert "$work/menu.png" -crop "$((mr - ml - 8))x$((h - 4))+$((ml + 4))+$((mt + 5 + i * h))" +repage \
+        -depth 8 -format %c histogram:info:- | grep -qi '#000000'; then out+=1; else out+=0; fi
+  done
+  echo "$out"
+}
+menu_items_are() { menu_open && [ "$(menu_items)" == "$1" ]; }
+scanning() { ctl_visible 1304; }   # Stop shows while a scan runs
 
 case $check in
 start_and_pages)
@@ -379,6 +428,9 @@ repair_after_find)
 tray_start)
   start_keldrix -Tray
   wait_until 60 "tray icon" tray_icon_shown
+  # No scan made yet: the grey icon with the product's name.
+  look_becomes noscan
+  tip_becomes Keldrix
   wait_until 120 "start-up log" test -s "$prog/Logs/SystemInfo.zip"
   main_hidden || fail "the window shows although started with -Tray"
   [ -z "$(xdotool search --onlyvisible --name '^Keldrix$' 2>/dev/null)" ] || fail "a Keldrix window is mapped"
@@ -420,6 +472,86 @@ scan_none_selected)
   click_ctl 1305
   wait_until 30 "the box ticked by the first click after the message" test "$(setting HelpFile)" == 1
   exit_keldrix
+  ;;
+
+tray_states)
+  # A scan of every category runs long enough to look at the tray during it:
+  # the shortcut walk goes through a folder of 40000 files on C: too.
+  slow="$WINEPREFIX/drive_c/KdxSlow_$token"
+  trap 'rm -rf "$slow"; cleanup' EXIT
+  for d in $(seq 100); do
+    mkdir -p "$slow/$d" && (cd "$slow/$d" && touch $(seq -f 'f%g.txt' 400))
+  done
+  plant_faults
+  set_switches 11111111111
+  start_keldrix
+  wait_until 60 "visible main window" main_visible
+  inspect post $WM_TRAY_NOTIFY 0 32789   # the tray's "Start Scan"
+  wait_until 60 "scan from the tray's Start Scan" page_shows 1395
+  wait_until 30 "the Stop button" scanning
+  # Its menu: Start Scan, Show Last Scan and Get Updates grey; Open Keldrix
+  # brings the hidden window back.
+  click_ctl 1276
+  wait_until 30 "the window hidden" main_hidden
+  read -r x y < <(tray_point)
+  xdotool mousemove "$x" "$y" click 3
+  wait_until 30 "tray menu" menu_open
+  read -r ml mt mr mb <"$work/menu.txt"
+  xdotool mousemove $((mr + 40)) $((mb + 40))
+  wait_until 10 "grey items during the scan" menu_items_are 10001
+  screenshot tray-menu-scanning
+  xdotool mousemove $((ml + 30)) $((mt + 12)) click 1
+  wait_until 30 "window after Open Keldrix" main_visible
+  scanning || fail "the scan ended before its menu was seen"
+  # Exit and a close from outside are refused with their messages.
+  inspect post $WM_TRAY_NOTIFY 0 $ID_TRAY_EXIT
+  wait_until 60 "message of Exit during a scan" box_shown
+  answer_box
+  [ "$box_text" == "A scan is currently running.|Before exiting the application, please wait until the scan is complete or cancel the scan." ] ||
+    fail "Exit during the scan: '$box_text'"
+  inspect post 0x0010 0 0 || fail "the program ended after Exit during the scan"
+  wait_until 60 "message of a close during a scan" box_shown
+  answer_box
+  [ "$box_text" == "A scan is currently running.|Please wait until the scan is complete or cancel the scan." ] ||
+    fail "WM_CLOSE during the scan: '$box_text'"
+  ended "$pid" && fail "the program ended during the scan"
+  scanning || fail "the scan ended before Exit and the close were tried"
+  click_ctl 1304
+  wait_until 60 "end of the stopped scan" text_is 1342 "System scan and detection."
+  rm -rf "$slow"
+
+  # A scan that leaves this test's two problems: the red badge and their number.
+  exit_keldrix
+  set_switches 00001100000
+  wine reg delete "$settings" /v errs /f >/dev/null 2>&1
+  start_keldrix
+  wait_until 60 "visible main window" main_visible
+  inspect post $WM_TRAY_NOTIFY 0 32789
+  wait_until 120 "end of the second scan" has_setting errs
+  [ "$(setting errs)" == 2 ] || fail "the scan found $(setting errs) problems, not this test's 2"
+  look_becomes errors
+  tip_becomes "Keldrix - 2 error(s) were found"
+  # A fix of both: the green badge.
+  wine reg add "$settings" /v repairafterfind /t REG_SZ /d 1 /f >/dev/null
+  inspect post $WM_TRAY_NOTIFY 0 32789
+  wait_until 120 "statistics page after the fix" page_shows 1273
+  [ "$(setting FixedTotals)" == 2 ] || fail "FixedTotals is $(setting FixedTotals) after fixing 2"
+  look_becomes clean
+  tip_becomes Keldrix
+
+  # With "pdiscleanshut", a close asks; Cancel keeps the program, OK ends it.
+  wine reg add "$settings" /v pdiscleanshut /t REG_SZ /d 1 /f >/dev/null
+  inspect post 0x0010 0 0
+  wait_until 60 "exit question" box_shown
+  [ "$(sed -n 2p "$work/box.txt")" == "Are you sure you want to exit Registry Cleaner?" ] ||
+    fail "the exit question: '$(sed -n 2p "$work/box.txt")'"
+  click_at $(inspect button 2)
+  wait_until 30 "closed question" eval '! box_shown'
+  inspect post 0x0010 0 0 || fail "the program ended after Cancel"
+  wait_until 60 "second exit question" box_shown
+  answer_box
+  wait_until 60 "end after OK" ended "$pid"
+  wait "$pid" || fail "the program did not end cleanly"
   ;;
 
 *)

@@ -12,6 +12,8 @@
 //   kwinprobe others           the program's other dialogs (tray pop-up, tip of the day) and their controls
 //   kwinprobe dialog TITLE     the topmost dialog so titled and its controls
 //   kwinprobe lines ID         the items of list box ID on the shown page, one a line
+//   kwinprobe button ID        the rectangle of button ID of an open message box
+//   kwinprobe tips             the texts of other processes' tooltips (the notification area's), one a line
 // Numbers may be decimal or 0x hexadecimal. The exit code is 1 when the
 // main window (or the menu) is not there.
 #include <windows.h>
@@ -124,6 +126,42 @@ BOOL CALLBACK FindBox(HWND window, LPARAM param)
     return TRUE;
 }
 
+// Every tool text of a tooltip window of another process, read through a page of that process.
+BOOL CALLBACK PrintTips(HWND window, LPARAM)
+{
+    char className[64] = "";
+    GetClassNameA(window, className, sizeof className);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (strcmp(className, "tooltips_class32") != 0 || pid == GetCurrentProcessId())
+        return TRUE;
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    char* remote = process ? static_cast<char*>(VirtualAllocEx(process, nullptr, 4096, MEM_COMMIT, PAGE_READWRITE))
+                           : nullptr;
+    const int textOffset = 256;
+    const int count = remote ? static_cast<int>(SendMessageW(window, TTM_GETTOOLCOUNT, 0, 0)) : 0;
+    for (int i = 0; i < count; ++i) {
+        TTTOOLINFOW info = {};
+        info.cbSize = sizeof info;
+        WriteProcessMemory(process, remote, &info, sizeof info, nullptr);
+        if (!SendMessageW(window, TTM_ENUMTOOLSW, i, reinterpret_cast<LPARAM>(remote)))
+            continue;
+        ReadProcessMemory(process, remote, &info, sizeof info, nullptr);
+        info.lpszText = reinterpret_cast<LPWSTR>(remote + textOffset);
+        wchar_t text[1024] = L"";
+        WriteProcessMemory(process, remote, &info, sizeof info, nullptr);
+        WriteProcessMemory(process, remote + textOffset, text, sizeof text, nullptr);
+        SendMessageW(window, TTM_GETTEXTW, 1024, reinterpret_cast<LPARAM>(remote));
+        ReadProcessMemory(process, remote + textOffset, text, sizeof text - sizeof text[0], nullptr);
+        printf("%ls\n", text);
+    }
+    if (remote)
+        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    if (process)
+        CloseHandle(process);
+    return TRUE;
+}
+
 // A rectangle that message writes into buffer, a page of the list's process, in screen coordinates.
 RECT RemoteRect(HANDLE process, char* buffer, HWND window, UINT message, WPARAM wParam, LONG left)
 {
@@ -229,6 +267,21 @@ int main(int argc, char** argv)
         if (SHGetFolderPathA(nullptr, atoi(argv[2]) | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, path) != S_OK)
             return 1;
         printf("%s\n", path);
+        return 0;
+    }
+    if (strcmp(command, "button") == 0 && argc >= 3) {
+        HWND box = nullptr;
+        EnumWindows(&FindBox, reinterpret_cast<LPARAM>(&box));
+        HWND button = box ? GetDlgItem(box, atoi(argv[2])) : nullptr;
+        if (!button)
+            return 1;
+        RECT r = {};
+        GetWindowRect(button, &r);
+        printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
+        return 0;
+    }
+    if (strcmp(command, "tips") == 0) {
+        EnumWindows(&PrintTips, 0);
         return 0;
     }
     HWND main = MainWindow();
