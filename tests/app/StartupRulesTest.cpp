@@ -255,19 +255,7 @@ protected:
     }
 };
 
-struct BoundaryScanner : enginetest::TestScanner {
-    using TestScanner::TestScanner;
-    std::function<void()> afterDecision;
-
-protected:
-    BOOL DecideRepairAfterFind() override
-    {
-        const BOOL decided = TestScanner::DecideRepairAfterFind();
-        if (afterDecision)
-            afterDecision();
-        return decided;
-    }
-};
+using enginetest::BoundaryScanner;
 
 TEST(ProgressPage, UnlocksOnTheEnginesDecisionEvenWithAStopAtTheBoundary)
 {

@@ -155,6 +155,22 @@ protected:
     void ShowFixMessage(LPCSTR pszText) override { messages.push_back(pszText); }
 };
 
+// The tests' engine, with a step of the test's own run on the scan thread
+// right after the scan has decided whether it fixes (before WM_SCAN_DONE).
+struct BoundaryScanner : TestScanner {
+    using TestScanner::TestScanner;
+    std::function<void()> afterDecision;
+
+protected:
+    BOOL DecideRepairAfterFind() override
+    {
+        const BOOL decided = TestScanner::DecideRepairAfterFind();
+        if (afterDecision)
+            afterDecision();
+        return decided;
+    }
+};
+
 // A problem's texts as "key|value name|value".
 inline std::string Text(const CRegistryProblem& problem)
 {

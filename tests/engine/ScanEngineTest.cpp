@@ -35,22 +35,6 @@ Sequence Expected(const char* letters)
     return sequence;
 }
 
-// The tests' engine, with a step of the test's own run on the scan thread
-// right after the scan has decided whether it fixes (before WM_SCAN_DONE).
-struct BoundaryScanner : TestScanner {
-    using TestScanner::TestScanner;
-    std::function<void()> afterDecision;
-
-protected:
-    BOOL DecideRepairAfterFind() override
-    {
-        const BOOL decided = TestScanner::DecideRepairAfterFind();
-        if (afterDecision)
-            afterDecision();
-        return decided;
-    }
-};
-
 // One scan engine with its window, run under the shared-state lock; the
 // settings values that a scan writes or reads are put back afterwards.
 struct ScanRun {

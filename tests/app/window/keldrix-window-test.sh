@@ -33,30 +33,6 @@ colour_count() {
   [ -n "$b" ] || { echo 0; return; }
   convert "$work/shot.png" -crop "$((r - l))x$((b - t))+$l+$t" +repage -depth 8 txt:- | grep -c "$2"
 }
-# The badge of the tray icon on a fresh screenshot: red (problems remain),
-# green (clean) or none. The main window must not cover the tray. The icon is
-# the last one of the tray (one of an instance killed earlier may stay before it).
-tray_badge() {
-  local id txt tw th tx ty
-  id=$(xdotool search --onlyvisible --name '^Wine System Tray$' 2>/dev/null | head -1)
-  [ -n "$id" ] || { echo none; return; }
-  eval "$(xdotool getwindowgeometry --shell "$id")"
-  import -window root "$work/shot.png" 2>/dev/null || { echo none; return; }
-  convert "$work/shot.png" -crop "${WIDTH}x${HEIGHT}+$X+$Y" +repage "$work/tray.png" || { echo none; return; }
-  read -r tw th tx ty < <(convert "$work/tray.png" -trim -format '%w %h %X %Y\n' info: 2>/dev/null)
-  [ -n "$ty" ] || { echo none; return; }
-  tx=${tx#+}
-  ty=${ty#+}
-  txt=$(convert "$work/tray.png" -crop "$((tw < 18 ? tw : 18))x$th+$((tx + tw - (tw < 18 ? tw : 18)))+$ty" +repage -depth 8 txt:-)
-  if grep -q '#D9472B' <<<"$txt"; then
-    echo red
-  elif grep -q '#2E9E50' <<<"$txt"; then
-    echo green
-  else
-    echo none
-  fi
-}
-tray_badge_is() { [ "$(tray_badge)" == "$1" ]; }
 # Hides the main window with its Hide button, so that the tray shows.
 # (The statistics page has a control 1276 of its own: the button is looked up on the main window.)
 hide_main() {
@@ -66,15 +42,23 @@ hide_main() {
   xdotool mousemove $(((l + r) / 2)) $(((t + b) / 2)) click 1
   wait_until 30 "the window hidden" main_hidden
 }
-# The tray icon's look, by the colours of its 16-pixel image: noscan (the grey
-# mark, icon 320), errors (the red badge, 321) or clean (the green badge, 322).
+# The tray icon's look on a fresh screenshot, by the colours of its image:
+# noscan (the grey mark, icon 320), errors (the red badge, 321), clean (the
+# green badge, 322) or none. The icon is the last one of the tray (one of an
+# instance killed earlier may stay before it); the main window must not cover it.
 tray_look() {
-  local id X Y WIDTH HEIGHT SCREEN WINDOW colours
+  local id X Y WIDTH HEIGHT SCREEN WINDOW tw th tx ty w colours
   id=$(xdotool search --onlyvisible --name '^Wine System Tray$' 2>/dev/null | head -1)
-  [ -n "$id" ] || return 1
+  [ -n "$id" ] || { echo none; return; }
   eval "$(xdotool getwindowgeometry --shell "$id")"
-  import -window root "$work/tray.png" 2>/dev/null || return 1
-  colours=$(convert "$work/tray.png" -crop "32x32+$X+$Y" +repage -depth 8 -format %c histogram:info:-)
+  import -window root "$work/shot.png" 2>/dev/null || { echo none; return; }
+  convert "$work/shot.png" -crop "${WIDTH}x${HEIGHT}+$X+$Y" +repage "$work/tray.png" || { echo none; return; }
+  read -r tw th tx ty < <(convert "$work/tray.png" -trim -format '%w %h %X %Y\n' info: 2>/dev/null)
+  [ -n "$ty" ] || { echo none; return; }
+  tx=${tx#+}
+  ty=${ty#+}
+  w=$((tw < 18 ? tw : 18))
+  colours=$(convert "$work/tray.png" -crop "${w}x$th+$((tx + tw - w))+$ty" +repage -depth 8 -format %c histogram:info:-)
   if grep -qi '#D9472B' <<<"$colours"; then echo errors
   elif grep -qi '#2E9E50' <<<"$colours"; then echo clean
   elif grep -qi '#8A9DB0' <<<"$colours"; then echo noscan
@@ -84,10 +68,7 @@ tray_look() {
 # The tray sits under the window's top left corner: a shown window is hidden.
 look_becomes() {
   local start=$SECONDS
-  if main_visible; then
-    click_ctl 1276
-    wait_until 30 "the window hidden" main_hidden
-  fi
+  main_visible && hide_main
   until [ "$(tray_look)" == "$1" ]; do
     ((SECONDS - start < 30)) || fail "the tray icon looks '$(tray_look)', not '$1'"
     sleep 0.1
@@ -392,8 +373,7 @@ repair_after_find)
   logged=$(xmllint --xpath '//ScanSettings/*' "$work/fix.log" 2>/dev/null | grep -o '>\(yes\|no\)<' |
     sed 's/>yes</1/; s/>no</0/' | tr -d '\n')
   [ "$logged" == 00001100000 ] || fail "the log's scan settings read '$logged'"
-  hide_main
-  wait_until 30 "clean tray after the fix" tray_badge_is green
+  look_becomes clean
 
   # The faults again, found by a scan (the tray shows problems), then gone: a
   # scan that finds nothing shows 255 on its rows, leads by Next to page 1,
@@ -406,8 +386,7 @@ repair_after_find)
   wait_until 30 "progress page" page_shows 1395
   wait_until 120 "end of the scan of the faults" ctl_enabled 1306
   [ "$(setting errs)" == 2 ] || fail "the scan found $(setting errs) problems, not this test's 2"
-  hide_main
-  wait_until 30 "tray with problems" tray_badge_is red
+  look_becomes errors
   wine reg delete "$apppaths\\${token}_bad.exe" /f >/dev/null 2>&1
   wine reg delete "$help" /v "${token}_bad.hlp" /f >/dev/null 2>&1
   inspect post $WM_TRAY_NOTIFY 0 32788
@@ -420,8 +399,7 @@ repair_after_find)
   wait_until 30 "status image 255 of rows that found nothing" clean_rows
   click_ctl 1306
   wait_until 30 "page 1 after Next with nothing found" page_shows 1021
-  hide_main
-  wait_until 30 "clean tray after a scan that found nothing" tray_badge_is green
+  look_becomes clean
   exit_keldrix
   ;;
 
@@ -445,15 +423,7 @@ tray_start)
 scan_none_selected)
   # After a scan, Start Scan with every box cleared says so, keeps that
   # scan's results and starts nothing; the first click after the message acts.
-  plant_faults
-  set_switches 00000100000
-  start_keldrix -t
-  wait_until 120 "end of the scan" has_setting errs
-  [ "$(setting errs)" == 1 ] || fail "the scan found $(setting errs) problems, not this test's 1"
-  wait_until 30 "Next enabled" ctl_enabled 1306
-  click_ctl 1306
-  wait_until 30 "results page" page_shows 1297
-  wait_until 30 "the result ticked" counter_is 1 1
+  scan_one_fault_to_results
   wine reg add "$settings" /v FixedTotals /t REG_SZ /d 7 /f >/dev/null
   click_ctl 1099
   wait_until 30 "scan categories page" page_shows 1021

@@ -196,6 +196,19 @@ found_ids=(1276 1279 1282 1373 1375 1377 1378 1380 1384 1382 1386)
 ignored_ids=(1369 1370 1372 1374 1376 1388 1379 1381 1385 1383 1387)
 # The results page's counter, the navigation buttons and the statistics values.
 counter_is() { text_is 1348 "$1 of $2 Errors Selected for Repair"; }
+# Plants the faults and scans the Help Files category alone with "-t"; the
+# results page then shows its one problem, ticked.
+scan_one_fault_to_results() {
+  plant_faults
+  set_switches 00000100000
+  start_keldrix -t
+  wait_until 120 "end of the scan" has_setting errs
+  [ "$(setting errs)" == 1 ] || fail "the scan found $(setting errs) problems, not this test's 1"
+  wait_until 30 "Next enabled" ctl_enabled 1306
+  click_ctl 1306
+  wait_until 30 "results page" page_shows 1297
+  wait_until 30 "the result ticked" counter_is 1 1
+}
 nav_buttons=(1099 1020 1001 1002 1005 1262)
 fixed_names=(FixedComErrors FixedUninstallErrors FixedFontErrors FixedSharedDllErrors FixedAppPathErrors
              FixedHelpFileErrors FixedWinStartUpErrors FixedFilePathErrors FixedProgramShortcutErrors
