@@ -10,6 +10,7 @@ using enginetest::Event;
 using enginetest::RecordingWindow;
 using testsupport::SavedValues;
 using enginetest::TestScanner;
+using enginetest::BoundaryScanner;
 
 namespace {
 
