@@ -446,11 +446,11 @@ scan_none_selected)
 
 tray_states)
   # A scan of every category runs long enough to look at the tray during it:
-  # the shortcut walk goes through a folder of 40000 files on C: too.
+  # the walk of the drive goes through a folder of 200000 files on C: too.
   slow="$WINEPREFIX/drive_c/KdxSlow_$token"
   trap 'rm -rf "$slow"; cleanup' EXIT
   for d in $(seq 100); do
-    mkdir -p "$slow/$d" && (cd "$slow/$d" && touch $(seq -f 'f%g.txt' 400))
+    mkdir -p "$slow/$d" && (cd "$slow/$d" && touch $(seq -f 'f%g.txt' 2000))
   done
   plant_faults
   set_switches 11111111111
@@ -459,6 +459,19 @@ tray_states)
   inspect post $WM_TRAY_NOTIFY 0 32789   # the tray's "Start Scan"
   wait_until 60 "scan from the tray's Start Scan" page_shows 1395
   wait_until 30 "the Stop button" scanning
+  # Exit and a close from outside are refused with their messages.
+  inspect post $WM_TRAY_NOTIFY 0 $ID_TRAY_EXIT
+  wait_until 60 "message of Exit during a scan" box_shown
+  answer_box
+  [ "$box_text" == "A scan is currently running.|Before exiting the application, please wait until the scan is complete or cancel the scan." ] ||
+    fail "Exit during the scan: '$box_text'"
+  inspect post 0x0010 0 0 || fail "the program ended after Exit during the scan"
+  wait_until 60 "message of a close during a scan" box_shown
+  answer_box
+  [ "$box_text" == "A scan is currently running.|Please wait until the scan is complete or cancel the scan." ] ||
+    fail "WM_CLOSE during the scan: '$box_text'"
+  ended "$pid" && fail "the program ended during the scan"
+  scanning || fail "the scan ended before Exit and the close were tried"
   # Its menu: Start Scan, Show Last Scan and Get Updates grey; Open Keldrix
   # brings the hidden window back.
   click_ctl 1276
@@ -473,19 +486,6 @@ tray_states)
   xdotool mousemove $((ml + 30)) $((mt + 12)) click 1
   wait_until 30 "window after Open Keldrix" main_visible
   scanning || fail "the scan ended before its menu was seen"
-  # Exit and a close from outside are refused with their messages.
-  inspect post $WM_TRAY_NOTIFY 0 $ID_TRAY_EXIT
-  wait_until 60 "message of Exit during a scan" box_shown
-  answer_box
-  [ "$box_text" == "A scan is currently running.|Before exiting the application, please wait until the scan is complete or cancel the scan." ] ||
-    fail "Exit during the scan: '$box_text'"
-  inspect post 0x0010 0 0 || fail "the program ended after Exit during the scan"
-  wait_until 60 "message of a close during a scan" box_shown
-  answer_box
-  [ "$box_text" == "A scan is currently running.|Please wait until the scan is complete or cancel the scan." ] ||
-    fail "WM_CLOSE during the scan: '$box_text'"
-  ended "$pid" && fail "the program ended during the scan"
-  scanning || fail "the scan ended before Exit and the close were tried"
   click_ctl 1304
   wait_until 60 "end of the stopped scan" text_is 1342 "System scan and detection."
   rm -rf "$slow"
