@@ -200,7 +200,10 @@ BOOL CBitmapDialog::OnEraseBkgnd(CDC* pDC)
 void CBitmapDialog::OnLButtonDown(UINT nFlags, CPoint point)
 {
     CDialog::OnLButtonDown(nFlags, point);
-    if (m_dragAnywhere) {
+    // A press handled after its release (a quick tap) starts no drag: the move
+    // would wait for the next click and swallow it.
+    const int button = ::GetSystemMetrics(SM_SWAPBUTTON) ? VK_RBUTTON : VK_LBUTTON;
+    if (m_dragAnywhere && (::GetAsyncKeyState(button) & 0x8000)) {
         // The system moves the window as if its caption were dragged.
         CPoint screen = point;
         ClientToScreen(&screen);

@@ -114,4 +114,20 @@ TEST(BitmapDialogMessages, PaintsAndMakesStaticsTransparent)
     dialog.DestroyWindow();
 }
 
+// A press that reaches the dialog once the button is up again starts no
+// drag: a move begun then would end only at the next click, and eat it.
+TEST(BitmapDialogMessages, APressHandledAfterItsReleaseStartsNoDrag)
+{
+    TestBitmapDialog dialog;
+    ASSERT_TRUE(dialog.Make());
+    const int button = GetSystemMetrics(SM_SWAPBUTTON) ? VK_RBUTTON : VK_LBUTTON;
+    ASSERT_FALSE(GetAsyncKeyState(button) & 0x8000);
+    MSG msg;
+    while (PeekMessageA(&msg, dialog.m_hWnd, 0, 0, PM_REMOVE)) {
+    }
+    dialog.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 15));
+    EXPECT_FALSE(PeekMessageA(&msg, dialog.m_hWnd, WM_NCLBUTTONDOWN, WM_NCLBUTTONDOWN, PM_REMOVE));
+    dialog.DestroyWindow();
+}
+
 }  // namespace
