@@ -99,6 +99,17 @@ TEST(HtmlReader, StaysWithinItsBounds)
               CHtmlReader::kMaxAttributeLength);
 }
 
+// The element tree of the text, with its style rules applied.
+std::unique_ptr<CHtmlElement> Styled(const char* text, size_t length)
+{
+    CHtmlReader reader;
+    std::unique_ptr<CHtmlElement> root = reader.Read(text, length);
+    CHtmlStyleSheet styles;
+    styles.Parse(reader.GetStyleText());
+    styles.ComputeStyles(root.get());
+    return root;
+}
+
 TEST(HtmlStyleSheet, ColoursAndRules)
 {
     const struct {
@@ -123,11 +134,7 @@ TEST(HtmlStyleSheet, ColoursAndRules)
         " input.valid{background-color:#00ff00} p {color:rgb(1,2,3)} div p:hover{color:red}</style>"
         "<p class=note>n<span style='color:#0000ff'>s</span></p><input id=b class='x invalid'>"
         "<input class=valid><font color=#123456><h2>h</h2></font><a href=x>l</a>";
-    CHtmlReader reader;
-    std::unique_ptr<CHtmlElement> root = reader.Read(html.data(), html.size());
-    CHtmlStyleSheet styles;
-    styles.Parse(reader.GetStyleText());
-    styles.ComputeStyles(root.get());
+    std::unique_ptr<CHtmlElement> root = Styled(html.data(), html.size());
     const auto& nodes = root->m_children;
     ASSERT_EQ(nodes.size(), 5u);
     const CHtmlElement& p = *nodes[0];
@@ -155,11 +162,7 @@ TEST(HtmlStyleSheet, RulesForElementsInsideOthers)
         "<div id=head>H<span>tip</span></div><span>s</span>"
         "<div id=tip><div><h2>t</h2></div><p><i>i</i><b>b</b></p></div><h2>o</h2>"
         "<div class='box x'><p><b>b</b><i>i</i></p></div><table id=foot><tr><td>f</td></tr></table>";
-    CHtmlReader reader;
-    std::unique_ptr<CHtmlElement> root = reader.Read(html.data(), html.size());
-    CHtmlStyleSheet styles;
-    styles.Parse(reader.GetStyleText());
-    styles.ComputeStyles(root.get());
+    std::unique_ptr<CHtmlElement> root = Styled(html.data(), html.size());
     const auto& nodes = root->m_children;
     ASSERT_EQ(nodes.size(), 6u);
     const CHtmlElement& span = *nodes[0]->m_children[1];
@@ -185,11 +188,7 @@ TEST(HtmlLayout, BackgroundEndsWithItsBlock)
     const std::string html =
         "<style>body { background: #dfeef8 } #head { background: #1e64a8; color: #ffffff }</style>"
         "<body><div id=head>Head</div><table id=foot><tr><td>Row</td></tr></table></body>";
-    CHtmlReader reader;
-    std::unique_ptr<CHtmlElement> root = reader.Read(html.data(), html.size());
-    CHtmlStyleSheet styles;
-    styles.Parse(reader.GetStyleText());
-    styles.ComputeStyles(root.get());
+    std::unique_ptr<CHtmlElement> root = Styled(html.data(), html.size());
 
     HDC screen = GetDC(nullptr);
     HDC dc = CreateCompatibleDC(screen);
@@ -248,11 +247,7 @@ TEST(HtmlReader, FuzzedPages)
                 page.insert(random() % (page.size() + 1), tokens[random() % std::size(tokens)]);
         mutator.Mutate(page);
         const char* placed = guard.Place(page.substr(0, guard.Capacity()));
-        CHtmlReader reader;
-        std::unique_ptr<CHtmlElement> root = reader.Read(placed, page.size() < guard.Capacity() ? page.size() : guard.Capacity());
-        CHtmlStyleSheet styles;
-        styles.Parse(reader.GetStyleText());
-        styles.ComputeStyles(root.get());
+        std::unique_ptr<CHtmlElement> root = Styled(placed, page.size() < guard.Capacity() ? page.size() : guard.Capacity());
         int count = 0;
         ASSERT_LE(MaxDepth(*root, count), CHtmlReader::kMaxDepth) << page;
         root->FindById("idErrors");
