@@ -73,7 +73,7 @@ Directory* AddDirectory(const CString& folder, BOOL recurse)
     return DescribeFolder(folder, expanded, recurse, 0);
 }
 
-CString ResolveShortcutTarget(const CString& filePath)
+CString ResolveShortcutTarget(const CString& filePath, DWORD flags)
 {
     CString lower = filePath;
     lower.MakeLower();
@@ -94,7 +94,7 @@ CString ResolveShortcutTarget(const CString& filePath)
     if (FAILED(file->Load(widePath, STGM_READ)))
         return CString();
     char target[1024] = "";
-    if (link->GetPath(target, sizeof target, nullptr, SLGP_UNCPRIORITY) != S_OK)
+    if (link->GetPath(target, sizeof target, nullptr, flags) != S_OK)
         return CString();
     target[sizeof target - 1] = '\0';
     return target;

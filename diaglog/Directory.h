@@ -1,5 +1,6 @@
 #pragma once
 #include "LogElement.h"
+#include <shlobj.h>
 
 // One described folder: its files (with the targets of its shortcuts) and,
 // when described recursively, its subfolders.
@@ -27,6 +28,7 @@ private:
 // an empty element.
 Directory* AddDirectory(const CString& folder, BOOL recurse);
 
-// The target path of a shortcut (a path holding ".lnk"); empty when the file
-// is no shortcut or its target cannot be read.
-CString ResolveShortcutTarget(const CString& filePath);
+// The target path of a shortcut (a path holding ".lnk"), read with the given
+// IShellLinkA::GetPath flags; empty when the file is no shortcut or its
+// target cannot be read.
+CString ResolveShortcutTarget(const CString& filePath, DWORD flags = SLGP_UNCPRIORITY);

@@ -1,10 +1,8 @@
 #include "CStartupStore.h"
-#include "CComPtr.h"
-#include "CComScope.h"
 #include "CFileFind.h"
 #include "CRegKeyHandle.h"
+#include "Directory.h"
 #include "ReadFileBytes.h"
-#include <objbase.h>
 #include <shlobj.h>
 #include <shlwapi.h>
 #include <algorithm>
@@ -261,19 +259,7 @@ CString CStartupStore::ResolveShortcut(const CString& path)
     lower.MakeLower();
     if (lower.Find(".lnk") < 0)
         file += ".lnk";
-    CComScope com;
-    CComPtr<IShellLinkA> link;
-    CComPtr<IPersistFile> persist;
-    WCHAR widePath[MAX_PATH];
-    char target[1024] = "";
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.Out()))
-        || FAILED(link->QueryInterface(IID_IPersistFile, persist.Out()))
-        || MultiByteToWideChar(CP_ACP, 0, file, -1, widePath, MAX_PATH) == 0
-        || FAILED(persist->Load(widePath, STGM_READ))
-        || link->GetPath(target, sizeof target, nullptr, SLGP_RAWPATH) != S_OK)
-        return CString();
-    target[sizeof target - 1] = '\0';
-    return target;
+    return ResolveShortcutTarget(file, SLGP_RAWPATH);
 }
 
 int CStartupStore::Compare(const StartupItem& a, const StartupItem& b, int column)
